@@ -1,0 +1,45 @@
+# The two everyday commands: `make run` and `make test`.
+BUILD    ?= build
+BENCHDIR ?= build-bench
+FUZZDIR  ?= build-fuzz
+JOBS     ?= 2
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench fuzz clean
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+$(BUILD)/CMakeCache.txt: | deps
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
+configure: deps $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j$(JOBS)
+
+# Until the game window exists this shows the rules harness judging a first word.
+run: build
+	$(BUILD)/src/app/zindle-judge tests/rules/scenarios/first-word.scn
+
+test: build
+	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
+
+bench: deps
+	cmake -S . -B $(BENCHDIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZINDLE_TESTS=OFF -DZINDLE_BENCH=ON
+	cmake --build $(BENCHDIR) -j$(JOBS)
+	@set -e; for b in $(BENCHDIR)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+
+# libFuzzer targets under ASan/UBSan; FUZZ_SECONDS per target.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B $(FUZZDIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+	  -DZINDLE_TESTS=OFF -DZINDLE_FUZZ=ON
+	cmake --build $(FUZZDIR) -j$(JOBS)
+	@set -e; for f in $(FUZZDIR)/fuzz/*/fuzz_*; do [ -x "$$f" ] || continue; echo "== $$f"; \
+	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 2>&1 | tail -n 12; done
+
+clean:
+	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR)
