@@ -1,0 +1,187 @@
+// TSock: the program's one socket component. One instance owns at most one
+// TCP or UDP socket and reports everything through its On* handlers, which
+// run on the UI thread (readiness comes from QSocketNotifier).
+//
+// The component does no framing: OnRead says how many bytes are buffered and
+// the owner takes them with Text(). See net/protocol.h for the game's framing.
+#pragma once
+
+#include <QObject>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+class QSocketNotifier;
+
+enum TSocketType { stStream, stDatagram };
+enum TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
+
+// The kind of an OnInfo report; the numbers are part of the interface.
+enum TSocketInfo {
+  siLookup = 0,
+  siConnect = 1,
+  siClose = 2,
+  siListen = 3,
+  siReceive = 4,
+  siSend = 5,
+  siAccept = 6,
+  siError = 7,
+};
+
+// Raised by every failing operation; what() is one of the fixed texts
+// ("Listen - Socket Already In Use", "Send - Socket Not Connected", ...).
+class ESockException : public std::runtime_error {
+ public:
+  explicit ESockException(const std::string& msg) : std::runtime_error(msg) {}
+};
+
+// Windows Sockets error numbers and names, as the reports show them.
+int wsaErrorFromErrno(int err);          // e.g. ECONNREFUSED -> 10061
+std::string wsaErrorName(int code);      // e.g. 10061 -> "WSAECONNREFUSED"; else "UNKNOWN ERROR"
+std::string wsaErrorText(int code);      // "Error #10061 (WSAECONNREFUSED)"
+
+class TSock;
+
+// Stream adapter over one TSock: Read takes buffered bytes with Receive,
+// Write hands bytes to Send, Seek is a no-op.
+class TSockStream {
+ public:
+  explicit TSockStream(TSock& sock) : sock_(sock) {}
+  int Read(void* buffer, int count);
+  int Write(const void* buffer, int count);
+  std::int64_t Seek(std::int64_t offset, int origin);
+
+ private:
+  TSock& sock_;
+};
+
+class TSock : public QObject {
+ public:
+  using NotifyEvent = std::function<void(TSock&)>;
+  using InfoEvent = std::function<void(TSock&, TSocketInfo, const std::string&)>;
+  using ReadEvent = std::function<void(TSock&, int count)>;
+  using AutoAcceptEvent = std::function<void(TSock&, TSock& newSock)>;
+
+  // Name to IPv4 address (network byte order); nullopt when there is no entry.
+  using Resolver = std::function<std::optional<std::uint32_t>(const std::string& name)>;
+
+  // A connection whose unsent data grows past this is taken as dead.
+  static constexpr std::size_t kMaxSendBuffer = 4u * 1024u * 1024u;
+  static constexpr int kReadChunk = 32768;
+
+  explicit TSock(QObject* parent = nullptr);
+  ~TSock() override;
+  TSock(const TSock&) = delete;
+  TSock& operator=(const TSock&) = delete;
+
+  // Published properties.
+  TSocketType SocketType() const { return socketType_; }
+  void setSocketType(TSocketType t);
+  const std::string& HostName() const { return hostName_; }
+  void setHostName(const std::string& name);
+  const std::string& PortName() const { return portName_; }
+  void setPortName(const std::string& name);
+  bool Blocking() const { return blocking_; }
+  void setBlocking(bool on);
+  bool AutoAccept() const { return autoAccept_; }
+  void setAutoAccept(bool on) { autoAccept_ = on; }
+  bool Listen() const { return listen_; }
+  void setListen(bool on);
+  TLineBreak LineBreak() const { return lineBreak_; }
+  void setLineBreak(TLineBreak lb) { lineBreak_ = lb; }
+  int BlockingTimeout() const { return blockingTimeout_; }
+  void setBlockingTimeout(int seconds) { blockingTimeout_ = seconds; }
+  std::intptr_t Tag() const { return tag_; }
+  void setTag(std::intptr_t tag) { tag_ = tag; }
+  bool Connected() const { return connected_; }
+
+  // Events. Copyable, so an owner can copy them from one instance to another.
+  NotifyEvent OnConnect;
+  NotifyEvent OnDisconnect;
+  InfoEvent OnInfo;
+  ReadEvent OnRead;
+  NotifyEvent OnWrite;
+  NotifyEvent OnAccept;
+  AutoAcceptEvent OnAutoAccept;
+
+  // Operations.
+  bool Open();
+  bool Close();
+  bool Send(const std::string& data);
+  std::string Receive(int count);
+  std::string Text() { return Receive(-1); }
+  // Accepts one waiting connection into a new TSock owned by this listener
+  // (a QObject child: deleted with it unless the owner deletes it first).
+  bool Accept(TSock*& newSock);
+  void SendDatagram(const std::string& data, const std::string& host);
+  void ReceiveDatagram(std::string& data, std::string& host);
+
+  TSockStream& Stream() { return stream_; }
+
+  // Form loading: between BeginLoad and Loaded the properties are only stored;
+  // Loaded applies Blocking and starts listening if Listen was stored as true.
+  void BeginLoad() { loading_ = true; }
+  void Loaded();
+
+  // Inspection.
+  int Handle() const { return fd_; }
+  std::size_t ReceiveBufferSize() const { return recvBuf_.size(); }
+  std::size_t SendBufferSize() const { return sendBuf_.size(); }
+  // The local port of the socket (0 without one): lets a listener bound to
+  // port "0" tell which free port it got.
+  int LocalPort() const;
+
+  // Host-name cache and resolver, shared by all instances. Names that begin
+  // with a digit are parsed as dotted addresses and never reach the resolver.
+  static void setResolver(Resolver r);   // empty: the system resolver
+  static void clearHostCache();
+
+ private:
+  void report(TSocketInfo kind, const std::string& msg);
+  void registerNotifications();
+  void dropNotifiers();
+  void updateWriteWatch();
+  std::uint32_t lookupHost(const std::string& name);
+  std::uint16_t lookupPort(const std::string& name);
+  bool createSocket(int type);
+  void adoptAccepted(int fd);
+  void flushNonBlocking();
+  void deadConnection(int wsaCode);
+
+  void onReadReady();
+  void onWriteReady();
+  void handleRead();
+  void handleAccept();
+  void handleConnectDone();
+  void handleClose();
+
+  TSocketType socketType_ = stStream;
+  std::string hostName_;
+  std::string portName_;
+  bool blocking_ = false;
+  bool autoAccept_ = false;
+  bool listen_ = false;
+  TLineBreak lineBreak_ = lbSmart;
+  int blockingTimeout_ = 0;
+  std::intptr_t tag_ = 0;
+  bool connected_ = false;
+  bool loading_ = false;
+
+  int fd_ = -1;
+  bool connecting_ = false;   // a non-blocking connect is under way
+  bool closing_ = false;      // a deferred close is already scheduled
+  std::uint32_t peerAddr_ = 0;  // network byte order
+  std::uint16_t peerPort_ = 0;  // host byte order
+  std::string recvBuf_;
+  std::string sendBuf_;
+  std::size_t sendHead_ = 0;    // bytes already sent from the front of sendBuf_
+  std::unique_ptr<QSocketNotifier> readNotifier_;
+  std::unique_ptr<QSocketNotifier> writeNotifier_;
+  std::shared_ptr<bool> alive_;  // false once destroyed: guards code after callbacks
+  TSockStream stream_;
+};
