@@ -152,6 +152,8 @@ class TSock : public QObject {
   void adoptAccepted(int fd);
   void flushNonBlocking();
   void deadConnection(int wsaCode);
+  void connectFailed(int err);
+  std::size_t pending() const { return sendBuf_.size() - sendHead_; }
 
   void onReadReady();
   void onWriteReady();
@@ -175,6 +177,9 @@ class TSock : public QObject {
   int fd_ = -1;
   bool connecting_ = false;   // a non-blocking connect is under way
   bool closing_ = false;      // a deferred close is already scheduled
+  bool connectFailed_ = false;  // left connecting after an error, until Close
+  bool sendBroken_ = false;   // the network refused our data: stop watching writes
+  unsigned gen_ = 0;          // bumped per socket, so deferred work finds its own
   std::uint32_t peerAddr_ = 0;  // network byte order
   std::uint16_t peerPort_ = 0;  // host byte order
   std::string recvBuf_;

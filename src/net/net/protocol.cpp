@@ -1,0 +1,157 @@
+#include "net/protocol.h"
+
+#include <charconv>
+#include <limits>
+
+namespace proto {
+
+std::string message(std::string_view command, std::initializer_list<Field> fields) {
+  std::size_t len = command.size() + 1;
+  for (const Field& f : fields) len += f.text.size() + 1;
+  std::string out;
+  out.reserve(len);
+  out.append(command);
+  for (const Field& f : fields) {
+    out.push_back('+');
+    out.append(f.text);
+  }
+  out.push_back(kTerminator);
+  return out;
+}
+
+Builder::Builder(std::string_view command) : text_(command) {}
+
+Builder& Builder::operator<<(const Field& f) {
+  text_.push_back('+');
+  text_.append(f.text);
+  return *this;
+}
+
+std::string Builder::str() const {
+  std::string out;
+  out.reserve(text_.size() + 1);
+  out.append(text_);
+  out.push_back(kTerminator);
+  return out;
+}
+
+void Framer::feed(std::string_view bytes, std::vector<std::string>& out) {
+  std::size_t pos = 0;
+  if (skipping_) {
+    std::size_t t = bytes.find(kTerminator);
+    if (t == std::string_view::npos) return;
+    skipping_ = false;
+    pos = t + 1;
+  }
+  while (pos <= bytes.size()) {
+    std::size_t t = bytes.find(kTerminator, pos);
+    if (t == std::string_view::npos) break;
+    if (tail_.empty()) {
+      out.emplace_back(bytes.substr(pos, t - pos));
+    } else {
+      tail_.append(bytes.substr(pos, t - pos));
+      out.push_back(std::move(tail_));
+      tail_.clear();
+    }
+    pos = t + 1;
+  }
+  std::string_view left = bytes.substr(pos);
+  if (tail_.size() + left.size() > kMaxTail) {
+    // Too long to be one of ours: drop it and everything up to its end.
+    tail_.clear();
+    tail_.shrink_to_fit();
+    skipping_ = true;
+    return;
+  }
+  tail_.append(left);
+}
+
+std::vector<std::string> Framer::feed(std::string_view bytes) {
+  std::vector<std::string> out;
+  feed(bytes, out);
+  return out;
+}
+
+void Framer::reset() {
+  tail_.clear();
+  skipping_ = false;
+}
+
+void Inbox::receive(ConnId from, std::string_view bytes) {
+  scratch_.clear();
+  framers_[from].feed(bytes, scratch_);
+  for (std::string& s : scratch_) queue_.push_back(Entry{from, std::move(s)});
+  scratch_.clear();
+}
+
+std::optional<Entry> Inbox::take() {
+  if (queue_.empty()) return std::nullopt;
+  Entry e = std::move(queue_.front());
+  queue_.pop_front();
+  return e;
+}
+
+void Inbox::forget(ConnId from, bool dropQueued) {
+  framers_.erase(from);
+  if (!dropQueued) return;
+  std::erase_if(queue_, [from](const Entry& e) { return e.from == from; });
+}
+
+void Inbox::clear() {
+  queue_.clear();
+  framers_.clear();
+}
+
+std::optional<Split> split(std::string_view entry) {
+  std::size_t plus = entry.find('+');
+  if (plus == std::string_view::npos) return std::nullopt;
+  return Split{entry.substr(0, plus), entry.substr(plus + 1)};
+}
+
+std::optional<int> parseNumber(std::string_view text) {
+  if (text.empty()) return std::nullopt;
+  std::size_t i = text[0] == '-' ? 1 : 0;
+  if (i == text.size()) return std::nullopt;
+  for (std::size_t k = i; k < text.size(); ++k)
+    if (text[k] < '0' || text[k] > '9') return std::nullopt;
+  int value = 0;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (ec != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::string_view FieldReader::field() {
+  std::size_t plus = rest_.find('+');
+  if (plus == std::string_view::npos) return {};
+  std::string_view f = rest_.substr(0, plus);
+  rest_.remove_prefix(plus + 1);
+  return f;
+}
+
+void FieldReader::skip(std::size_t n) { rest_.remove_prefix(n < rest_.size() ? n : rest_.size()); }
+
+ListReader::ListReader(std::string_view listText) : FieldReader({}) {
+  own_.reserve(listText.size() + 2);
+  own_.append(listText);
+  own_.append("+@");
+  rest_ = own_;
+}
+
+std::optional<std::vector<std::vector<int>>> numberGroups(std::string_view listText, std::size_t n) {
+  std::vector<std::vector<int>> groups;
+  if (n == 0) return groups;
+  ListReader r(listText);
+  while (r.more()) {
+    std::vector<int> g;
+    g.reserve(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      auto v = r.number();
+      if (!v) return std::nullopt;
+      g.push_back(*v);
+    }
+    groups.push_back(std::move(g));
+  }
+  return groups;
+}
+
+}  // namespace proto

@@ -1,0 +1,850 @@
+#include "net/sock.h"
+
+#include <QMetaObject>
+#include <QSocketNotifier>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cctype>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+// ---- Error numbers --------------------------------------------------------
+
+int wsaErrorFromErrno(int err) {
+  switch (err) {
+    case EINTR: return 10004;
+    case EBADF: return 10009;
+    case EACCES: return 10013;
+    case EFAULT: return 10014;
+    case EINVAL: return 10022;
+    case EMFILE: return 10024;
+    case EAGAIN: return 10035;
+#if EWOULDBLOCK != EAGAIN
+    case EWOULDBLOCK: return 10035;
+#endif
+    case EINPROGRESS: return 10036;
+    case EALREADY: return 10037;
+    case ENOTSOCK: return 10038;
+    case EDESTADDRREQ: return 10039;
+    case EMSGSIZE: return 10040;
+    case EPROTOTYPE: return 10041;
+    case ENOPROTOOPT: return 10042;
+    case EPROTONOSUPPORT: return 10043;
+    case ESOCKTNOSUPPORT: return 10044;
+    case EOPNOTSUPP: return 10045;
+    case EPFNOSUPPORT: return 10046;
+    case EAFNOSUPPORT: return 10047;
+    case EADDRINUSE: return 10048;
+    case EADDRNOTAVAIL: return 10049;
+    case ENETDOWN: return 10050;
+    case ENETUNREACH: return 10051;
+    case ENETRESET: return 10052;
+    case ECONNABORTED: return 10053;
+    case ECONNRESET: return 10054;
+    case ENOBUFS: return 10055;
+    case EISCONN: return 10056;
+    case ENOTCONN: return 10057;
+    case ESHUTDOWN: return 10058;
+    case EPIPE: return 10058;  // writing after the connection was shut down
+    case ETOOMANYREFS: return 10059;
+    case ETIMEDOUT: return 10060;
+    case ECONNREFUSED: return 10061;
+    case ELOOP: return 10062;
+    case ENAMETOOLONG: return 10063;
+    case EHOSTDOWN: return 10064;
+    case EHOSTUNREACH: return 10065;
+    case ENOTEMPTY: return 10066;
+    case EUSERS: return 10068;
+    case EDQUOT: return 10069;
+    case ESTALE: return 10070;
+    case EREMOTE: return 10071;
+    default:
+      // Keep clear of the Windows range so an unmapped errno never
+      // masquerades as a known code; the name then reads "UNKNOWN ERROR".
+      return 20000 + err;
+  }
+}
+
+std::string wsaErrorName(int code) {
+  switch (code) {
+    case 10004: return "WSAEINTR";
+    case 10009: return "WSAEBADF";
+    case 10013: return "WSAEACCES";
+    case 10014: return "WSAEFAULT";
+    case 10022: return "WSAEINVAL";
+    case 10024: return "WSAEMFILE";
+    case 10035: return "WSAEWOULDBLOCK";
+    case 10036: return "WSAEINPROGRESS";
+    case 10037: return "WSAEALREADY";
+    case 10038: return "WSAENOTSOCK";
+    case 10039: return "WSAEDESTADDRREQ";
+    case 10040: return "WSAEMSGSIZE";
+    case 10041: return "WSAEPROTOTYPE";
+    case 10042: return "WSAENOPROTOOPT";
+    case 10043: return "WSAEPROTONOSUPPORT";
+    case 10044: return "WSAESOCKTNOSUPPORT";
+    case 10045: return "WSAEOPNOTSUPP";
+    case 10046: return "WSAEPFNOSUPPORT";
+    case 10047: return "WSAEAFNOSUPPORT";
+    case 10048: return "WSAEADDRINUSE";
+    case 10049: return "WSAEADDRNOTAVAIL";
+    case 10050: return "WSAENETDOWN";
+    case 10051: return "WSAENETUNREACH";
+    case 10052: return "WSAENETRESET";
+    case 10053: return "WSAECONNABORTED";
+    case 10054: return "WSAECONNRESET";
+    case 10055: return "WSAENOBUFS";
+    case 10056: return "WSAEISCONN";
+    case 10057: return "WSAENOTCONN";
+    case 10058: return "WSAESHUTDOWN";
+    case 10059: return "WSAETOOMANYREFS";
+    case 10060: return "WSAETIMEDOUT";
+    case 10061: return "WSAECONNREFUSED";
+    case 10062: return "WSAELOOP";
+    case 10063: return "WSAENAMETOOLONG";
+    case 10064: return "WSAEHOSTDOWN";
+    case 10065: return "WSAEHOSTUNREACH";
+    case 10066: return "WSAENOTEMPTY";
+    case 10067: return "WSAEPROCLIM";
+    case 10068: return "WSAEUSERS";
+    case 10069: return "WSAEDQUOT";
+    case 10070: return "WSAESTALE";
+    case 10071: return "WSAEREMOTE";
+    case 10091: return "WSASYSNOTREADY";
+    case 10092: return "WSAVERNOTSUPPORTED";
+    case 10093: return "WSANOTINITIALISED";
+    case 10101: return "WSAEDISCON";
+    case 11001: return "WSAHOST_NOT_FOUND";
+    case 11002: return "WSATRY_AGAIN";
+    case 11003: return "WSANO_RECOVERY";
+    case 11004: return "WSANO_DATA";
+    default: return "UNKNOWN ERROR";
+  }
+}
+
+std::string wsaErrorText(int code) {
+  return "Error #" + std::to_string(code) + " (" + wsaErrorName(code) + ")";
+}
+
+// ---- Stream adapter -------------------------------------------------------
+
+int TSockStream::Read(void* buffer, int count) {
+  if (count <= 0) return 0;
+  std::string s = sock_.Receive(count);
+  std::memcpy(buffer, s.data(), s.size());
+  return static_cast<int>(s.size());
+}
+
+int TSockStream::Write(const void* buffer, int count) {
+  if (count <= 0) return 0;
+  sock_.Send(std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(count)));
+  return count;
+}
+
+std::int64_t TSockStream::Seek(std::int64_t, int) { return 0; }
+
+// ---- Host-name cache ------------------------------------------------------
+
+namespace {
+
+struct HostEntry {
+  std::string name;
+  std::uint32_t addr;  // network byte order
+};
+
+// Process-wide, like the original's: filled by lookups, never emptied.
+std::vector<HostEntry>& hostCache() {
+  static std::vector<HostEntry> cache;
+  return cache;
+}
+
+TSock::Resolver& resolverSeam() {
+  static TSock::Resolver r;
+  return r;
+}
+
+std::optional<std::uint32_t> systemResolve(const std::string& name) {
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &res) != 0 || !res) return std::nullopt;
+  std::uint32_t addr = reinterpret_cast<sockaddr_in*>(res->ai_addr)->sin_addr.s_addr;
+  freeaddrinfo(res);
+  return addr;
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+std::string dotted(std::uint32_t addrNet) {
+  in_addr a{};
+  a.s_addr = addrNet;
+  char buf[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &a, buf, sizeof buf);
+  return buf;
+}
+
+sockaddr_in makeAddr(std::uint32_t addrNet, std::uint16_t port) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = addrNet;
+  return sa;
+}
+
+void setNonBlocking(int fd, bool on) {
+  int fl = fcntl(fd, F_GETFL, 0);
+  if (fl < 0) return;
+  fcntl(fd, F_SETFL, on ? (fl | O_NONBLOCK) : (fl & ~O_NONBLOCK));
+}
+
+bool transient(int err) { return err == EAGAIN || err == EWOULDBLOCK || err == EINTR; }
+
+// Waits for readability; seconds < 0 waits without limit.
+bool waitReadable(int fd, int seconds) {
+  pollfd p{fd, POLLIN, 0};
+  int ms = seconds < 0 ? -1 : seconds * 1000;
+  for (;;) {
+    int r = ::poll(&p, 1, ms);
+    if (r < 0 && errno == EINTR) continue;
+    return r > 0;
+  }
+}
+
+}  // namespace
+
+void TSock::setResolver(Resolver r) { resolverSeam() = std::move(r); }
+
+void TSock::clearHostCache() { hostCache().clear(); }
+
+// ---- Construction ---------------------------------------------------------
+
+TSock::TSock(QObject* parent) : QObject(parent), alive_(std::make_shared<bool>(true)), stream_(*this) {}
+
+TSock::~TSock() {
+  if (listen_ || connected_) {
+    Close();
+  } else {
+    dropNotifiers();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+  }
+  *alive_ = false;
+}
+
+void TSock::Loaded() {
+  loading_ = false;
+  if (fd_ >= 0) registerNotifications();
+  if (listen_) {
+    listen_ = false;
+    setListen(true);
+  }
+}
+
+// ---- Reports and notifications --------------------------------------------
+
+void TSock::report(TSocketInfo kind, const std::string& msg) {
+  if (!OnInfo) return;
+  InfoEvent h = OnInfo;  // the handler may replace OnInfo while it runs
+  try {
+    h(*this, kind, msg);
+  } catch (...) {
+    throw ESockException("Error here");
+  }
+}
+
+void TSock::dropNotifiers() {
+  // Deferred delete: we may be inside the notifier's own activation.
+  if (readNotifier_) {
+    readNotifier_->setEnabled(false);
+    readNotifier_.release()->deleteLater();
+  }
+  if (writeNotifier_) {
+    writeNotifier_->setEnabled(false);
+    writeNotifier_.release()->deleteLater();
+  }
+}
+
+void TSock::registerNotifications() {
+  if (fd_ < 0) return;
+  if (listen_ || !blocking_) {
+    setNonBlocking(fd_, true);
+    if (!readNotifier_) {
+      readNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+      QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, this, [this] { onReadReady(); });
+    }
+    // A pending connect is watched through write readiness only.
+    readNotifier_->setEnabled(!connecting_ && !connectFailed_);
+    updateWriteWatch();
+    return;
+  }
+  dropNotifiers();
+  setNonBlocking(fd_, false);
+}
+
+void TSock::updateWriteWatch() {
+  bool want = fd_ >= 0 && !listen_ && !blocking_ && socketType_ == stStream && !connectFailed_ &&
+              (connecting_ || (pending() > 0 && !sendBroken_));
+  if (want && !writeNotifier_) {
+    writeNotifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Write);
+    QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, this, [this] { onWriteReady(); });
+  }
+  if (writeNotifier_ && writeNotifier_->isEnabled() != want) writeNotifier_->setEnabled(want);
+}
+
+void TSock::onReadReady() {
+  try {
+    if (fd_ < 0) return;
+    if (listen_) {
+      handleAccept();
+    } else if (socketType_ == stDatagram) {
+      // Like the original's notifications: no new one until the owner reads.
+      if (readNotifier_) readNotifier_->setEnabled(false);
+      if (OnRead) {
+        ReadEvent h = OnRead;
+        h(*this, static_cast<int>(recvBuf_.size()));
+      }
+    } else {
+      handleRead();
+    }
+  } catch (const std::exception&) {
+    // An event handler failed; the event loop must go on.
+  }
+}
+
+void TSock::onWriteReady() {
+  try {
+    if (fd_ < 0) return;
+    if (connecting_) {
+      handleConnectDone();
+      return;
+    }
+    if (pending() == 0) {
+      updateWriteWatch();
+      return;
+    }
+    auto alive = alive_;
+    Send(std::string());
+    if (!*alive || fd_ < 0) return;
+    report(siSend, "Non-Blocking Outgoing Data");
+    if (!*alive || !OnWrite) return;
+    NotifyEvent h = OnWrite;
+    h(*this);
+  } catch (const std::exception&) {
+  }
+}
+
+void TSock::handleRead() {
+  auto alive = alive_;
+  std::size_t old = recvBuf_.size();
+  recvBuf_.resize(old + kReadChunk);
+  ssize_t n;
+  do {
+    n = ::recv(fd_, recvBuf_.data() + old, kReadChunk, 0);
+  } while (n < 0 && errno == EINTR);
+  int err = errno;
+  recvBuf_.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
+  if (n == 0) {
+    handleClose();
+    return;
+  }
+  if (n < 0 && !transient(err)) {
+    deadConnection(wsaErrorFromErrno(err));
+    return;
+  }
+  report(siReceive, "Non-Blocking Incoming Data");
+  if (!*alive || !OnRead) return;
+  ReadEvent h = OnRead;
+  h(*this, static_cast<int>(recvBuf_.size()));
+}
+
+void TSock::handleAccept() {
+  // As with the original, the next accept notice waits for Accept.
+  if (readNotifier_) readNotifier_->setEnabled(false);
+  if (autoAccept_ && OnAutoAccept) {
+    TSock* s = nullptr;
+    if (!Accept(s) || !s) return;
+    AutoAcceptEvent h = OnAutoAccept;
+    if (blocking_) {
+      std::thread([h, this, s] { h(*this, *s); }).detach();
+    } else {
+      h(*this, *s);
+    }
+    return;
+  }
+  if (OnAccept) {
+    NotifyEvent h = OnAccept;
+    h(*this);
+  }
+}
+
+void TSock::handleConnectDone() {
+  int err = 0;
+  socklen_t len = sizeof err;
+  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) < 0) err = errno;
+  if (err == 0) {
+    sockaddr_in peer{};
+    socklen_t plen = sizeof peer;
+    if (getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &plen) < 0) {
+      if (errno == ENOTCONN) return;  // woken early: still under way
+      err = errno;
+    }
+  }
+  if (err != 0) {
+    connectFailed(err);
+    return;
+  }
+  auto alive = alive_;
+  connecting_ = false;
+  connected_ = true;
+  registerNotifications();
+  report(siConnect, "Non-Blocking Socket Connected");
+  if (!*alive || !OnConnect) return;
+  NotifyEvent h = OnConnect;
+  h(*this);
+}
+
+void TSock::connectFailed(int err) {
+  // Only reported; the instance stays connecting until Close. Nothing is
+  // watched any more, so a dead socket cannot keep the loop busy.
+  connecting_ = false;
+  connectFailed_ = true;
+  if (readNotifier_) readNotifier_->setEnabled(false);
+  updateWriteWatch();
+  report(siError, wsaErrorText(wsaErrorFromErrno(err)));
+}
+
+void TSock::handleClose() {
+  auto alive = alive_;
+  if (OnDisconnect) {
+    NotifyEvent h = OnDisconnect;
+    h(*this);
+  }
+  if (*alive) Close();
+}
+
+void TSock::deadConnection(int wsaCode) {
+  // A broken connection is reported, then closed like an orderly one so the
+  // owner frees whatever hangs on it.
+  auto alive = alive_;
+  unsigned gen = gen_;
+  try {
+    report(siError, wsaErrorText(wsaCode));
+  } catch (const ESockException&) {
+  }
+  if (!*alive || fd_ < 0 || gen != gen_) return;
+  handleClose();
+}
+
+// ---- Properties -----------------------------------------------------------
+
+void TSock::setSocketType(TSocketType t) {
+  if (!loading_) {
+    if (listen_) throw ESockException("SocketType - Can't Assign Socket Type While Listening");
+    if (connected_) throw ESockException("SocketType - Can't Assign Socket Type While Connected");
+  }
+  socketType_ = t;
+}
+
+void TSock::setHostName(const std::string& name) {
+  if (socketType_ == stStream && connected_) report(siLookup, "Setting HostName While Connected Has No Effect");
+  hostName_ = name;
+  if (socketType_ == stDatagram && connected_) peerAddr_ = lookupHost(hostName_);
+}
+
+void TSock::setPortName(const std::string& name) {
+  if (connected_) report(siLookup, "Setting PortName While Connected Has No Effect");
+  portName_ = name;
+}
+
+void TSock::setBlocking(bool on) {
+  blocking_ = on;
+  if (!loading_ && fd_ >= 0) registerNotifications();
+}
+
+int TSock::LocalPort() const {
+  if (fd_ < 0) return 0;
+  sockaddr_in sa{};
+  socklen_t len = sizeof sa;
+  if (getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &len) < 0) return 0;
+  return ntohs(sa.sin_port);
+}
+
+// ---- Lookups --------------------------------------------------------------
+
+std::uint32_t TSock::lookupHost(const std::string& name) {
+  if (name.empty()) return htonl(INADDR_ANY);
+  report(siLookup, "Lookup Of Host " + name);
+  if (std::isdigit(static_cast<unsigned char>(name[0]))) return inet_addr(name.c_str());
+  for (const HostEntry& e : hostCache())
+    if (sameName(e.name, name)) return e.addr;
+  std::optional<std::uint32_t> addr = resolverSeam() ? resolverSeam()(name) : systemResolve(name);
+  if (!addr) throw ESockException("Host Lookup - Could Not Find Host Entry");
+  hostCache().push_back(HostEntry{name, *addr});
+  return *addr;
+}
+
+std::uint16_t TSock::lookupPort(const std::string& name) {
+  report(siLookup, "Lookup Of Port " + name);
+  if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) {
+    unsigned long v = 0;
+    for (char c : name) {
+      if (c < '0' || c > '9') break;
+      v = v * 10 + static_cast<unsigned long>(c - '0');
+      if (v > 65535) break;
+    }
+    return static_cast<std::uint16_t>(v);
+  }
+  servent* s = getservbyname(name.c_str(), socketType_ == stStream ? "tcp" : "udp");
+  if (!s) throw ESockException("Port Lookup - Could Not Find Service Entry");
+  return ntohs(static_cast<std::uint16_t>(s->s_port));
+}
+
+bool TSock::createSocket(int type) {
+  fd_ = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) return false;
+  ++gen_;
+  connecting_ = connectFailed_ = sendBroken_ = closing_ = false;
+  return true;
+}
+
+// ---- Listen ---------------------------------------------------------------
+
+void TSock::setListen(bool on) {
+  if (loading_) {
+    listen_ = on;
+    return;
+  }
+  if (fd_ >= 0 && !listen_) {
+    listen_ = false;
+    throw ESockException("Listen - Socket Already In Use");
+  }
+  if (socketType_ == stDatagram && on) {
+    listen_ = false;
+    throw ESockException("Listen - Cannot Listen On A Datagram Socket");
+  }
+  if (!on) {
+    listen_ = false;
+    auto alive = alive_;
+    Close();
+    if (*alive) report(siListen, "Listening Stopped");
+    return;
+  }
+  if (listen_) {
+    report(siListen, "Listening Already Running");
+    return;
+  }
+  std::uint16_t port = lookupPort(portName_);
+  if (!createSocket(SOCK_STREAM)) throw ESockException("Listen - Error Binding Socket");
+  int one = 1;
+  // Lets a restarted host bind while old connections linger in TIME_WAIT;
+  // a live listener on the port still makes bind fail.
+  setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+  sockaddr_in sa = makeAddr(htonl(INADDR_ANY), port);
+  if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) < 0)
+    throw ESockException("Listen - Error Binding Socket");
+  if (::listen(fd_, 5) < 0) throw ESockException("Listen - Error Starting Listen");
+  listen_ = true;
+  registerNotifications();
+  report(siListen, "Listening Started");
+}
+
+// ---- Open / Close ---------------------------------------------------------
+
+bool TSock::Open() {
+  if (fd_ >= 0) return connected_;
+  // Lookups first: a name that cannot be found leaves no half-made socket.
+  std::uint16_t port = lookupPort(portName_);
+  std::uint32_t addr = socketType_ == stStream ? lookupHost(hostName_) : htonl(INADDR_ANY);
+  if (!createSocket(socketType_ == stStream ? SOCK_STREAM : SOCK_DGRAM)) {
+    report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
+    return false;
+  }
+  peerAddr_ = addr;
+  peerPort_ = port;
+  sockaddr_in sa = makeAddr(addr, port);
+  auto alive = alive_;
+
+  if (socketType_ == stDatagram) {
+    registerNotifications();
+    if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
+      connected_ = true;
+      report(siConnect, "Datagram Socket Connected");
+      if (*alive && OnConnect) {
+        NotifyEvent h = OnConnect;
+        h(*this);
+      }
+    } else {
+      report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
+    }
+    return *alive && connected_;
+  }
+
+  if (!blocking_) {
+    connecting_ = true;
+    registerNotifications();
+    int r = ::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    int err = errno;
+    if (r < 0 && err != EINPROGRESS && err != EINTR) {
+      // Failed at once: the error still comes as a later notification.
+      if (writeNotifier_) writeNotifier_->setEnabled(false);
+      unsigned gen = gen_;
+      QMetaObject::invokeMethod(
+          this,
+          [this, gen, err] {
+            if (gen == gen_ && connecting_) {
+              try {
+                connectFailed(err);
+              } catch (const std::exception&) {
+              }
+            }
+          },
+          Qt::QueuedConnection);
+    }
+    return false;
+  }
+
+  registerNotifications();
+  int r;
+  do {
+    r = ::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  } while (r < 0 && errno == EINTR);
+  if (r == 0) {
+    connected_ = true;
+    report(siConnect, "Blocking Socket Connected");
+    if (*alive && OnConnect) {
+      NotifyEvent h = OnConnect;
+      h(*this);
+    }
+  } else {
+    report(siClose, "Blocking Socket Can't Connect");
+    if (*alive) Close();
+  }
+  return *alive && connected_;
+}
+
+bool TSock::Close() {
+  bool ok = false;
+  auto alive = alive_;
+  try {
+    dropNotifiers();
+    if (fd_ >= 0) ok = ::close(fd_) == 0;
+    fd_ = -1;
+    connected_ = false;
+    connecting_ = connectFailed_ = sendBroken_ = closing_ = false;
+    // Unsent data belonged to this connection, not to the next one.
+    sendBuf_.clear();
+    sendHead_ = 0;
+    if (!listen_) report(siClose, "Socket Closed");
+  } catch (...) {
+  }
+  if (*alive) listen_ = false;
+  return ok;
+}
+
+// ---- Send / Receive -------------------------------------------------------
+
+void TSock::flushNonBlocking() {
+  std::size_t left = pending();
+  if (left > 0) {
+    ssize_t n;
+    do {
+      n = ::send(fd_, sendBuf_.data() + sendHead_, left, MSG_NOSIGNAL);
+    } while (n < 0 && errno == EINTR);
+    if (n > 0) {
+      sendHead_ += static_cast<std::size_t>(n);
+      if (sendHead_ == sendBuf_.size()) {
+        sendBuf_.clear();
+        sendHead_ = 0;
+      }
+    } else if (n < 0 && !transient(errno) && !connecting_) {
+      // Kept queued, unreported; the read side notices the broken connection.
+      sendBroken_ = true;
+    }
+  }
+  updateWriteWatch();
+  if (connected_ && !closing_ && pending() > kMaxSendBuffer) {
+    // The peer stopped reading. Closing from inside Send would run the
+    // owner's close handlers in the middle of whatever it is sending.
+    closing_ = true;
+    if (writeNotifier_) writeNotifier_->setEnabled(false);
+    unsigned gen = gen_;
+    QMetaObject::invokeMethod(
+        this,
+        [this, gen] {
+          if (gen == gen_ && closing_ && fd_ >= 0) deadConnection(10055);
+        },
+        Qt::QueuedConnection);
+  }
+}
+
+bool TSock::Send(const std::string& data) {
+  if (fd_ < 0) throw ESockException("Send - Socket Not Connected");
+  if (listen_) throw ESockException("Send - Cannot Send On A Listener Socket");
+  if (socketType_ == stDatagram) {
+    SendDatagram(data, hostName_);
+    return true;
+  }
+  if (closing_) return true;  // a connection already given up: its close is on the way
+  if (sendHead_ > 0 && sendHead_ >= sendBuf_.size() / 2) {
+    sendBuf_.erase(0, sendHead_);
+    sendHead_ = 0;
+  }
+  sendBuf_.append(data);
+  if (pending() == 0) return true;
+
+  if (!blocking_) {
+    auto alive = alive_;
+    report(siSend, "Non-Blocking Outgoing Data");
+    if (!*alive || fd_ < 0) return true;
+    flushNonBlocking();
+    return true;
+  }
+
+  while (pending() > 0) {
+    ssize_t n = ::send(fd_, sendBuf_.data() + sendHead_, pending(), MSG_NOSIGNAL);
+    if (n < 0) {
+      int err = errno;
+      if (err == EINTR || err == EINPROGRESS) continue;
+      report(siError, "Socket Error On Send");
+      throw ESockException("Send - Socket Error");
+    }
+    sendHead_ += static_cast<std::size_t>(n);
+    report(siSend, "Blocking Outgoing Data");
+  }
+  sendBuf_.clear();
+  sendHead_ = 0;
+  return true;
+}
+
+std::string TSock::Receive(int count) {
+  if (fd_ < 0 && recvBuf_.empty()) throw ESockException("Receive - Socket Not Connected");
+  if (listen_) throw ESockException("Receive - Cannot Receive On A Listener Socket");
+  int readSize = (count < 0 || count > kReadChunk) ? kReadChunk : count;
+
+  if (socketType_ == stDatagram) {
+    std::string data, host;
+    ReceiveDatagram(data, host);
+    return data;
+  }
+
+  if (blocking_) {
+    auto alive = alive_;
+    if (connected_ && fd_ >= 0 && waitReadable(fd_, blockingTimeout_)) {
+      report(siReceive, "Blocking Incoming Data");
+      if (!*alive) return {};
+      std::string chunk(static_cast<std::size_t>(readSize), '\0');
+      ssize_t n;
+      do {
+        n = ::recv(fd_, chunk.data(), chunk.size(), 0);
+      } while (n < 0 && errno == EINTR);
+      if (n < 0) {
+        int err = errno;
+        recvBuf_.clear();
+        std::string name = wsaErrorName(wsaErrorFromErrno(err));
+        report(siError, "Socket Error On Receive");
+        throw ESockException("Receive - Socket Error " + name);
+      }
+      if (n > 0) {
+        recvBuf_.append(chunk.data(), static_cast<std::size_t>(n));
+      } else {
+        report(siClose, "Socket Disconnected On Receive");
+        if (!*alive) return {};
+        Close();
+        if (*alive && OnDisconnect) {
+          NotifyEvent h = OnDisconnect;
+          h(*this);
+        }
+        if (!*alive) return {};
+      }
+    }
+    return std::exchange(recvBuf_, std::string());
+  }
+
+  if (count < 0 || static_cast<std::size_t>(count) >= recvBuf_.size())
+    return std::exchange(recvBuf_, std::string());
+  std::string head = recvBuf_.substr(0, static_cast<std::size_t>(count));
+  recvBuf_.erase(0, static_cast<std::size_t>(count));
+  return head;
+}
+
+// ---- Accept ---------------------------------------------------------------
+
+bool TSock::Accept(TSock*& newSock) {
+  if (!listen_) throw ESockException("Accept - Socket Not In Listening Mode");
+  if (blocking_) report(siAccept, "Blocking Accept");
+  sockaddr_in peer{};
+  socklen_t len = sizeof peer;
+  int nfd;
+  do {
+    nfd = ::accept4(fd_, reinterpret_cast<sockaddr*>(&peer), &len, SOCK_CLOEXEC);
+  } while (nfd < 0 && errno == EINTR);
+  if (readNotifier_ && fd_ >= 0) readNotifier_->setEnabled(true);
+  if (nfd < 0) {
+    report(siAccept, "Could Not Accept Connection");
+    return false;
+  }
+  auto* s = new TSock(this);
+  s->fd_ = nfd;
+  s->gen_ = 1;
+  s->setBlocking(blocking_);
+  s->blockingTimeout_ = blockingTimeout_;
+  s->OnRead = OnRead;
+  s->OnWrite = OnWrite;
+  s->OnDisconnect = OnDisconnect;
+  s->OnInfo = OnInfo;
+  s->connected_ = true;
+  s->peerAddr_ = peer.sin_addr.s_addr;
+  s->peerPort_ = ntohs(peer.sin_port);
+  newSock = s;
+  s->setPortName(portName_);
+  s->setHostName(dotted(peer.sin_addr.s_addr));
+  report(siAccept, "Created New TSock Structure");
+  return true;
+}
+
+// ---- Datagrams ------------------------------------------------------------
+
+void TSock::SendDatagram(const std::string& data, const std::string& host) {
+  if (fd_ < 0) throw ESockException("SendDatagram - Socket Not Connected");
+  if (socketType_ == stStream) throw ESockException("SendDatagram - Datagram Send Not Supported On Stream Sockets");
+  setHostName(host);
+  if (data.empty()) return;
+  if (!connected_) peerAddr_ = lookupHost(hostName_);
+  sockaddr_in sa = makeAddr(peerAddr_, lookupPort(portName_));
+  ::sendto(fd_, data.data(), data.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+}
+
+void TSock::ReceiveDatagram(std::string& data, std::string& host) {
+  if (fd_ < 0) throw ESockException("ReceiveDatagram - Socket Not Connected");
+  if (socketType_ == stStream)
+    throw ESockException("ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets");
+  data.clear();
+  host.clear();
+  if (waitReadable(fd_, blockingTimeout_)) {
+    std::string buf(static_cast<std::size_t>(kReadChunk), '\0');
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    ssize_t n = ::recvfrom(fd_, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
+    if (n >= 0) {
+      data.assign(buf.data(), static_cast<std::size_t>(n));
+      host = dotted(from.sin_addr.s_addr);
+    }
+  }
+  if (readNotifier_ && !blocking_) readNotifier_->setEnabled(true);
+}
