@@ -1,0 +1,30 @@
+# Runs the judge on one scenario and compares its output with the golden file.
+# -DJUDGE=<binary> -DSCENARIO=<file.scn> [-DMALFORMED=ON] [-DWORDS=<file>]
+set(args)
+if(WORDS)
+  list(APPEND args --words ${WORDS})
+endif()
+execute_process(COMMAND ${JUDGE} ${args} ${SCENARIO}
+  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+
+if(MALFORMED)
+  if(NOT rc EQUAL 2)
+    message(FATAL_ERROR "expected exit 2 for a malformed scenario, got ${rc}\n${out}${err}")
+  endif()
+  if(NOT err MATCHES "line [0-9]+")
+    message(FATAL_ERROR "the message does not name the line: ${err}")
+  endif()
+  if(NOT out STREQUAL "")
+    message(FATAL_ERROR "a malformed scenario printed a verdict:\n${out}")
+  endif()
+  return()
+endif()
+
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "judge failed (${rc}): ${err}")
+endif()
+string(REGEX REPLACE "\\.scn$" ".out" expected_file ${SCENARIO})
+file(READ ${expected_file} expected)
+if(NOT out STREQUAL expected)
+  message(FATAL_ERROR "output differs from ${expected_file}\n--- expected\n${expected}--- got\n${out}")
+endif()
