@@ -1,0 +1,201 @@
+// Seats: accepting, login, closing, removal, just-watch, chat and action relay.
+#include "server/server.h"
+
+namespace zindle {
+
+using proto::Builder;
+using proto::FieldReader;
+using proto::message;
+namespace cmd = proto::cmd;
+
+namespace {
+
+std::string cut(std::string_view text, std::size_t n) {
+    return std::string(text.substr(0, n));
+}
+
+}  // namespace
+
+int TServer::chooseSeat() const {
+    if (seatcount == 0) return 1;
+    int s = 1;
+    while (s < seatcount && seats[s].connected) ++s;
+    if (!seats[s].connected) return s;
+    if (s >= kMaxSeat) return 0;
+    return seatcount + 1;
+}
+
+proto::ConnId TServer::seatConnection(int seat, TSock* sock) {
+    if (seat > seatcount) seatcount = seat;
+    TSeat& st = seats[seat];
+    st.sock = sock;
+    st.connected = true;
+    st.conn = ++nextConn_;
+    sendto(seat, message(cmd::sendlogininfo, {seat}));
+    return st.conn;
+}
+
+void TServer::Sock1Accept(TSock& listener) {
+    const int seat = chooseSeat();
+    TSock* sock = nullptr;
+    bool ok = false;
+    try {
+        ok = listener.Accept(sock);
+    } catch (const ESockException&) {
+    }
+    // Nothing was taken: the seat stays free and nobody is told.
+    if (!ok || !sock) return;
+
+    sock->OnRead = nullptr;
+    sock->OnInfo = nullptr;
+    sock->OnDisconnect = nullptr;
+    if (seat == 0) {
+        try {
+            sock->Send(message(cmd::full, {""}));
+        } catch (const ESockException&) {
+        }
+        sock->Close();
+        sock->deleteLater();
+        return;
+    }
+    sock->setTag(seat);
+    sock->OnDisconnect = tempsock.OnDisconnect;
+    sock->OnInfo = tempsock.OnInfo;
+    sock->OnRead = [this](TSock& s, int n) { Sock1Read(s, n); };
+    seatConnection(seat, sock);
+}
+
+void TServer::Sock1Read(TSock& sock, int) {
+    const int seat = seatOfSock(sock);
+    std::string text;
+    try {
+        text = sock.Text();
+    } catch (const ESockException&) {
+        return;
+    }
+    if (seat == 0) return;
+    receivedlist.receive(seats[seat].conn, text);
+}
+
+void TServer::tempsockDisconnect(TSock& sock) {
+    if (seatOfSock(sock) != 0) sock.Close();
+}
+
+void TServer::tempsockInfo(TSock& sock, TSocketInfo, const std::string& msg) {
+    if (shuttingDown_ || msg != "Socket Closed") return;
+    // The second report of one close finds no seat any more.
+    if (const int seat = seatOfSock(sock)) connectionClosed(seat);
+}
+
+void TServer::connectionClosed(int seat) {
+    TSeat& st = seats[seat];
+    for (int s = 1; s <= seatcount; ++s)
+        if (s != seat && seats[s].connected)
+            sendto(s, message(cmd::playerdisconnected, {seat, st.name}));
+    receivedlist.forget(st.conn, true);
+    TSock* sock = st.sock;
+    st.connected = false;
+    st.name.clear();
+    st.sock = nullptr;
+    st.conn = 0;
+    if (sock) {
+        sock->OnRead = nullptr;
+        sock->deleteLater();
+    }
+    if (seat == curplayer && seats[1].connected && gameon) findplayer();
+}
+
+void TServer::disconnectsock(int seat) {
+    if (seat < 1 || seat > kMaxSeat || !seats[seat].connected) return;
+    if (TSock* sock = seats[seat].sock) {
+        sock->Close();  // reports "Socket Closed", which frees the seat
+    } else {
+        const proto::ConnId conn = seats[seat].conn;
+        connectionClosed(seat);
+        if (closeSink) closeSink(conn);
+    }
+}
+
+void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
+    FieldReader r(fields);
+    const auto seat = r.number();
+    if (!seat || *seat != fromSeat) return;
+    const std::string version = cut(r.field(), 15);
+    const std::string name = cut(r.rest(), 20);
+    TSeat& st = seats[fromSeat];
+    st.name = name;
+    st.connected = true;
+
+    sendtoall(message(cmd::newplayerinfo, {fromSeat, name}));
+    for (int s = 1; s <= seatcount; ++s)
+        if (s != fromSeat && seats[s].connected)
+            sendto(fromSeat, message(cmd::existingplayers, {s, seats[s].name}));
+    if (version != proto::kVersion) {
+        sendto(1, message(cmd::havewrongversion, {name}));
+        sendto(fromSeat, message(cmd::wrongversion, {""}));
+    }
+    if (!gameon) return;
+
+    const Arrangement& a = kArrangements[static_cast<std::size_t>(rotation & 3)];
+    sendto(fromSeat, message(cmd::arrangeboard, {a.a, a.b, a.c, a.d}));
+    for (int x = 0; x < kBoardSize; ++x)
+        for (int y = 0; y < kBoardSize; ++y)
+            if (letters[x][y] != kNoTile)
+                sendto(fromSeat, message(cmd::showboard, {x, y, letters[x][y]}));
+    if (fromSeat <= kPlayerSeats)
+        for (int slot = 1; slot <= kRackSize; ++slot)
+            if (st.tiles[slot] == kNoTile) gettile(fromSeat, slot);
+    sendto(fromSeat, message(cmd::gamesettings,
+                             {turntime, squarecount, gametime, gameseconds, playtoscore,
+                              doubletiles ? "y" : "n", teamflag}));
+    sendto(fromSeat, message(cmd::nextplayer, {curplayer}));
+}
+
+void TServer::kickhim(std::string_view fields, int fromSeat) {
+    FieldReader r(fields);
+    const auto requester = r.number();
+    if (!requester || *requester != fromSeat || fromSeat != 1) return;
+    const auto target = r.number();
+    if (!target || *target < 1 || *target > seatcount) return;
+    disconnectsock(*target);
+}
+
+void TServer::justwatch(std::string_view fields, int fromSeat) {
+    FieldReader r(fields);
+    const auto seat = r.number();
+    if (!seat || *seat < 1 || *seat > kPlayerSeats || *seat > seatcount) return;
+    // Seat 1 (the host's window) may set others to watch; nobody else may.
+    if (*seat != fromSeat && fromSeat != 1) return;
+    const std::string_view mode = r.rest();
+    TSeat& st = seats[*seat];
+    if (mode == "2") {
+        st.watching = false;
+        sendtoall(message(cmd::justwatching, {*seat, "2"}));
+    } else if (mode == "1") {
+        bool another = false;
+        for (int s = 1; s <= kPlayerSeats; ++s)
+            if (s != *seat && seats[s].connected && !seats[s].watching) another = true;
+        if (!another) return;  // the last active player keeps playing
+        st.watching = true;
+        sendtoall(message(cmd::justwatching, {*seat, "1"}));
+        if (*seat == curplayer) findplayer();
+    }
+}
+
+void TServer::chat(std::string_view fields, int fromSeat) {
+    FieldReader r(fields);
+    const auto seat = r.number();
+    if (!seat || *seat != fromSeat) return;
+    sendtoall("CMD_chat+" + seats[fromSeat].name + " chats: " + std::string(r.rest()) +
+              proto::kTerminator);
+}
+
+void TServer::action(std::string_view fields, int fromSeat) {
+    FieldReader r(fields);
+    const auto seat = r.number();
+    if (!seat || *seat != fromSeat) return;
+    sendtoall("CMD_action+" + seats[fromSeat].name + " " + std::string(r.rest()) +
+              proto::kTerminator);
+}
+
+}  // namespace zindle

@@ -1,0 +1,156 @@
+// Construction, the receive queue and its dispatch, and sending.
+#include "server/server.h"
+
+#include <cstdio>
+#include <fstream>
+
+namespace zindle {
+
+std::optional<std::vector<unsigned char>> TServer::loadWords(const ServerOptions& options) {
+    if (!options.wordsFile) return std::nullopt;
+    std::ifstream in(*options.wordsFile);
+    if (!in) return std::nullopt;
+    return recordsFromWords(in);
+}
+
+namespace {
+
+TDictn::Reporter reporterFor(const ServerOptions& options) {
+    if (options.report) return options.report;
+    return [](const std::string& msg) { std::fprintf(stderr, "%s\n", msg.c_str()); };
+}
+
+std::optional<WordListBytes> resourceFor(const ServerOptions& options,
+                                         const std::optional<std::vector<unsigned char>>& records) {
+    if (!options.wordsFile) return builtinWordList();
+    // A word file that cannot be read counts as a missing list.
+    if (!records) return std::nullopt;
+    return WordListBytes(records->data(), records->size());
+}
+
+}  // namespace
+
+TServer::TServer(ServerOptions options, QObject* parent)
+    : QObject(parent),
+      options_(std::move(options)),
+      random_(options_.random ? *options_.random : rng()),
+      wordRecords_(loadWords(options_)),
+      spellit(resourceFor(options_, wordRecords_), reporterFor(options_)) {
+    if (options_.seed) random_.seed(*options_.seed);
+
+    Sock1.setPortName(options_.port);
+    Sock1.OnAccept = [this](TSock& s) { Sock1Accept(s); };
+    Sock1.OnRead = [this](TSock& s, int n) { Sock1Read(s, n); };
+    tempsock.OnDisconnect = [this](TSock& s) { tempsockDisconnect(s); };
+    tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) { tempsockInfo(s, k, m); };
+
+    socktimer.setInterval(10);
+    Timer2.setInterval(1000);
+    connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
+    connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
+    if (options_.runTimers) socktimer.start();
+
+    table_.on(proto::cmd::logininfo, [this](std::string_view f, int s) { receivedlogininfo(f, s); })
+        .on(proto::cmd::kickhim, [this](std::string_view f, int s) { kickhim(f, s); })
+        .on(proto::cmd::chat, [this](std::string_view f, int s) { chat(f, s); })
+        .on(proto::cmd::action, [this](std::string_view f, int s) { action(f, s); })
+        .on(proto::cmd::startgame, [this](std::string_view f, int s) { startgame(f, s); })
+        .on(proto::cmd::done, [this](std::string_view f, int s) { done(f, s); })
+        .on(proto::cmd::newtiles, [this](std::string_view f, int s) { newtiles(f, s); })
+        .on(proto::cmd::pass, [this](std::string_view f, int s) { pass(f, s); })
+        .on(proto::cmd::justwatch, [this](std::string_view f, int s) { justwatch(f, s); });
+}
+
+TServer::~TServer() {
+    // Closing the connections below must not run the game's close path.
+    shuttingDown_ = true;
+    socktimer.stop();
+    Timer2.stop();
+    for (int s = 1; s <= kMaxSeat; ++s) {
+        if (TSock* sock = seats[s].sock) {
+            sock->OnInfo = nullptr;
+            sock->OnDisconnect = nullptr;
+            sock->OnRead = nullptr;
+        }
+    }
+    Sock1.OnAccept = nullptr;
+    Sock1.OnRead = nullptr;
+}
+
+int TServer::seatOf(proto::ConnId conn) const {
+    if (conn == 0) return 0;
+    for (int s = 1; s <= kMaxSeat; ++s)
+        if (seats[s].connected && seats[s].conn == conn) return s;
+    return 0;
+}
+
+int TServer::seatOfSock(const TSock& sock) const {
+    for (int s = 1; s <= kMaxSeat; ++s)
+        if (seats[s].connected && seats[s].sock == &sock) return s;
+    return 0;
+}
+
+void TServer::socktimerTimer() {
+    auto entry = receivedlist.take();
+    if (!entry) return;
+    // The sender may have gone since; its seat may already be someone else's.
+    const int from = seatOf(entry->from);
+    if (from == 0) return;
+    table_.dispatch(entry->text, from);
+}
+
+void TServer::sendto(int seat, const std::string& msg) {
+    if (seat < 1 || seat > kMaxSeat) return;
+    TSeat& st = seats[seat];
+    if (!st.connected) return;
+    if (st.sock) {
+        try {
+            st.sock->Send(msg);
+        } catch (const ESockException&) {
+            // Closed under us: the close report frees the seat.
+        }
+    } else if (sendSink) {
+        sendSink(st.conn, msg);
+    }
+}
+
+void TServer::sendtoall(const std::string& msg) {
+    for (int s = 1; s <= seatcount; ++s) sendto(s, msg);
+}
+
+void TServer::sendtoplayers(const std::string& msg) {
+    for (int s = 1; s <= kPlayerSeats; ++s) sendto(s, msg);
+}
+
+// ---- connections without sockets
+
+proto::ConnId TServer::attach() {
+    const int seat = chooseSeat();
+    if (seat == 0) {
+        const proto::ConnId id = ++nextConn_;
+        if (sendSink) sendSink(id, proto::message(proto::cmd::full, {""}));
+        if (closeSink) closeSink(id);
+        return 0;
+    }
+    return seatConnection(seat, nullptr);
+}
+
+void TServer::inject(proto::ConnId from, std::string_view bytes) {
+    if (seatOf(from) == 0) return;
+    receivedlist.receive(from, bytes);
+}
+
+void TServer::detach(proto::ConnId from) {
+    if (const int seat = seatOf(from)) connectionClosed(seat);
+}
+
+void TServer::setClock(bool on) {
+    timer2On_ = on;
+    if (!options_.runTimers) return;
+    if (on)
+        Timer2.start();
+    else
+        Timer2.stop();
+}
+
+}  // namespace zindle

@@ -1,0 +1,173 @@
+// TServer: the game host. It seats up to nine connections, logs them in,
+// relays chat, runs the authoritative game and its clocks. No window.
+//
+// Every queued message remembers the connection it came from; a message
+// speaking for a seat other than its sender's is dropped. The host can also
+// run without sockets (attach/inject/detach with a send sink), which is how
+// the fuzz target drives it.
+#pragma once
+
+#include <QObject>
+#include <QTimer>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "net/protocol.h"
+#include "net/sock.h"
+#include "rules/bag.h"
+#include "rules/board.h"
+#include "rules/judge.h"
+#include "rules/mydict.h"
+#include "rules/random.h"
+
+namespace zindle {
+
+inline constexpr int kMaxSeat = 9;       // 1..4 players, 5..9 spectators
+inline constexpr int kPlayerSeats = 4;
+inline constexpr int kIdleClock = -1000; // turn clock not running
+
+struct TSeat {
+    std::string name;
+    Rack tiles = emptyRack();
+    int partner = 0;
+    bool connected = false;
+    TSock* sock = nullptr;      // null for a connection attached without a socket
+    int32_t score = 0;
+    int32_t wordscore = 0;
+    int squareeffect = 0;
+    bool watching = false;
+    bool boughttiles = false;
+    bool passed = false;
+    std::string lastword;
+    proto::ConnId conn = 0;     // the connection holding the seat, 0 for none
+};
+
+struct ServerOptions {
+    std::string port = std::string(proto::kGamePort);
+    // The generator for every chance of the game; null means the process-wide one.
+    Random* random = nullptr;
+    // Set the generator to this state; otherwise it is left as the caller seeded it.
+    std::optional<uint32_t> seed;
+    // A plain word list (one word a line) instead of the built-in list.
+    std::optional<std::string> wordsFile;
+    // Where "English.dic dictionary not found!" goes; stderr when empty.
+    TDictn::Reporter report;
+    // Off in tests: they call socktimerTimer() and Timer2Timer() themselves.
+    bool runTimers = true;
+};
+
+class TServer : public QObject {
+public:
+    explicit TServer(ServerOptions options = {}, QObject* parent = nullptr);
+    ~TServer() override;
+    TServer(const TServer&) = delete;
+    TServer& operator=(const TServer&) = delete;
+
+    // ---- components
+    TSock Sock1;     // the listener; the owner switches Listen on
+    TSock tempsock;  // never opened: holds the handlers copied onto each connection
+    QTimer socktimer;
+    QTimer Timer2;
+
+    // ---- events
+    void Sock1Accept(TSock& listener);
+    void Sock1Read(TSock& sock, int count);
+    void tempsockDisconnect(TSock& sock);
+    void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
+    void socktimerTimer();  // one queued message
+    void Timer2Timer();     // the game clock, once a second while a game runs
+
+    // ---- connections without sockets (fuzzing, tests)
+    // Seats a new connection as an accept would; 0 when the game is full
+    // (the sink then got "CMD_full+" and closeSink the new id).
+    proto::ConnId attach();
+    void inject(proto::ConnId from, std::string_view bytes);
+    void detach(proto::ConnId from);
+    std::function<void(proto::ConnId, const std::string&)> sendSink;
+    std::function<void(proto::ConnId)> closeSink;
+
+    // ---- seat handlers (fromSeat is the sending connection's seat)
+    void receivedlogininfo(std::string_view fields, int fromSeat);
+    void kickhim(std::string_view fields, int fromSeat);
+    void chat(std::string_view fields, int fromSeat);
+    void action(std::string_view fields, int fromSeat);
+    void justwatch(std::string_view fields, int fromSeat);
+    void disconnectsock(int seat);
+
+    // ---- game engine
+    void startgame(std::string_view fields, int fromSeat);
+    void done(std::string_view fields, int fromSeat);
+    void newtiles(std::string_view fields, int fromSeat);
+    void pass(std::string_view fields, int fromSeat);
+    void getboard(const Arrangement& arrangement);
+    void gettile(int seat, int slot);
+    void endturn();
+    void findplayer();
+    bool checkforwin();
+    void findwinner();
+
+    // ---- inspection
+    std::size_t queued() const { return receivedlist.size(); }
+    bool clockRunning() const { return timer2On_; }
+    int seatOf(proto::ConnId conn) const;
+    const TDictn& dictionary() const { return spellit; }
+
+    // ---- host state (one game at a time; nothing is saved)
+    std::array<TSeat, kMaxSeat + 1> seats{};  // [1..9]
+    int seatcount = 0;
+    bool gameon = false;
+    int curplayer = 0;
+
+    Grid colours = makeGrid(0);
+    Grid letters = makeGrid(kNoTile);
+    Bag bag;
+    PlacedSet placed{};
+    int turntime = 0;
+    int squarecount = 0;
+    int gametime = 0;
+    int playtoscore = 0;
+    bool doubletiles = false;
+    bool teamgame = false;
+    std::string teamflag = "n";
+    bool firstword = false;
+    int rotation = 0;
+    int gameseconds = 0;
+    int turnclock = kIdleClock;
+
+private:
+    static std::optional<std::vector<unsigned char>> loadWords(const ServerOptions& options);
+
+    int chooseSeat() const;  // 0 when full
+    proto::ConnId seatConnection(int seat, TSock* sock);
+    void connectionClosed(int seat);
+    int seatOfSock(const TSock& sock) const;
+
+    void sendto(int seat, const std::string& msg);
+    void sendtoall(const std::string& msg);
+    void sendtoplayers(const std::string& msg);
+    bool hasTile(int seat) const;
+    bool eligible(int seat) const;
+    void setScore(int seat, int32_t score);
+    void findplayerFrom(int notilesChain);
+    void setClock(bool on);
+
+    // Members used while building spellit come first.
+    ServerOptions options_;
+    Random& random_;
+    std::optional<std::vector<unsigned char>> wordRecords_;
+    TDictn spellit;
+
+    proto::Inbox receivedlist;
+    proto::DispatchTable<int> table_;
+    proto::ConnId nextConn_ = 0;
+    bool timer2On_ = false;
+    bool shuttingDown_ = false;
+};
+
+}  // namespace zindle
