@@ -474,7 +474,7 @@ TEST(SockSend, DataTheNetworkCannotTakeGoesOutOnWriteReadiness) {
   client.OnRead = [&](TSock& me, int) { got += me.Text(); };
   TSock* a = connectPair(srv, client);
   ASSERT_TRUE(a);
-  int small = 16384;
+  int small = 65536;
   setsockopt(a->Handle(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small);
   rec.attach(*a);
   std::string big(1 << 20, '\0');
