@@ -2,6 +2,7 @@
 // same words, and the judgement of a seven-tile move with four cross words.
 #include <benchmark/benchmark.h>
 
+#include <cstring>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -67,6 +68,39 @@ void BM_LookupHashSetBaseline(benchmark::State& state) {
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
 BENCHMARK(BM_LookupHashSetBaseline);
+
+// The same binary search over the embedded bytes, no file: shows how much of
+// the lookup is the one system call per probe.
+void BM_BinarySearchEmbeddedBytes(benchmark::State& state) {
+    const WordListBytes list = builtinWordList();
+    const int64_t last = static_cast<int64_t>(list.size() / kRecordSize) - 1;
+    const auto& q = queries();
+    std::size_t i = 0, found = 0;
+    for (auto _ : state) {
+        std::string key = q[i];
+        for (char& ch : key) ch = static_cast<char>(ch - 'a' + 'A');
+        key.resize(kRecordSize, ' ');
+        int64_t low = 0, high = last;
+        while (high >= low) {
+            const int64_t middle = (low + high) / 2;
+            const unsigned char* rec = list.data() + middle * kRecordSize + 1;
+            int c = std::memcmp(rec, key.data(), kMaxWordLength);
+            if (c == 0) c = ' ' - static_cast<unsigned char>(key[kMaxWordLength]);
+            if (c == 0) {
+                ++found;
+                break;
+            }
+            if (c < 0)
+                low = middle + 1;
+            else
+                high = middle - 1;
+        }
+        if (++i == q.size()) i = 0;
+    }
+    benchmark::DoNotOptimize(found);
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
+}
+BENCHMARK(BM_BinarySearchEmbeddedBytes);
 
 // "strange" across row 5, with a, i, a, b above four of its tiles: one main
 // word and four cross words (as, it, an, be) to look up.
