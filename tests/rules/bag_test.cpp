@@ -78,14 +78,3 @@ TEST(RulesBag, EmptyPositionYieldsLetterA) {
     EXPECT_EQ(*code, 0);
     EXPECT_EQ(b.bag[1], 0);
 }
-
-TEST(RulesBag, OutOfRangeSlotIsNotWritten) {
-    Random r(3);
-    Bag b;
-    b.createtileorder(r);
-    Rack rack = emptyRack();
-    EXPECT_TRUE(b.gettile(rack, 0).has_value());
-    EXPECT_TRUE(b.gettile(rack, 11).has_value());
-    EXPECT_EQ(rack, emptyRack());
-    EXPECT_EQ(b.bagpos, 2);
-}

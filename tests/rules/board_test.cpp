@@ -39,13 +39,6 @@ TEST(RulesBoard, EveryArrangementGivesFourQuartersOfNinety) {
     }
 }
 
-TEST(RulesBoard, GetboardOverwritesEarlierColours) {
-    Grid colours = makeGrid(5);
-    getboard(colours, kArrangements[2]);
-    for (int x = 0; x < kBoardSize; ++x)
-        for (int y = 0; y < kBoardSize; ++y) EXPECT_NE(colours[x][y], 5);
-}
-
 TEST(RulesTiles, FlippedLetterFoldsTheAlphabet) {
     EXPECT_EQ(flippedletter(12), 13);
     EXPECT_EQ(flippedletter(13), 12);

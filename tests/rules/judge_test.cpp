@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "rules/judge.h"
-#include "rules/mydict.h"
 
 using namespace zindle;
 
@@ -17,8 +16,7 @@ struct Game {
     Grid letters = makeGrid(kNoTile);
     int seat = 1;
     bool firstword = false;
-    std::set<std::string> words{"cat", "cats", "at", "qi", "it", "ta", "zymurgy", "bush",
-                                "bushbabies", "hello", "strawberry", "ax"};
+    std::set<std::string> words{"cat", "at"};
     std::vector<std::string> asked;
 
     Game() { getboard(colours, 1, 2, 3, 4); }
@@ -117,28 +115,6 @@ TEST(RulesCheckword, FirstWordMovesToTheMiddle) {
     EXPECT_EQ(v.placed[3], (Placed{10, 9, 19, true}));
 }
 
-TEST(RulesCheckword, FirstWordOfFiveOrMoreScoresFlat) {
-    Game g;
-    g.firstword = true;
-    g.seat = 3;
-    Verdict v = g.judge({{1, false, 0, 17}, {4, false, 0, 14}, {2, false, 0, 15},
-                         {3, false, 0, 16}, {5, false, 0, 13}},
-                        "olleh");
-    ASSERT_TRUE(v.valid);
-    EXPECT_FALSE(v.across);
-    EXPECT_EQ(v.word, "hello");
-    EXPECT_EQ(v.wordscore, 45);
-    EXPECT_EQ(v.placed[5], (Placed{9, 7, codeOfLetter('h'), true}));
-    EXPECT_EQ(v.placed[1], (Placed{9, 11, codeOfLetter('o'), true}));
-
-    std::vector<LayGroup> ten;
-    for (int slot = 1; slot <= 10; ++slot) ten.push_back({slot, false, 8 + slot, 18});
-    v = g.judge(ten, "strawberry");
-    ASSERT_TRUE(v.valid);
-    EXPECT_EQ(v.wordscore, 70);
-    for (int slot = 1; slot <= 10; ++slot) EXPECT_EQ(v.placed[slot].x, 3 + slot);
-}
-
 TEST(RulesCheckword, FirstSingleTileAndLaterLoneWordsAreRefused) {
     Game g;
     g.firstword = true;
@@ -161,38 +137,6 @@ TEST(RulesCheckword, FirstWordPushedOffTheBoardIsRefused) {
     for (int x = 1; x <= 17; ++x) g.letter(x, 0, x == 1 ? 'a' : 'b');
     const Verdict v = g.judge({{1, false, 0, 0}, {2, false, 18, 0}}, "ct");
     EXPECT_FALSE(v.valid);
-}
-
-TEST(RulesCheckword, GapsAndLines) {
-    Game g;
-    g.firstword = true;
-    EXPECT_FALSE(g.judge({{1, false, 2, 5}, {3, false, 4, 5}}, "c.t").valid);
-    EXPECT_FALSE(g.judge({{1, false, 2, 5}, {2, false, 3, 6}}, "ca").valid);
-
-    g.firstword = false;
-    g.seat = 2;
-    g.letter(3, 5, 'a');
-    const Verdict v = g.judge({{1, false, 2, 5}, {3, false, 4, 5}}, "c.t");
-    ASSERT_TRUE(v.valid);
-    EXPECT_EQ(v.word, "cat");
-    EXPECT_TRUE(v.touch);
-    EXPECT_FALSE(v.firstWord);
-    EXPECT_EQ(v.wordscore, 15);  // seat 2 on red cells: 5 a letter
-    EXPECT_EQ(v.placed[1], (Placed{2, 5, 2, true}));
-}
-
-TEST(RulesCheckword, ColourPointsForOwnAndOtherCells) {
-    Game g;
-    g.seat = 4;
-    g.letter(12, 12, 'a');
-    // Down column 12: c on yellow (seat 4, 10), a board letter on yellow (10), t on yellow (10).
-    Verdict v = g.judge({{1, false, 12, 11}, {2, false, 12, 13}}, "ct");
-    ASSERT_TRUE(v.valid);
-    EXPECT_FALSE(v.across);
-    EXPECT_EQ(v.wordscore, 30);
-    g.seat = 2;  // the same move for seat 2 is worth 5 a letter
-    v = g.judge({{1, false, 12, 11}, {2, false, 12, 13}}, "ct");
-    EXPECT_EQ(v.wordscore, 15);
 }
 
 TEST(RulesCheckword, VerticalReadingComesFirst) {
@@ -227,53 +171,4 @@ TEST(RulesCheckword, VerticalReadingComesFirst) {
     EXPECT_TRUE(v.across);
     EXPECT_EQ(v.word, "at");
     EXPECT_EQ(v.wordscore, 20);
-}
-
-TEST(RulesCheckword, CrossWordsScoreTheirTileAgain) {
-    Game g;
-    g.letter(3, 4, 'q');
-    g.letter(4, 4, 'a');
-    g.letter(5, 4, 't');
-    const Verdict v = g.judge({{3, false, 3, 5}, {4, false, 4, 5}}, "..it");
-    ASSERT_TRUE(v.valid);
-    EXPECT_EQ(v.word, "it");
-    // Main word 2 x 10; qi and at: board letter 10 plus own cell 10 each.
-    EXPECT_EQ(v.wordscore, 60);
-    EXPECT_EQ(v.lastword, "it");
-}
-
-TEST(RulesCheckword, BoardLettersBeforeAndAfterJoinTheWord) {
-    Game g;
-    g.seat = 3;
-    for (int y = 1; y <= 4; ++y) g.letter(12, y, "bush"[y - 1]);
-    std::vector<LayGroup> lay;
-    for (int i = 0; i < 6; ++i) lay.push_back({i + 1, false, 12, 5 + i});
-    Verdict v = g.judge(lay, "babies");
-    ASSERT_TRUE(v.valid);
-    EXPECT_EQ(v.word, "bushbabies");
-    EXPECT_EQ(v.wordscore, 95);  // nine blue cells for seat 3, one yellow
-
-}
-
-TEST(RulesCheckword, RealListRefusesFifteenLetters) {
-    TDictn dict;
-    Grid colours{};
-    getboard(colours, 1, 2, 3, 4);
-    Grid letters = makeGrid(kNoTile);
-    const std::string word = "internationally";
-    for (int x = 0; x < 5; ++x) letters[x][5] = codeOfLetter(word[x]);
-    PlacedSet placed{};
-    for (int slot = 1; slot <= 10; ++slot)
-        placed[slot] = {4 + slot, 5, codeOfLetter(word[4 + slot]), false};
-    EXPECT_FALSE(checkword({colours, letters, 1, false}, placed, dict).valid);
-
-    // And the same state with "nation" accepted through the list object.
-    Grid small = makeGrid(kNoTile);
-    small[3][3] = codeOfLetter('n');
-    PlacedSet p{};
-    const std::string tail = "ation";
-    for (int slot = 1; slot <= 5; ++slot) p[slot] = {3 + slot, 3, codeOfLetter(tail[slot - 1]), false};
-    const Verdict v = checkword({colours, small, 1, false}, p, dict);
-    ASSERT_TRUE(v.valid);
-    EXPECT_EQ(v.word, "nation");
 }

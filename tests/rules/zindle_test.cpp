@@ -81,19 +81,6 @@ TEST(RulesZindle, NoSquareCoveredDrawsNothing) {
     EXPECT_EQ(r.state(), 77u);
 }
 
-TEST(RulesZindle, OneSquareDrawsOnce) {
-    Grid colours{};
-    getboard(colours, 1, 2, 3, 4);
-    getzindle(colours, 4);
-    Random r(5), twin(5);
-    const auto out = drawZindleEffect(laidOn({{2, {6, 6}}, {3, {7, 6}}}), colours, 15, r);
-    const int expected = twin.random(3) + 1;
-    EXPECT_EQ(out.squareeffect, expected);
-    EXPECT_EQ(out.covered, 1);
-    EXPECT_EQ(out.wordscore, applyEffect(expected, 15));
-    EXPECT_EQ(r.state(), twin.state());
-}
-
 TEST(RulesZindle, TwoSquaresKeepTheHigherSlotsDraw) {
     Grid colours{};
     getboard(colours, 1, 2, 3, 4);
