@@ -1,1 +1,135 @@
+// Load, dead connections, and the host driven without sockets.
 #include "harness.h"
+
+#include <dirent.h>
+#include <map>
+
+namespace servertest {
+namespace {
+
+using ServerReliability = Host;
+
+int openDescriptors() {
+    int n = 0;
+    if (DIR* d = ::opendir("/proc/self/fd")) {
+        while (::readdir(d)) ++n;
+        ::closedir(d);
+    }
+    return n;
+}
+
+TEST_F(ServerReliability, RefusalsAndConnectCyclesLeaveSeatsAndDescriptorsAsTheyWere) {
+    startHost();
+    for (int i = 1; i <= 9; ++i) {
+        const char name[] = {'P', static_cast<char>('0' + i), '\0'};
+        join(name);
+    }
+    settle();
+    const int fdsAtStart = openDescriptors();
+    for (int i = 0; i < 200; ++i) {
+        ScriptedClient extra(port, "X");
+        extra.open();
+        ASSERT_TRUE(pump([&] { return extra.closed(); })) << i;
+        ASSERT_EQ(extra.received(), (Msgs{"CMD_full+"})) << i;
+    }
+    clients[8]->close();
+    ASSERT_TRUE(pump([&] { return !server->seats[9].connected; }));
+    for (int i = 0; i < 500; ++i) {
+        ScriptedClient c(port, "Cycle");
+        c.open();
+        ASSERT_TRUE(pump([&] { return server->seats[9].name == "Cycle"; })) << i;
+        c.close();
+        ASSERT_TRUE(pump([&] { return !server->seats[9].connected; })) << i;
+    }
+    clients.pop_back();
+    settle();
+    // The ninth window went for good: its socket and the host's end of it.
+    EXPECT_EQ(openDescriptors(), fdsAtStart - 2);
+    EXPECT_EQ(server->seatcount, 9);
+    for (int s = 1; s <= 8; ++s) {
+        EXPECT_TRUE(server->seats[s].connected) << s;
+        EXPECT_EQ(server->seats[s].name, std::string("P") + static_cast<char>('0' + s));
+        EXPECT_EQ(server->seatOf(server->seats[s].conn), s);
+    }
+    EXPECT_FALSE(server->seats[9].connected);
+    EXPECT_EQ(server->seats[9].sock, nullptr);
+    EXPECT_EQ(server->Sock1.findChildren<TSock*>().size(), 8u);
+    EXPECT_EQ(clients[0]->count("CMD_playerdisconnected+9+Cycle"), 500u);
+}
+
+TEST_F(ServerReliability, AResetOnTurnFreesTheSeatAndPassesTheTurnOn) {
+    startHost(1234);
+    auto& ann = join("Ann");
+    auto& bob = join("Bob");
+    say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
+    ASSERT_EQ(server->curplayer, 2);
+    forgetAll();
+    bob.reset();
+    ASSERT_TRUE(pump([&] { return !server->seats[2].connected; }));
+    settle();
+    EXPECT_EQ(ann.take(), (Msgs{"CMD_playerdisconnected+2+Bob", "CMD_tilecount+20",
+                                "CMD_nextplayer+1"}));
+    EXPECT_EQ(server->curplayer, 1);
+    EXPECT_EQ(server->seats[2].score, 0);
+    EXPECT_TRUE(zindle::isLetterCode(server->seats[2].tiles[1]));  // the rack stays with the seat
+}
+
+// The host without a network: what the fuzz target drives.
+class Sockless : public Host {
+protected:
+    void SetUp() override {
+        Host::SetUp();
+        startHost(5);
+        server->sendSink = [this](proto::ConnId c, const std::string& m) {
+            sent[c].push_back(m.substr(0, m.size() - 1));
+        };
+        server->closeSink = [this](proto::ConnId c) { closed.push_back(c); };
+    }
+    proto::ConnId login(const std::string& name) {
+        const proto::ConnId c = server->attach();
+        const int seat = server->seatOf(c);
+        server->inject(c, "CMD_logininfo+" + std::to_string(seat) + "+2.1.0+" + name + "\xFF");
+        tick();
+        return c;
+    }
+    std::map<proto::ConnId, Msgs> sent;
+    std::vector<proto::ConnId> closed;
+};
+
+TEST_F(Sockless, SeatsAndRefusalWorkWithoutSockets) {
+    std::vector<proto::ConnId> ids;
+    for (int i = 0; i < 9; ++i) ids.push_back(login("N"));
+    EXPECT_EQ(server->attach(), 0u);
+    ASSERT_EQ(closed.size(), 1u);
+    EXPECT_EQ(sent[closed[0]], (Msgs{"CMD_full+"}));
+    server->inject(ids[0], "CMD_kickhim+1+4+\xFF");
+    tick();
+    EXPECT_FALSE(server->seats[4].connected);
+    EXPECT_EQ(closed.back(), ids[3]);
+    server->inject(ids[3], "CMD_chat+4+ghost|clRed\xFF");  // its connection is gone
+    tick();
+    EXPECT_EQ(sent[ids[0]].back(), "CMD_playerdisconnected+4+N");
+    EXPECT_EQ(login("New"), ids.back() + 2);
+    EXPECT_EQ(server->seatOf(ids.back() + 2), 4);
+}
+
+TEST_F(Sockless, AnEmptyRackBesideAWatcherWithTilesEndsTheGame) {
+    const auto a = login("A");
+    const auto b = login("B");
+    server->inject(a, "CMD_startgame+A+90+0+0+0+n+n+\xFF");
+    tick();
+    server->seats[2].watching = true;
+    server->seats[1].tiles = zindle::emptyRack();
+    server->bag.bagpos = 98;
+    sent.clear();
+    server->curplayer = 2;
+    server->findplayer();
+    EXPECT_FALSE(server->gameon);
+    EXPECT_EQ(server->curplayer, 0);
+    EXPECT_EQ(sent[a].back(), "CMD_nomoretiles+");
+    EXPECT_EQ(sent[b].back(), "CMD_nomoretiles+");
+    EXPECT_EQ(sent[a][sent[a].size() - 2], "CMD_winner+1+2");
+}
+
+}  // namespace
+}  // namespace servertest

@@ -21,6 +21,8 @@ bool pumpUntil(const std::function<bool()>& done, const std::function<void()>& t
     const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
         QCoreApplication::processEvents(QEventLoop::AllEvents);
+        // Closed sockets are freed with deleteLater; a pump is not a real loop.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         if (tick) tick();
         if (done()) return true;
         if (std::chrono::steady_clock::now() >= end) return false;
