@@ -213,6 +213,76 @@ TEST_F(StatsContainer, StreamsRoundTripFromTheirPosition)
     }
 }
 
+// Accepts `limit` bytes, then refuses; it reports its position so it passes the checks.
+class FullSink : public std::streambuf {
+public:
+    explicit FullSink(std::size_t limit) : limit_(limit) {}
+
+protected:
+    std::streamsize xsputn(const char*, std::streamsize n) override
+    {
+        const auto k = std::min<std::streamsize>(n, static_cast<std::streamsize>(limit_ - used_));
+        used_ += static_cast<std::size_t>(k);
+        return k;
+    }
+    int_type overflow(int_type c) override { return xsputn(nullptr, 1) == 1 ? c : traits_type::eof(); }
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override
+    {
+        return pos_type(static_cast<off_type>(used_));
+    }
+
+private:
+    std::size_t limit_;
+    std::size_t used_ = 0;
+};
+
+// Reads fine but cannot tell where it is.
+class Unseekable : public std::stringbuf {
+public:
+    using std::stringbuf::stringbuf;
+
+protected:
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return -1; }
+};
+
+TEST_F(StatsContainer, StreamFailuresAreReported)
+{
+    auto message = [](Tlzrw1& c, std::int64_t (Tlzrw1::*op)()) {
+        try {
+            (c.*op)();
+        } catch (const ELzrw1Exception& e) {
+            return std::string(e.what());
+        }
+        return std::string("no exception");
+    };
+    const Bytes data = mixedData(50000, 4);
+    std::istringstream src(std::string(data.begin(), data.end()));
+    FullSink full(1000);
+    std::ostream out(&full);
+    Tlzrw1 c;
+    c.UseStream = true;
+    c.CompressMode = TCompressMode::Fast;
+    c.InputStream = &src;
+    c.OutputStream = &out;
+    EXPECT_EQ(message(c, &Tlzrw1::Compress), "Lzrw1 : Error writing to output stream !");
+
+    Unseekable blind(std::string(100, 'x'));
+    std::istream blindIn(&blind);
+    std::ostringstream sink;
+    c.InputStream = &blindIn;
+    c.OutputStream = &sink;
+    EXPECT_EQ(message(c, &Tlzrw1::Compress),
+              "Lzrw1 compression : Failed to obtain the size of the input stream !");
+    EXPECT_EQ(message(c, &Tlzrw1::Decompress),
+              "Lzrw1 (de)compression : Failed to initialize input stream !");
+    try {
+        c.Advise();
+        ADD_FAILURE();
+    } catch (const ELzrw1Exception& e) {
+        EXPECT_STREQ(e.what(), "Lzrw1 edvise : can not initialize the input stream!");
+    }
+}
+
 TEST_F(StatsContainer, DamagedContainersAreRejectedWithoutOutput)
 {
     const Bytes header{'W', 'R', 'Z', 'L', 5, 0, 0, 0};
