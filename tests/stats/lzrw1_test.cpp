@@ -131,6 +131,15 @@ TEST_F(StatsContainer, EmptyInputIsElevenBytes)
     EXPECT_EQ(decompress(), "");
     EXPECT_TRUE(fs::exists(out));
     EXPECT_EQ(fs::file_size(out), 0u);
+
+    // Nothing in has no ratio: the caption says 0% rather than dividing by zero.
+    RecordingView view;
+    Tlzrw1 c(&view);
+    c.CompressMode = TCompressMode::Fast;
+    c.InputFile = in;
+    c.OutputFile = packed;
+    c.Compress();
+    EXPECT_EQ(view.captions.back(), in + " : Lzrw1 : successfully compressed at 0%");
 }
 
 TEST_F(StatsContainer, BlockLayoutFollowsThePieces)
