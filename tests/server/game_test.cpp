@@ -7,7 +7,7 @@ namespace {
 using ServerGame = Host;
 
 // Seed 1234, two players: arrangement (3, 4, 1, 2), seat 2 on turn first.
-class TwoPlayers : public Host {
+class ServerTwoPlayers : public Host {
 protected:
     void start(const std::string& settings) {
         startHost(1234);
@@ -33,9 +33,9 @@ Msgs concat(std::initializer_list<Msgs> parts) {
     return out;
 }
 
-using TwoPlayerGame = TwoPlayers;
+using ServerTwoPlayerGame = ServerTwoPlayers;
 
-TEST_F(TwoPlayerGame, PlaysToTheTargetScore) {
+TEST_F(ServerTwoPlayerGame, PlaysToTheTargetScore) {
     start("90+0+0+25+n+n+");
     say(*ann, "CMD_done+1+1+n+5+5");             // not Ann's turn: ignored
     say(*bob, "CMD_done+2+1+n+0+0");             // a single letter is no word
@@ -69,7 +69,7 @@ TEST_F(TwoPlayerGame, PlaysToTheTargetScore) {
 }
 
 
-TEST_F(TwoPlayerGame, TurnTimesOutAndTheGameClockEndsTheGame) {
+TEST_F(ServerTwoPlayerGame, TurnTimesOutAndTheGameClockEndsTheGame) {
     start("3+0+1+0+n+n+");
     forgetAll();
     tickClock(3);
@@ -90,7 +90,7 @@ TEST_F(TwoPlayerGame, TurnTimesOutAndTheGameClockEndsTheGame) {
     EXPECT_EQ(bob->count("CMD_timeup+"), 15u);
 }
 
-TEST_F(TwoPlayerGame, TwoPassesEndWithNoMoreTiles) {
+TEST_F(ServerTwoPlayerGame, TwoPassesEndWithNoMoreTiles) {
     start("90+0+0+0+n+n+");
     forgetAll();
     say(*ann, "CMD_pass+2");  // Ann speaking for Bob
@@ -106,7 +106,7 @@ TEST_F(TwoPlayerGame, TwoPassesEndWithNoMoreTiles) {
     EXPECT_TRUE(bob->take().empty());
 }
 
-TEST_F(TwoPlayerGame, ExchangeOncePerGameAndOnlyWithTwelveTilesLeft) {
+TEST_F(ServerTwoPlayerGame, ExchangeOncePerGameAndOnlyWithTwelveTilesLeft) {
     start("90+0+0+0+n+n+");
     say(*bob, "CMD_startgame+Bob+90+0+0+0+n+n+");  // only seat 1 starts games
     forgetAll();
@@ -144,7 +144,7 @@ TEST_F(TwoPlayerGame, ExchangeOncePerGameAndOnlyWithTwelveTilesLeft) {
     EXPECT_EQ(bob->take(), (Msgs{"CMD_already+"}));
 }
 
-TEST_F(TwoPlayerGame, BadGroupsAreInvalidAndMalformedMovesDropped) {
+TEST_F(ServerTwoPlayerGame, BadGroupsAreInvalidAndMalformedMovesDropped) {
     start("90+0+0+0+n+n+");
     say(*bob, "CMD_done+2+1+n+12+12+2+n+13+12");
     forgetAll();
@@ -166,7 +166,7 @@ TEST_F(TwoPlayerGame, BadGroupsAreInvalidAndMalformedMovesDropped) {
     EXPECT_EQ(ann->take().at(0), "CMD_postscore+22+1+0+20+20+3+0+uaz+");
 }
 
-TEST_F(TwoPlayerGame, ANewcomerInheritsTheSeatWithItsRackAndScore) {
+TEST_F(ServerTwoPlayerGame, ANewcomerInheritsTheSeatWithItsRackAndScore) {
     start("90+0+0+0+n+n+");
     say(*bob, "CMD_done+2+1+n+12+12+2+n+13+12");
     bob->close();

@@ -75,7 +75,7 @@ TEST_F(ServerReliability, AResetOnTurnFreesTheSeatAndPassesTheTurnOn) {
 }
 
 // The host without a network: what the fuzz target drives.
-class Sockless : public Host {
+class ServerSockless : public Host {
 protected:
     void SetUp() override {
         Host::SetUp();
@@ -96,7 +96,7 @@ protected:
     std::vector<proto::ConnId> closed;
 };
 
-TEST_F(Sockless, SeatsAndRefusalWorkWithoutSockets) {
+TEST_F(ServerSockless, SeatsAndRefusalWorkWithoutSockets) {
     std::vector<proto::ConnId> ids;
     for (int i = 0; i < 9; ++i) ids.push_back(login("N"));
     EXPECT_EQ(server->attach(), 0u);
@@ -113,7 +113,7 @@ TEST_F(Sockless, SeatsAndRefusalWorkWithoutSockets) {
     EXPECT_EQ(server->seatOf(ids.back() + 2), 4);
 }
 
-TEST_F(Sockless, AnEmptyRackBesideAWatcherWithTilesEndsTheGame) {
+TEST_F(ServerSockless, AnEmptyRackBesideAWatcherWithTilesEndsTheGame) {
     const auto a = login("A");
     const auto b = login("B");
     server->inject(a, "CMD_startgame+A+90+0+0+0+n+n+\xFF");
