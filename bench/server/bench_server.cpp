@@ -1,0 +1,177 @@
+// A dedicated zindle-host with four players and five spectators on loopback:
+// the round trip of a move ("CMD_done" sent until "CMD_nextplayer" is back)
+// and the CPU the host uses while idle with nine connections.
+#include <QCoreApplication>
+#include <QThread>
+
+#include <algorithm>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+#include "net/protocol.h"
+#include "net/sock.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Window {
+    TSock sock;
+    proto::Framer framer;
+    std::vector<std::string> got;
+    int seat = 0;
+    bool in = false;
+
+    Window(int port, const std::string& name) {
+        sock.setHostName("127.0.0.1");
+        sock.setPortName(std::to_string(port));
+        sock.OnRead = [this, name](TSock& s, int) {
+            for (std::string& m : framer.feed(s.Text())) {
+                if (m.rfind("CMD_sendlogininfo+", 0) == 0) {
+                    seat = std::stoi(m.substr(18));
+                    s.Send("CMD_logininfo+" + std::to_string(seat) + "+2.1.0+" + name + '\xFF');
+                }
+                if (m == "CMD_newplayerinfo+" + std::to_string(seat) + "+" + name) in = true;
+                got.push_back(std::move(m));
+            }
+        };
+        sock.Open();
+    }
+    void send(const std::string& m) { sock.Send(m + '\xFF'); }
+    // Index of the first message at or after from that starts with prefix.
+    std::size_t find(std::size_t from, const std::string& prefix) const {
+        for (std::size_t i = from; i < got.size(); ++i)
+            if (got[i].rfind(prefix, 0) == 0) return i;
+        return std::string::npos;
+    }
+};
+
+bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
+    const auto end = Clock::now() + std::chrono::milliseconds(ms);
+    while (!done()) {
+        if (Clock::now() > end) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QThread::usleep(50);
+    }
+    return true;
+}
+
+long cpuTicks(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const auto close = text.rfind(')');
+    if (close == std::string::npos) return -1;
+    std::vector<std::string> f;
+    std::size_t p = close + 2;
+    while (p < text.size()) {
+        const auto q = text.find(' ', p);
+        f.push_back(text.substr(p, q - p));
+        if (q == std::string::npos) break;
+        p = q + 1;
+    }
+    // After the name: state is field 3, utime 14, stime 15.
+    return f.size() > 12 ? std::stol(f[11]) + std::stol(f[12]) : -1;
+}
+
+double percentile(std::vector<double> v, double q) {
+    std::sort(v.begin(), v.end());
+    const auto i = static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5);
+    return v[std::min(i, v.size() - 1)];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const int moves = argc > 1 ? std::max(10, std::atoi(argv[1])) : 200;
+    const int idleSeconds = argc > 2 ? std::max(1, std::atoi(argv[2])) : 10;
+
+    const std::string words = std::filesystem::temp_directory_path() /
+                              ("zindle-bench-words-" + std::to_string(::getpid()));
+    {
+        std::ofstream out(words);
+        for (char a = 'a'; a <= 'z'; ++a)
+            for (char b = 'a'; b <= 'z'; ++b) out << a << b << '\n';
+    }
+
+    int pipeFd[2];
+    if (::pipe(pipeFd) != 0) return 1;
+    const pid_t host = ::fork();
+    if (host == 0) {
+        ::dup2(pipeFd[1], 1);
+        ::close(pipeFd[0]);
+        ::execl(ZINDLE_HOST_PATH, "zindle-host", "--port", "0", "--seed", "1", "--words",
+                words.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    ::close(pipeFd[1]);
+    std::string line;
+    char c;
+    while (::read(pipeFd[0], &c, 1) == 1 && c != '\n') line += c;
+    int port = 0;
+    if (std::sscanf(line.c_str(), "listening on port %d", &port) != 1) {
+        std::fprintf(stderr, "zindle-host did not start: '%s'\n", line.c_str());
+        return 1;
+    }
+    std::filesystem::remove(words);  // the host has its own copy now
+
+    std::vector<std::unique_ptr<Window>> w;
+    for (int i = 1; i <= 9; ++i) {
+        w.push_back(std::make_unique<Window>(port, "W" + std::to_string(i)));
+        if (!pumpUntil([&] { return w.back()->in; })) {
+            std::fprintf(stderr, "window %d did not log in\n", i);
+            return 1;
+        }
+    }
+
+    // Idle: nine connections, no game, nothing said.
+    const long hz = ::sysconf(_SC_CLK_TCK);
+    const long before = cpuTicks(host);
+    const auto t0 = Clock::now();
+    pumpUntil([] { return false; }, idleSeconds * 1000);
+    const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
+    const long after = cpuTicks(host);
+    const double idlePct = 100.0 * static_cast<double>(after - before) / static_cast<double>(hz) / wall;
+
+    // Each move is the first word of a fresh game: two tiles in one row are
+    // always a listed two-letter word.
+    std::vector<double> ms;
+    for (int i = 0; i < moves; ++i) {
+        const std::size_t mark = w[0]->got.size();
+        w[0]->send("CMD_startgame+W1+90+0+0+0+n+n+");
+        std::size_t at = std::string::npos;
+        if (!pumpUntil([&] { return (at = w[0]->find(mark, "CMD_nextplayer+")) != std::string::npos; }))
+            return 1;
+        const int seat = std::stoi(w[0]->got[at].substr(15));
+        Window& mover = *w[static_cast<std::size_t>(seat - 1)];
+        const std::size_t from = mover.got.size();
+        const auto sent = Clock::now();
+        mover.send("CMD_done+" + std::to_string(seat) + "+1+n+0+0+2+n+1+0");
+        if (!pumpUntil([&] { return mover.find(from, "CMD_nextplayer+") != std::string::npos; })) {
+            std::fprintf(stderr, "move %d got no answer\n", i);
+            return 1;
+        }
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        if (mover.find(from, "CMD_postscore+") == std::string::npos) return 1;
+    }
+
+    ::kill(host, SIGTERM);
+    int status = 0;
+    ::waitpid(host, &status, 0);
+
+    std::printf("move round trip, 4 players + 5 spectators, %d moves: median %.2f ms, p99 %.2f ms, max %.2f ms\n",
+                moves, percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
+    std::printf("idle zindle-host, 9 connections, %.1f s: %.3f %% of one core\n", wall, idlePct);
+    std::printf("zindle-host exit status on SIGTERM: %d\n",
+                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+}
