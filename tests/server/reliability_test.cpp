@@ -1,6 +1,7 @@
 // Load, dead connections, and the host driven without sockets.
 #include "harness.h"
 
+#include <algorithm>
 #include <dirent.h>
 #include <map>
 
@@ -129,6 +130,71 @@ TEST_F(ServerSockless, AnEmptyRackBesideAWatcherWithTilesEndsTheGame) {
     EXPECT_EQ(sent[a].back(), "CMD_nomoretiles+");
     EXPECT_EQ(sent[b].back(), "CMD_nomoretiles+");
     EXPECT_EQ(sent[a][sent[a].size() - 2], "CMD_winner+1+2");
+}
+
+TEST_F(ServerSockless, PlayToScoreCountsOnlyScoresAboveTheTargetAndWinnersMustBeConnected) {
+    const auto a = login("A");
+    const auto b = login("B");
+    const auto c = login("C");
+    server->inject(a, "CMD_startgame+A+90+0+0+200+n+n+\xFF");
+    tick();
+    server->seats[1].score = 200;
+    EXPECT_FALSE(server->checkforwin());
+    server->seats[2].score = 150;
+    server->seats[3].score = 201;
+    server->detach(c);  // gone, but its score still ends the game
+    sent.clear();
+    EXPECT_TRUE(server->checkforwin());
+    EXPECT_EQ(sent[a], (Msgs{"CMD_playergotscore+", "CMD_winner+1"}));
+    EXPECT_FALSE(server->gameon);
+    EXPECT_FALSE(server->clockRunning());
+    // Ties win together; a table of negative scores has no winner at all.
+    server->seats[2].score = 200;
+    server->findwinner();
+    EXPECT_EQ(sent[b].back(), "CMD_winner+1+2");
+    server->seats[1].score = -5;
+    server->seats[2].score = -20;
+    server->findwinner();
+    EXPECT_EQ(sent[b].back(), "CMD_winner");
+}
+
+TEST_F(ServerSockless, AZindleSquareChangesTheMovesPoints) {
+    const auto a = login("A");
+    login("B");
+    server->inject(a, "CMD_startgame+A+90+4+0+0+n+n+\xFF");
+    tick();
+    ASSERT_EQ(server->colours[6][6], zindle::kZindleColour);
+    server->firstword = false;
+    server->letters[6][5] = 0;
+    const int seat = server->curplayer;
+    const auto mover = server->seats[seat].conn;
+    sent.clear();
+    std::vector<int> effects;
+    for (int round = 0; round < 12; ++round) {
+        server->letters[6][6] = zindle::kNoTile;
+        server->seats[seat].score = 0;
+        server->curplayer = seat;
+        server->inject(mover, "CMD_done+" + std::to_string(seat) + "+1+n+6+6\xFF");
+        tick();
+        const Msgs& got = sent[mover];
+        const auto post = std::find_if(got.rbegin(), got.rend(), [](const std::string& m) {
+            return m.rfind("CMD_postscore+", 0) == 0;
+        });
+        ASSERT_NE(post, got.rend());
+        const int base = zindle::letterPoints(server->colours, 6, 5, seat) + 5;
+        proto::FieldReader r(std::string_view(*post).substr(14));
+        r.field();
+        r.field();
+        const int effect = r.number().value_or(-1);
+        const int points = r.number().value_or(-999);
+        const int expected[] = {base, base + 20, base - 20, 2 * base};
+        ASSERT_TRUE(effect >= 1 && effect <= 3) << *post;
+        EXPECT_EQ(points, expected[effect]) << *post;
+        EXPECT_EQ(server->seats[seat].score, points);
+        effects.push_back(effect);
+        sent.clear();
+    }
+    EXPECT_NE(std::count(effects.begin(), effects.end(), 2), 0);  // a move can lose points
 }
 
 }  // namespace
