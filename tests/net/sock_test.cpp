@@ -267,8 +267,8 @@ TEST(SockConnect, RefusedConnectReportsTheErrorAndStaysConnecting) {
 }
 
 TEST(SockConnect, BlockingConnectAndRefusal) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   TSock client;
   client.setBlocking(true);
   rec.attach(client);
@@ -394,8 +394,8 @@ TEST(SockRead, DataLeftAfterCloseCanStillBeTaken) {
 }
 
 TEST(SockClose, OrderlyPeerCloseCallsDisconnectThenSocketClosed) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   srv.onNew = [&](TSock& s) { rec.attach(s); };
   TSock client;
   TSock* a = connectPair(srv, client);
@@ -408,8 +408,8 @@ TEST(SockClose, OrderlyPeerCloseCallsDisconnectThenSocketClosed) {
 }
 
 TEST(SockClose, ResetOfAnEstablishedConnectionFreesIt) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   srv.onNew = [&](TSock& s) { rec.attach(s); };
   TSock client;
   TSock* a = connectPair(srv, client);
@@ -423,8 +423,8 @@ TEST(SockClose, ResetOfAnEstablishedConnectionFreesIt) {
 }
 
 TEST(SockClose, WindowNoticesItsHostResettingTheConnection) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   TSock client;
   rec.attach(client);
   TSock* a = connectPair(srv, client);
@@ -455,8 +455,8 @@ TEST(SockClose, OwnerMayDeleteTheSocketFromItsCloseHandler) {
 }
 
 TEST(SockSend, EmptySendWithNothingQueuedDoesNothing) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   TSock client;
   ASSERT_TRUE(connectPair(srv, client));
   rec.attach(client);
@@ -467,8 +467,8 @@ TEST(SockSend, EmptySendWithNothingQueuedDoesNothing) {
 }
 
 TEST(SockSend, DataTheNetworkCannotTakeGoesOutOnWriteReadiness) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   std::string got;
   TSock client;
   client.OnRead = [&](TSock& me, int) { got += me.Text(); };
@@ -492,8 +492,8 @@ TEST(SockSend, DataTheNetworkCannotTakeGoesOutOnWriteReadiness) {
 }
 
 TEST(SockSend, PeerThatStopsReadingIsClosedPastFourMiB) {
+  Recorder rec;  // outlives the sockets that report to it
   Server srv;
-  Recorder rec;
   srv.onNew = [&](TSock& s) { rec.attach(s); };
   int peer = rawConnect(srv.listener.LocalPort(), 4096);
   ASSERT_GE(peer, 0);
@@ -515,8 +515,8 @@ TEST(SockSend, PeerThatStopsReadingIsClosedPastFourMiB) {
 TEST(SockSend, WritingToAClosedPeerRaisesNoSignal) {
   auto old = std::signal(SIGPIPE, SIG_DFL);  // a SIGPIPE would end the test run
   {
-    Server srv;
     Recorder rec;
+    Server srv;
     srv.onNew = [&](TSock& s) { rec.attach(s); };
     int peer = rawConnect(srv.listener.LocalPort());
     ASSERT_GE(peer, 0);
@@ -535,9 +535,9 @@ TEST(SockSend, WritingToAClosedPeerRaisesNoSignal) {
 }
 
 TEST(SockBlocking, SendReceiveAndDisconnectOnReceive) {
+  Recorder rec;
   Server srv;
   TSock client;
-  Recorder rec;
   client.setBlocking(true);
   client.setBlockingTimeout(5);
   rec.attach(client);
@@ -584,12 +584,12 @@ TEST(SockStream, AdapterReadsAndWritesThroughTheSocket) {
 }
 
 TEST(SockDatagram, OneDatagramEachWay) {
+  Recorder rec;
   TSock rx, tx;
   rx.setSocketType(stDatagram);
   tx.setSocketType(stDatagram);
   rx.setPortName("0");
   tx.setPortName("0");
-  Recorder rec;
   rec.attach(rx);
   ASSERT_TRUE(rx.Open());
   ASSERT_TRUE(tx.Open());
@@ -623,8 +623,8 @@ TEST(SockLifecycle, FormLoadingStartsListeningAtTheEnd) {
 }
 
 TEST(SockLifecycle, AcceptedSocketsDieWithTheirListener) {
-  auto srv = std::make_unique<Server>();
   Recorder rec;
+  auto srv = std::make_unique<Server>();
   srv->onNew = [&](TSock& s) { rec.attach(s); };
   TSock client;
   ASSERT_TRUE(connectPair(*srv, client));
