@@ -1,6 +1,7 @@
 #include "rules/mydict.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,12 +42,6 @@ unsigned char upper(unsigned char ch) {
     return (ch >= 'a' && ch <= 'z') ? static_cast<unsigned char>(ch - 'a' + 'A') : ch;
 }
 
-// Unsigned byte order; a shorter text that is a prefix sorts first.
-int compareBytes(const unsigned char* a, std::size_t na, const unsigned char* b, std::size_t nb) {
-    const int c = std::memcmp(a, b, std::min(na, nb));
-    if (c != 0) return c;
-    return na < nb ? -1 : (na > nb ? 1 : 0);
-}
 
 }  // namespace
 
@@ -85,9 +80,18 @@ void TDictn::openlist(std::optional<WordListBytes> resource, const Reporter& rep
         return;
     }
     last_ = static_cast<int64_t>(st.st_size) / static_cast<int64_t>(kRecordSize) - 1;
+    if (st.st_size > 0) {
+        void* m = ::mmap(nullptr, static_cast<std::size_t>(st.st_size), PROT_READ, MAP_PRIVATE,
+                         fd_, 0);
+        if (m != MAP_FAILED) {
+            map_ = static_cast<const unsigned char*>(m);
+            mapSize_ = static_cast<std::size_t>(st.st_size);
+        }
+    }
 }
 
 TDictn::~TDictn() {
+    if (map_ != nullptr) ::munmap(const_cast<unsigned char*>(map_), mapSize_);
     if (fd_ >= 0) ::close(fd_);
     std::error_code ec;
     if (!file_.empty()) std::filesystem::remove(file_, ec);
@@ -97,27 +101,38 @@ TDictn::~TDictn() {
 bool TDictn::lookup(std::string_view word) const {
     if (!open_) return false;
 
-    std::string key(word);
-    for (char& ch : key)
-        if (ch == '\0') ch = ' ';
-    const auto first = key.find_first_not_of(' ');
-    if (first == std::string::npos) return false;
-    key = key.substr(first, key.find_last_not_of(' ') - first + 1);
-    if (key.size() < kRecordSize) key.resize(kRecordSize, ' ');  // a longer key is not cut
-    for (char& ch : key) ch = static_cast<char>(upper(static_cast<unsigned char>(ch)));
-    const auto* keyBytes = reinterpret_cast<const unsigned char*>(key.data());
+    // Zero bytes count as blanks; blanks around the word are ignored.
+    const auto blank = [](char ch) { return ch == ' ' || ch == '\0'; };
+    std::size_t b = 0, e = word.size();
+    while (b < e && blank(word[b])) ++b;
+    while (e > b && blank(word[e - 1])) --e;
+    if (b == e) return false;
+    // A record's text is 15 characters ending in a blank: a longer key never matches.
+    if (e - b > kRecordSize) return false;
+    unsigned char key[kRecordSize];
+    std::memset(key, ' ', kRecordSize);
+    for (std::size_t i = b; i < e; ++i)
+        key[i - b] = upper(static_cast<unsigned char>(word[i] == '\0' ? ' ' : word[i]));
 
     int64_t low = 0;
     int64_t high = last_;
-    unsigned char text[kRecordSize];
     while (high >= low) {
         const int64_t middle = (low + high) / 2;
-        const ssize_t n = ::pread(fd_, record_, kRecordSize,
-                                  static_cast<off_t>(middle) * static_cast<off_t>(kRecordSize));
-        if (n != static_cast<ssize_t>(kRecordSize)) return false;
-        for (std::size_t i = 0; i < kMaxWordLength; ++i) text[i] = upper(record_[i + 1]);
-        text[kMaxWordLength] = ' ';
-        const int c = compareBytes(text, kRecordSize, keyBytes, key.size());
+        const std::size_t at = static_cast<std::size_t>(middle) * kRecordSize;
+        const unsigned char* rec = record_;
+        if (map_ != nullptr) {
+            if (at + kRecordSize > mapSize_) return false;
+            rec = map_ + at;
+        } else {
+            const ssize_t n = ::pread(fd_, record_, kRecordSize, static_cast<off_t>(at));
+            if (n != static_cast<ssize_t>(kRecordSize)) return false;
+        }
+        // The record's 14 word bytes and a blank, upper-cased, against the key.
+        int c = 0;
+        for (std::size_t i = 0; i < kRecordSize && c == 0; ++i) {
+            const unsigned char t = i < kMaxWordLength ? upper(rec[i + 1]) : ' ';
+            if (t != key[i]) c = t < key[i] ? -1 : 1;
+        }
         if (c == 0) return true;
         if (c < 0)
             low = middle + 1;

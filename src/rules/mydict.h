@@ -1,6 +1,8 @@
 // The word list: 15-byte records (0x1E, then the upper-case word blank-padded
 // to 14), sorted by their bytes. Lookups binary-search a working copy on disk,
-// one seek and one record read per probe; the list is never held in memory.
+// one record read per probe; the list is never copied into memory. The copy is
+// mapped read-only so a probe costs no system call; where mapping fails each
+// probe is one pread.
 #pragma once
 
 #include <cstddef>
@@ -64,6 +66,8 @@ private:
     bool ownFolder_ = false;
     bool open_ = false;
     int fd_ = -1;
+    const unsigned char* map_ = nullptr;  // the working copy, mapped; null when not
+    std::size_t mapSize_ = 0;
     int64_t last_ = -1;
     mutable unsigned char record_[kRecordSize]{};
 };
