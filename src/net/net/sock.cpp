@@ -579,16 +579,19 @@ bool TSock::Open() {
   peerPort_ = port;
   sockaddr_in sa = makeAddr(addr, port);
   auto alive = alive_;
+  auto announceConnected = [&](const char* text) {
+    connected_ = true;
+    report(siConnect, text);
+    if (*alive && OnConnect) {
+      NotifyEvent h = OnConnect;  // a copy: the handler may replace itself
+      h(*this);
+    }
+  };
 
   if (socketType_ == stDatagram) {
     registerNotifications();
     if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
-      connected_ = true;
-      report(siConnect, "Datagram Socket Connected");
-      if (*alive && OnConnect) {
-        NotifyEvent h = OnConnect;
-        h(*this);
-      }
+      announceConnected("Datagram Socket Connected");
     } else {
       report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
     }
@@ -625,12 +628,7 @@ bool TSock::Open() {
     r = ::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
   } while (r < 0 && errno == EINTR);
   if (r == 0) {
-    connected_ = true;
-    report(siConnect, "Blocking Socket Connected");
-    if (*alive && OnConnect) {
-      NotifyEvent h = OnConnect;
-      h(*this);
-    }
+    announceConnected("Blocking Socket Connected");
   } else {
     report(siClose, "Blocking Socket Can't Connect");
     if (*alive) Close();
