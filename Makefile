@@ -4,6 +4,8 @@ BENCHDIR ?= build-bench
 FUZZDIR  ?= build-fuzz
 JOBS     ?= 2
 CMAKE_FLAGS ?=
+# ccache only speeds up rebuilds; nothing needs it.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
 .PHONY: all deps configure build run test bench fuzz clean
 
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps
 
 $(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) $(CMAKE_FLAGS)
 
 configure: deps $(BUILD)/CMakeCache.txt
 

@@ -1,0 +1,26 @@
+#include "widgets/paths.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace zindle {
+
+QString dataFolder() {
+    const QString home = qEnvironmentVariable("ZINDLE_HOME");
+    if (!home.isEmpty()) {
+        QDir().mkpath(home);
+        return QDir(home).absolutePath();
+    }
+    const QString exeDir = QCoreApplication::applicationDirPath();
+    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable()) return exeDir;
+    QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    if (user.isEmpty()) user = QDir::homePath() + "/.local/share/zindle";
+    QDir().mkpath(user);
+    return user;
+}
+
+QString dataFile(const QString& name) { return dataFolder() + "/" + name; }
+
+}  // namespace zindle
