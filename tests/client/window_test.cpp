@@ -1,0 +1,312 @@
+// Whole-window tests: real windows, an in-process host, scripted peers over
+// loopback, and real mouse and key events.
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "client/boardview.h"
+#include "client/chatform.h"
+#include "client/gameoptionsform.h"
+#include "client/phrasesform.h"
+#include "client/spylistform.h"
+#include "rules/board.h"
+#include "server/server.h"
+#include "support/scriptedclient.h"
+#include "widgets/artwork.h"
+#include "widgets/dialogs.h"
+#include "widgets/sounds.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
+
+namespace zindle {
+namespace {
+
+using testsupport::ScriptedClient;
+
+// One window with its dialogs, sounds and data folder.
+struct Window {
+    Window(QStringList params, TServer* server, int port, std::string lobbyPort = "1") {
+        ChatSetup setup;
+        setup.dialogs = &dialogs;
+        setup.sounds = &sounds;
+        setup.params = std::move(params);
+        setup.dataFolder = home.path();
+        setup.port = std::to_string(port);
+        setup.lobbyPort = std::move(lobbyPort);
+        chat = std::make_unique<Tchat>(setup);
+        ChatWindows w;
+        w.server = server;
+        w.options = &options;
+        w.spylist = &spylist;
+        w.phrases = &phrases;
+        w.fillChecklist = [this](const QStringList& names) { checklist = names; };
+        w.addgame = [this](const QString& winner) { tallied << winner; };
+        chat->setWindows(w);
+    }
+    QTemporaryDir home;
+    RecordingDialogs dialogs;
+    RecordingSounds sounds;
+    Tgameoptions options;
+    Tspylist spylist;
+    Tphrases phrases;
+    std::unique_ptr<Tchat> chat;
+    QStringList checklist;
+    QStringList tallied;
+};
+
+struct HostRig {
+    HostRig() {
+        testsupport::ensureApp();
+        ServerOptions o;
+        o.port = "0";
+        o.seed = 11;
+        o.runTimers = false;
+        server = std::make_unique<TServer>(o);
+    }
+    bool pump(const std::function<bool()>& done, int ms = 5000) {
+        return testsupport::pumpUntil(done, [this] { server->socktimerTimer(); }, ms);
+    }
+    int port() const { return server->Sock1.LocalPort(); }
+    std::unique_ptr<TServer> server;
+};
+
+void click(QWidget* w, QPoint at = {}, Qt::MouseButton b = Qt::LeftButton) {
+    QTest::mouseClick(w, b, {}, at.isNull() ? w->rect().center() : at);
+}
+
+QPoint cellPoint(int x, int y) { return {x * kCellPx + 10, y * kCellPx + 12}; }
+
+// Two rack slots whose letters make a word of the host's list, or {0, 0}.
+std::pair<int, int> twoLetterWord(const GameState& s, const TDictn& dict) {
+    for (int a = 1; a <= 10; ++a)
+        for (int b = 1; b <= 10; ++b)
+            if (a != b && s.rack[a].visible && s.rack[b].visible &&
+                dict.lookup(converttoletter(s.rack[a].code) + converttoletter(s.rack[b].code)))
+                return {a, b};
+    return {0, 0};
+}
+
+TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
+    HostRig rig;
+    Window ann({"Ann", "somewhere", "true"}, rig.server.get(), 0);
+    Tchat& chat = *ann.chat;
+    chat.show();
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
+    EXPECT_EQ(chat.chatLines().first(), "Loading Multi-player Game.. Please Wait.");
+    EXPECT_TRUE(chat.StartGame1->isEnabled());
+    EXPECT_EQ(chat.state.mySeat, 1);
+    EXPECT_TRUE(chat.mychat->hasFocus() || !chat.isActiveWindow());
+
+    ScriptedClient bob(rig.port(), "Bob");
+    bob.open();
+    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[2]->text() == "Bob"; }));
+    EXPECT_EQ(ann.checklist, QStringList{"Bob"});
+
+    // Chat both ways, "/me", and the phrase limiter.
+    bob.send("CMD_chat+2+Hi <b>all</b>|clRed");
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("Bob chats: Hi <b>all</b>"); }));
+    QTest::keyClicks(chat.mychat, "hello");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    chat.mychat->setText("/me waves");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    chat.mychat->setText("/help");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    EXPECT_EQ(chat.mychat->text(), "");
+    click(chat.b_phrase[1]);
+    click(chat.b_phrase[2]);  // too soon: ignored
+    ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: Way To Go!|clWhite"); }));
+    ASSERT_TRUE(rig.pump([&] { return chat.phraseReady; }));
+    click(chat.b_phrase[10]);
+    ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: See ya!|clWhite"); }));
+    EXPECT_TRUE(bob.has("CMD_chat+Ann chats: hello|clWhite"));
+    EXPECT_TRUE(bob.has("CMD_action+Ann waves|clWhite"));
+    EXPECT_EQ(bob.count("CMD_action+Ann says:"), 2u);
+    EXPECT_EQ(bob.count("CMD_chat+Ann chats: /help"), 0u);
+
+    // The host starts a game from the options dialog.
+    click(chat.button_startgame);
+    ASSERT_TRUE(ann.options.isVisible());
+    click(ann.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return chat.state.turnSeat != 0; }));
+    EXPECT_EQ(chat.label_gametime->text(), "No Limit");
+    EXPECT_EQ(chat.label_playtoscore->text(), "Until out of Tiles");
+    EXPECT_EQ(chat.label_turntime->text(), "90");
+
+    std::unique_ptr<Window> cat;
+    int bobTurns = 0;
+    bool laid = false;
+    int points = 0;
+    const auto playOn = [&] {
+        if (chat.state.turnSeat == 1 && chat.button_pass->isVisible()) {
+            const auto [a, b] = twoLetterWord(chat.state, rig.server->dictionary());
+            if (!laid && a != 0) {
+                laid = true;
+                click(chat.tiles[a]);
+                click(chat.board, cellPoint(4, 3));
+                click(chat.tiles[b]);
+                click(chat.board, cellPoint(5, 3));
+                EXPECT_EQ(chat.state.letters[5][3], chat.state.rack[b].code);
+                click(chat.button_done);
+                EXPECT_TRUE(rig.pump([&] { return !chat.button_done->isVisible(); }));
+                points = chat.state.scores[1];
+                EXPECT_EQ(chat.state.letters[4][3], kNoTile);  // moved to the middle
+                EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
+                // A latecomer joins now and catches up.
+                cat = std::make_unique<Window>(QStringList{"Cat", "127.0.0.1", "join"}, nullptr,
+                                               rig.port());
+                cat->chat->show();
+            } else {
+                click(chat.button_pass);
+            }
+        } else if (chat.state.turnSeat == 2 && bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
+            ++bobTurns;
+            bob.send("CMD_pass+2");
+        } else if (cat && cat->chat->state.ownTurn() && cat->chat->button_pass->isVisible()) {
+            click(cat->chat->button_pass);
+        }
+        return chat.panel_winner->isVisible() && chat.label_reason->text() != "Game Over!";
+    };
+    ASSERT_TRUE(rig.pump(playOn, 20000));
+    ASSERT_TRUE(laid);
+    ASSERT_TRUE(cat);
+    ASSERT_TRUE(rig.pump([&] { return cat->chat->label_reason->text() != "Game Over!"; }));
+
+    // Every window shows the same board, scores and end.
+    EXPECT_EQ(cat->chat->state.letters, chat.state.letters);
+    EXPECT_EQ(cat->chat->state.colours, chat.state.colours);
+    for (Tchat* w : {&chat, cat->chat.get()}) {
+        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");  // passed seats hold none
+        EXPECT_EQ(w->label_winner[1]->text(), "Congratulations to the Winner!");
+        EXPECT_EQ(w->label_winner[3]->text(), "Ann");
+        EXPECT_EQ(w->label_playername[1]->text(), "Ann");
+        EXPECT_EQ(w->label_playername[3]->text(), "Cat");
+    }
+    EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
+    EXPECT_EQ(chat.label_score[2]->text(), "0");
+    EXPECT_EQ(chat.chatLines().mid(8), (QStringList{"You have started a game.", "*Ann: LO +10 points.*",
+                                                     "Cat is Connected.", "Bob Passed", "Cat Passed",
+                                                     "You Passed"}));
+    EXPECT_EQ(ann.tallied, QStringList{"addtomine"});
+    EXPECT_EQ(cat->tallied, QStringList{"Ann"});
+    EXPECT_TRUE(chat.button_startgame->isVisible());
+    EXPECT_TRUE(ann.sounds.played.contains("word"));
+    EXPECT_TRUE(ann.sounds.played.contains("gameover"));
+
+    // Removing the latecomer closes its window; the others see it leave.
+    chat.popupSeat = 3;
+    chat.RemoveFromGame1->trigger();
+    ASSERT_TRUE(rig.pump([&] { return cat->chat->closing(); }));
+    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[3]->text() == "<Waiting>"; }));
+    EXPECT_TRUE(chat.chatLines().contains("Cat disconnected."));
+}
+
+TEST(GameWindow, SurvivesAnythingAHostSends) {
+    HostRig rig;
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    const std::vector<std::string> junk = {
+        "CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Eve", "CMD_startgame+Eve+90+12+0+0+y+n+n",
+        "CMD_atile+1+4",       "CMD_atile+11+4",          "CMD_atile+2+26",
+        "CMD_atile+3+-7",      "CMD_showboard+30+2+4",     "CMD_showboard+2+2+999",
+        "CMD_arrangeboard+9+1+2+3", "CMD_newword+1+1+1+40+40+1", "CMD_reposition+0+0",
+        "CMD_postscore+1+77+3+15+30+99+1+word+", "CMD_postscore+1+2+3+15+30+4+1+word+",
+        "CMD_nextplayer+9",    "CMD_nextplayer+2",        "CMD_notiles+0+",
+        "CMD_timeup+-1",       "CMD_pass+5",              "CMD_newtiles+8+1+1+1",
+        "CMD_justwatching+7+1", "CMD_winner+1+9+x+2",     "CMD_playerdisconnected+44+x",
+        "CMD_gamesettings+a+b+c+d+e+f+g", "CMD_tilecount+-2147483648", "CMD_chat+x|$zz",
+        "CMD_placeletter+18+18+25", std::string(100000, 'A'), "CMD_full",
+    };
+    for (const auto& m : junk) chat.receive(m + '\xFF');
+    chat.receive("CMD_chat+split ");  // a message cut by TCP arrives whole
+    chat.receive(std::string("over two reads|clLime\xFF"));
+    while (!chat.receivedlist.empty()) chat.processsocktimer();
+
+    EXPECT_EQ(chat.state.rack[1].hint(), "n+4");
+    EXPECT_EQ(chat.state.rack[2].hint(), "n");
+    EXPECT_EQ(chat.state.letters[18][18], 25);
+    EXPECT_EQ(chat.label_bonus[2]->text(), "+15");  // the one valid score message
+    EXPECT_EQ(chat.label_score[2]->text(), "30");
+    EXPECT_EQ(chat.label_score[4]->text(), "1");
+    EXPECT_EQ(chat.label_turn->text(), "Your Turn.");
+    EXPECT_EQ(chat.label_winner[3]->text(), "<Waiting>,Eve");
+    EXPECT_EQ(chat.label_tilesleft->text(), "Tiles Left: 100");  // the overflowing count was dropped
+    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 2),
+              (QStringList{"x", "split over two reads"}));
+    EXPECT_TRUE(w.dialogs.calls.isEmpty());  // "CMD_full" without "+" is no message
+}
+
+TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
+    HostRig rig;
+    Window w({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
+    const QString ini = w.home.filePath("korvolobby.ini");
+    const QByteArray original =
+        "[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
+        "Phrase3=Hi, all = friends\r\nTurntime=500\r\nSquares=x\r\nTeam=1\r\n"
+        "Textcolor=$000000FF\r\nLeft=40\r\nTop=30\r\nWidth=900\r\nHeight=700\r\n";
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(original);
+    }
+    Tchat& chat = *w.chat;
+    chat.show();
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
+    EXPECT_FALSE(chat.PlaySounds1->isChecked());
+    EXPECT_EQ(chat.chatSize, 9);
+    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
+    EXPECT_EQ(chat.phrase(3), "Hi, all = friends");
+    EXPECT_EQ(chat.phrase(4), "Excellent!");
+    EXPECT_EQ(w.options.spin_turntime->value(), 360);
+    EXPECT_EQ(w.options.spin_squares->value(), 12);
+    EXPECT_TRUE(w.options.checked("image_team"));
+    EXPECT_EQ(chat.textColor, 0x0000FFu);
+    EXPECT_TRUE(w.sounds.played.isEmpty());  // sounds were off once the seat was confirmed
+
+    // Closing without moving writes nothing; a colour choice writes only our keys.
+    chat.close();
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), original);
+    f.close();
+    w.dialogs.colorToPick = QColor(0x30, 0x20, 0x10);
+    chat.textcolor1Click();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray after = f.readAll();
+    EXPECT_TRUE(after.startsWith("[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
+                                 "Phrase3=Hi, all = friends\r\nTurntime=360\r\n"));
+    EXPECT_TRUE(after.contains("Textcolor=$00102030\r\n"));
+}
+
+TEST(GameWindow, LobbyLinkAndSoloStart) {
+    HostRig rig;
+    rig.server->Sock1.setListen(true);
+    // The lobby's end of the link: closing it ends the game.
+    TSock lobby;
+    lobby.setPortName("0");
+    TSock* link = nullptr;
+    lobby.OnAccept = [&](TSock& l) { l.Accept(link); };
+    lobby.setListen(true);
+    Window w({"Ann", "127.0.0.1", "True"}, nullptr, rig.port(), std::to_string(lobby.LocalPort()));
+    w.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return w.chat->chatLines().contains("You are Connected."); }));
+    EXPECT_FALSE(w.chat->state.isHost);  // only "true" hosts
+    ASSERT_TRUE(rig.pump([&] { return link != nullptr && link->Connected(); }));
+    link->Close();
+    ASSERT_TRUE(rig.pump([&] { return w.chat->closing(); }));
+
+    // Two parameters connect nothing.
+    Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
+    two.chat->show();
+    rig.pump([] { return false; }, 200);
+    EXPECT_EQ(two.chat->state.mySeat, 0);
+    EXPECT_EQ(two.chat->chatLines(), QStringList{"Loading Multi-player Game.. Please Wait."});
+}
+
+}  // namespace
+}  // namespace zindle
