@@ -22,9 +22,15 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Until the game window exists this shows the rules harness judging a first word.
+# The game: a solo game that hosts in-process. Without a display, the
+# dedicated host instead, so that others can join this machine.
 run: build
-	$(BUILD)/src/app/zindle-judge tests/rules/scenarios/first-word.scn
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  exec $(BUILD)/src/app/zindle; \
+	else \
+	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): starting the dedicated host zindle-host."; \
+	  exec $(BUILD)/src/app/zindle-host --port $${ZINDLE_PORT:-7772}; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300

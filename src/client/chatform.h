@@ -226,6 +226,7 @@ public:
     void Copy1Click();
     void Paste1Click();
     void setPhrase(int n, const QString& phrase);
+    void layoutPhrases();
     QString phrase(int n) const;
     ColorRef textColor = kWhite;    // ColorDialog
     ColorRef actionColor = kWhite;  // ColorDialog2

@@ -41,7 +41,7 @@ void Tchat::buildChat(QWidget* side) {
     mainchat->setReadOnly(true);
     mainchat->setAcceptRichText(false);
     mainchat->setUndoRedoEnabled(false);
-    mainchat->setGeometry(0, 290, w, 228);
+    mainchat->setGeometry(0, 290, w, 206);
     mainchat->setContextMenuPolicy(Qt::ActionsContextMenu);
     mainchat->viewport()->setMouseTracking(true);
     mainchat->viewport()->installEventFilter(this);
@@ -63,7 +63,7 @@ void Tchat::buildChat(QWidget* side) {
 
     mychat = new QLineEdit(kPlaceholder, side);
     mychat->setObjectName("mychat");
-    mychat->setGeometry(0, 522, w, 24);
+    mychat->setGeometry(0, 500, w, 24);
     mychat->setMaxLength(400);
     mychat->installEventFilter(this);
     mychat->setContextMenuPolicy(Qt::ActionsContextMenu);
@@ -73,12 +73,10 @@ void Tchat::buildChat(QWidget* side) {
     mychat->addAction(Paste1);
     setTabOrder(mychat, board);
 
-    const int pw = (w - 4 * 3) / 5;
     for (int n = 1; n <= 10; ++n) {
         auto* b = new QToolButton(side);
         b->setObjectName(QString("b_phrase%1").arg(n));
         b->setFocusPolicy(Qt::NoFocus);
-        b->setGeometry(((n - 1) % 5) * (pw + 3), 550 + ((n - 1) / 5) * 27, pw, 24);
         b->setToolButtonStyle(Qt::ToolButtonTextOnly);
         connect(b, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
         b_phrase[n] = b;
@@ -91,7 +89,26 @@ void Tchat::setPhrase(int n, const QString& text) {
     QToolButton* b = b_phrase[n];
     b->setProperty("hint", text);
     b->setToolTip(text);
-    b->setText(b->fontMetrics().elidedText(text, Qt::ElideRight, b->width() - 6));
+    b->setText(b->fontMetrics().elidedText(text, Qt::ElideRight, 170).replace('&', "&&"));
+    layoutPhrases();
+}
+
+// The phrase buttons flow in rows under the entry line, each as wide as its text.
+void Tchat::layoutPhrases() {
+    QWidget* side = mychat->parentWidget();
+    int x = 0;
+    int y = mychat->geometry().bottom() + 4;
+    for (int n = 1; n <= 10; ++n) {
+        QToolButton* b = b_phrase[n];
+        if (!b) continue;
+        const int bw = b->fontMetrics().horizontalAdvance(b->text()) + 14;
+        if (x > 0 && x + bw > side->width()) {
+            x = 0;
+            y += 26;
+        }
+        b->setGeometry(x, y, bw, 23);
+        x += bw + 3;
+    }
 }
 
 QString Tchat::phrase(int n) const { return b_phrase[n]->property("hint").toString(); }

@@ -39,22 +39,33 @@ void Tchat::buildScoreboard(QWidget* side) {
     settings->setObjectName("panel_settings");
     settings->setProperty("kit", "panel");
     settings->setGeometry(0, 4, w, 78);
-    const int half = w / 2;
-    addLabel(settings, "heading_gameover", "Game Over Settings", {6, 2, half, 16})
-        ->setProperty("kit", "heading");
-    addLabel(settings, {}, "Game Time:", {6, 20, 74, 16});
-    label_gametime = addLabel(settings, "label_gametime", "No Limit", {80, 20, half - 80, 16});
-    addLabel(settings, {}, "Play To Score:", {6, 38, 74, 16});
-    label_playtoscore = addLabel(settings, "label_playtoscore", "Until out of Tiles",
-                                 {80, 38, half - 76, 16});
-    addLabel(settings, "heading_options", "Game Options", {half + 6, 2, half, 16})
-        ->setProperty("kit", "heading");
-    addLabel(settings, {}, "Turn Time:", {half + 6, 20, 72, 16});
-    label_turntime = addLabel(settings, "label_turntime", "", {half + 80, 20, 60, 16});
-    addLabel(settings, {}, "Double Tiles:", {half + 6, 38, 72, 16});
-    label_double = addLabel(settings, "label_double", "No", {half + 80, 38, 60, 16});
-    addLabel(settings, {}, "Partners:", {half + 6, 56, 72, 16});
-    label_partners = addLabel(settings, "label_partners", "No", {half + 80, 56, 60, 16});
+    settings->setStyleSheet("QLabel { font-size: 8pt; }");
+    auto* grid = new QGridLayout(settings);
+    grid->setContentsMargins(6, 2, 6, 2);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(1);
+    auto cell = [&](const QString& name, const QString& text, int row, int column) {
+        QLabel* l = addLabel(settings, name, text, {});
+        grid->addWidget(l, row, column);
+        return l;
+    };
+    cell("heading_gameover", "Game Over Settings", 0, 0)->setProperty("kit", "heading");
+    grid->addWidget(grid->itemAtPosition(0, 0)->widget(), 0, 0, 1, 2);
+    cell({}, "Game Time:", 1, 0);
+    label_gametime = cell("label_gametime", "No Limit", 1, 1);
+    cell({}, "Play To Score:", 2, 0);
+    label_playtoscore = cell("label_playtoscore", "Until out of Tiles", 2, 1);
+    QLabel* options = cell("heading_options", "Game Options", 0, 2);
+    options->setProperty("kit", "heading");
+    grid->addWidget(options, 0, 2, 1, 2);
+    cell({}, "Turn Time:", 1, 2);
+    label_turntime = cell("label_turntime", "", 1, 3);
+    cell({}, "Double Tiles:", 2, 2);
+    label_double = cell("label_double", "No", 2, 3);
+    cell({}, "Partners:", 3, 2);
+    label_partners = cell("label_partners", "No", 3, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
     auto* seats = new QFrame(side);
     seats->setObjectName("panel_seats");
@@ -96,10 +107,11 @@ void Tchat::buildScoreboard(QWidget* side) {
     turn->setGeometry(0, 190, w, 64);
     label_turn = addLabel(turn, "label_turn", {}, {6, 2, w - 12, 20});
     label_turn->setProperty("kit", "turn");
-    label_timeofgame = addLabel(turn, "label_timeofgame", "Game Time: 0:00", {6, 24, half - 6, 16});
-    label_timeofturn = addLabel(turn, "label_timeofturn", "Turn Time: 0:00", {half, 24, half - 6, 16});
-    label_tilesleft = addLabel(turn, "label_tilesleft", "Tiles Left: 100", {6, 42, half - 6, 16});
-    label_preview = addLabel(turn, "label_preview", {}, {half, 42, half - 6, 16});
+    const int half2 = w / 2;
+    label_timeofgame = addLabel(turn, "label_timeofgame", "Game Time: 0:00", {6, 24, half2 - 6, 16});
+    label_timeofturn = addLabel(turn, "label_timeofturn", "Turn Time: 0:00", {half2, 24, half2 - 6, 16});
+    label_tilesleft = addLabel(turn, "label_tilesleft", "Tiles Left: 100", {6, 42, half2 - 6, 16});
+    label_preview = addLabel(turn, "label_preview", {}, {half2, 42, half2 - 6, 16});
 
     const int bw = (w - 12) / 4;
     button_done = addButton(side, "button_done", "Done", {0, 258, bw, 26});

@@ -13,6 +13,7 @@
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
+#include "client/singleinstance.h"
 #include "client/spylistform.h"
 #include "rules/board.h"
 #include "server/server.h"
@@ -152,6 +153,13 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
                 click(chat.tiles[b]);
                 click(chat.board, cellPoint(5, 3));
                 EXPECT_EQ(chat.state.letters[5][3], chat.state.rack[b].code);
+                EXPECT_EQ(chat.label_preview->text(), "10 points");
+                // ZINDLE_SHOTS=dir saves what the player sees, for the README.
+                if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
+                {
+                    chat.panel_screen->hide();  // the offscreen screen is 800 pixels wide
+                    chat.grab().save(dir + "/game.png");
+                }
                 click(chat.button_done);
                 EXPECT_TRUE(rig.pump([&] { return !chat.button_done->isVisible(); }));
                 points = chat.state.scores[1];
@@ -300,12 +308,41 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     link->Close();
     ASSERT_TRUE(rig.pump([&] { return w.chat->closing(); }));
 
+    // No parameters: a solo game that hosts, offers the download window and connects.
+    HostRig solo;
+    Window you({}, solo.server.get(), 0);
+    QWidget download;
+    ChatWindows sw;
+    sw.server = solo.server.get();
+    sw.download = &download;
+    you.chat->setWindows(sw);
+    you.chat->show();
+    ASSERT_TRUE(solo.pump([&] { return you.chat->label_playername[1]->text() == "You"; }));
+    EXPECT_TRUE(download.isVisible());
+    EXPECT_EQ(you.chat->chatLines(),
+              (QStringList{"Loading Solo Game..Please wait.", "You are Connected."}));
+    EXPECT_TRUE(you.chat->StartGame1->isEnabled());
+    EXPECT_FALSE(you.chat->Sock11.Connected());
+
     // Two parameters connect nothing.
     Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
     two.chat->show();
     rig.pump([] { return false; }, 200);
     EXPECT_EQ(two.chat->state.mySeat, 0);
     EXPECT_EQ(two.chat->chatLines(), QStringList{"Loading Multi-player Game.. Please Wait."});
+}
+
+TEST(GameWindow, ASecondStartRaisesTheFirstAndEnds) {
+    QTemporaryDir folder;
+    SingleInstance first(folder.path());
+    int raised = 0;
+    ASSERT_FALSE(first.otherRunning());
+    ASSERT_TRUE(first.listen([&] { ++raised; }));
+    SingleInstance second(folder.path());
+    QTemporaryDir elsewhere;
+    EXPECT_FALSE(SingleInstance(elsewhere.path()).otherRunning());  // another data folder
+    EXPECT_TRUE(second.otherRunning());
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return raised == 1; }));
 }
 
 }  // namespace
