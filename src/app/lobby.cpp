@@ -7,7 +7,7 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("zindle");
-    QApplication::setDesktopFileName("zindle-lobby");
+    QApplication::setDesktopFileName("org.zindle.Zindle.Lobby");
     zindle::QtDialogs dialogs;
     zindle::Tlobby lobby(dialogs);
     lobby.show();
