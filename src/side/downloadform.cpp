@@ -14,7 +14,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "side/appicon.h"
+#include "side/desktopicon.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
 
@@ -42,6 +42,7 @@ QLabel* wrappedLabel(const QString& text, QWidget* parent) {
 QFrame* whitePanel(const char* name, QWidget* parent) {
     auto* p = new QFrame(parent);
     p->setObjectName(name);
+    p->setProperty("kit", "panel");
     p->setFrameShape(QFrame::StyledPanel);
     p->setAutoFillBackground(true);
     QPalette pal = p->palette();
@@ -49,6 +50,19 @@ QFrame* whitePanel(const char* name, QWidget* parent) {
     pal.setColor(QPalette::WindowText, Qt::black);
     p->setPalette(pal);
     return p;
+}
+
+// A panel's explanation and the button under it.
+QPushButton* addOffer(QFrame* panel, const char* labelName, const char* text,
+                      const char* buttonName, const char* caption) {
+    auto* layout = new QVBoxLayout(panel);
+    auto* label = wrappedLabel(text, panel);
+    label->setObjectName(labelName);
+    layout->addWidget(label);
+    auto* button = new QPushButton(caption, panel);
+    button->setObjectName(buttonName);
+    layout->addWidget(button);
+    return button;
 }
 
 // The last path segment: everything up to each "/" goes, until none is left.
@@ -75,14 +89,14 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
       http(new QNetworkAccessManager(this)) {
     setObjectName("download");
     setWindowTitle("Download The Korvo9 Lobby");
-    setWindowIcon(appIcon());
+    setWindowIcon(desktopIcon());
     setFixedSize(724, 500);
 
     // Left: the offer to download.
     FlatPanel1 = whitePanel("FlatPanel1", this);
     Image1 = new QLabel(FlatPanel1);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(appIconPixmap(160));
+    Image1->setPixmap(desktopIconPixmap(160));
     Image1->setAlignment(Qt::AlignCenter);
     label_closed = new QLabel("IS CLOSED", Image1);
     label_closed->setObjectName("label_closed");
@@ -120,35 +134,24 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
 
     // Upper right: go on alone.
     FlatPanel2 = whitePanel("FlatPanel2", this);
-    auto* soloText = wrappedLabel(
-        "To proceed to the game without the ability to play against others click the button "
-        "below.",
-        FlatPanel2);
-    soloText->setObjectName("label_solo");
-    Button1 = new QPushButton("Play Solo Game", FlatPanel2);
-    Button1->setObjectName("Button1");
+    Button1 = addOffer(FlatPanel2, "label_solo",
+                       "To proceed to the game without the ability to play against others click "
+                       "the button below.",
+                       "Button1", "Play Solo Game");
     auto* firewall = wrappedLabel(
         "Note: Even if you are playing offline, you will need to configure your FIREWALL to "
         "allow the game to access the internet components.",
         FlatPanel2);
     firewall->setObjectName("label_firewall");
-    auto* upper = new QVBoxLayout(FlatPanel2);
-    upper->addWidget(soloText);
-    upper->addWidget(Button1);
-    upper->addWidget(firewall);
+    FlatPanel2->layout()->addWidget(firewall);
 
     // Lower right: leave for an installed lobby.
     FlatPanel3 = whitePanel("FlatPanel3", this);
-    auto* othersText = wrappedLabel(
-        "If you already have The Korvo9 Lobby and you wish to play with others then click the "
-        "button below to close this game and open The Korvo9 Lobby.",
-        FlatPanel3);
-    othersText->setObjectName("label_others");
-    Button2 = new QPushButton("Play with Others", FlatPanel3);
-    Button2->setObjectName("Button2");
-    auto* lower = new QVBoxLayout(FlatPanel3);
-    lower->addWidget(othersText);
-    lower->addWidget(Button2);
+    Button2 = addOffer(FlatPanel3, "label_others",
+                       "If you already have The Korvo9 Lobby and you wish to play with others "
+                       "then click the button below to close this game and open The Korvo9 "
+                       "Lobby.",
+                       "Button2", "Play with Others");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(FlatPanel1, 0, 0, 2, 1);

@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <iterator>
 
-#include "side/appicon.h"
+#include "side/desktopicon.h"
 
 namespace zindle {
 
@@ -56,11 +56,12 @@ void centreOverParent(QWidget* window) {
 Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("help");
     setWindowTitle("Zindle -  Help File");
-    setWindowIcon(appIcon());
+    setWindowIcon(desktopIcon());
     resize(640, 460);
 
     auto* side = new QFrame(this);
     side->setObjectName("panel_side");
+    side->setProperty("kit", "panel");
     auto* sideLayout = new QVBoxLayout(side);
     for (int i = 0; i < kPageCount; ++i) {
         auto* b = new QPushButton(kPages[i].caption, side);
@@ -89,6 +90,7 @@ Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
 
     auto* main = new QFrame(this);
     main->setObjectName("panel_main");
+    main->setProperty("kit", "panel");
     auto* mainLayout = new QVBoxLayout(main);
     label_caption = new QLabel(main);
     label_caption->setObjectName("label_caption");

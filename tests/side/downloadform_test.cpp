@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "side/downloadform.h"
 #include "widgets/dialogs.h"
@@ -87,6 +88,21 @@ protected:
         return QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
+    // A window that downloads from server.
+    static std::unique_ptr<Tdownload> windowFor(const HttpServer& server, zindle::Dialogs& dialogs,
+                                                int& ended) {
+        qputenv("ZINDLE_LOBBY_SERVER", server.base().toLocal8Bit());
+        auto w = std::make_unique<Tdownload>(dialogs);
+        qunsetenv("ZINDLE_LOBBY_SERVER");
+        w->endGame = [&ended] { ++ended; };
+        return w;
+    }
+
+    static void startDownload(Tdownload& w) {
+        w.show();
+        QTest::mouseClick(w.getbutton, Qt::LeftButton);
+    }
+
     static bool waitFor(const std::function<bool()>& done) { return QTest::qWaitFor(done, 10000); }
 
     QTemporaryDir home;
@@ -118,15 +134,12 @@ TEST_F(DownloadWindow, CompleteDownloadStartsTheInstallerSilentlyAndEndsTheGame)
                               ".tmp' && mv '" + argsFile.toLocal8Bit() + ".tmp' '" +
                               argsFile.toLocal8Bit() + "'\n" + QByteArray(4000, '#') + "\n";
     HttpServer server(HttpServer::Mode::Complete, script);
-    qputenv("ZINDLE_LOBBY_SERVER", server.base().toLocal8Bit());
     zindle::QtDialogs dialogs;
-    Tdownload w(dialogs);
-    qunsetenv("ZINDLE_LOBBY_SERVER");
     int ended = 0;
-    w.endGame = [&] { ++ended; };
+    auto window = windowFor(server, dialogs, ended);
+    Tdownload& w = *window;
 
-    w.show();
-    QTest::mouseClick(w.getbutton, Qt::LeftButton);
+    startDownload(w);
     EXPECT_FALSE(w.getbutton->isEnabled());
     EXPECT_TRUE(w.abortbutton->isEnabled());
     EXPECT_EQ(w.tag(), 1);
@@ -161,15 +174,11 @@ TEST_F(DownloadWindow, IncompleteDownloadsStartNothingAndLeaveNoFile) {
                       HttpServer::Mode::Slow}) {
         SCOPED_TRACE(int(mode));
         HttpServer server(mode, body);
-        qputenv("ZINDLE_LOBBY_SERVER", server.base().toLocal8Bit());
         zindle::RecordingDialogs dialogs;
-        Tdownload w(dialogs);
-        qunsetenv("ZINDLE_LOBBY_SERVER");
         int ended = 0;
-        w.endGame = [&] { ++ended; };
-        w.show();
-
-        QTest::mouseClick(w.getbutton, Qt::LeftButton);
+        auto window = windowFor(server, dialogs, ended);
+        Tdownload& w = *window;
+        startDownload(w);
         if (mode == HttpServer::Mode::Slow) {
             ASSERT_TRUE(waitFor([&] { return w.infolabel->text() == "Loading.."; }));
             ASSERT_TRUE(waitFor([&] { return w.infolabel->text() == "100 bytes"; }));
@@ -201,14 +210,12 @@ TEST_F(DownloadWindow, StopBeforeAnyDownloadOnlyMarksItAborted) {
 
 TEST_F(DownloadWindow, InstallerThatCannotStartIsReportedAndTheGameGoesOn) {
     HttpServer server(HttpServer::Mode::Complete, "installer");
-    qputenv("ZINDLE_LOBBY_SERVER", server.base().toLocal8Bit());
     zindle::RecordingDialogs dialogs;
     dialogs.startAnswer = false;
-    Tdownload w(dialogs);
-    qunsetenv("ZINDLE_LOBBY_SERVER");
     int ended = 0;
-    w.endGame = [&] { ++ended; };
-    QTest::mouseClick(w.getbutton, Qt::LeftButton);
+    auto window = windowFor(server, dialogs, ended);
+    Tdownload& w = *window;
+    startDownload(w);
     ASSERT_TRUE(waitFor([&] { return !w.downloading(); }));
     ASSERT_EQ(dialogs.calls.size(), 2);
     EXPECT_EQ(dialogs.calls[0].text,

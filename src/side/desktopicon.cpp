@@ -1,4 +1,4 @@
-#include "side/appicon.h"
+#include "side/desktopicon.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -6,7 +6,7 @@
 
 namespace zindle {
 
-void paintAppIcon(QPainter& p, const QRectF& rect) {
+void paintDesktopIcon(QPainter& p, const QRectF& rect) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.translate(rect.topLeft());
@@ -35,17 +35,17 @@ void paintAppIcon(QPainter& p, const QRectF& rect) {
     p.restore();
 }
 
-QPixmap appIconPixmap(int size) {
+QPixmap desktopIconPixmap(int size) {
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    paintAppIcon(p, QRectF(0, 0, size, size));
+    paintDesktopIcon(p, QRectF(0, 0, size, size));
     return pm;
 }
 
-QIcon appIcon() {
+QIcon desktopIcon() {
     QIcon icon;
-    for (int s : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(appIconPixmap(s));
+    for (int s : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(desktopIconPixmap(s));
     return icon;
 }
 

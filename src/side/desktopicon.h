@@ -11,10 +11,10 @@ class QPainter;
 namespace zindle {
 
 // Paints the icon into rect (drawn on a 64-unit square, scaled to fit).
-void paintAppIcon(QPainter& painter, const QRectF& rect);
+void paintDesktopIcon(QPainter& painter, const QRectF& rect);
 // A square picture of the icon, size pixels wide.
-QPixmap appIconPixmap(int size);
+QPixmap desktopIconPixmap(int size);
 // The icon at the usual sizes, for window icons.
-QIcon appIcon();
+QIcon desktopIcon();
 
 }  // namespace zindle
