@@ -215,6 +215,8 @@ void Tdownload::getbuttonClick() {
     QNetworkRequest request(url);
     request.setRawHeader("User-Agent", "Mozilla/3.0 (compatible)");
     request.setRawHeader("Accept", "image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, */*");
+    // The bytes as the server counts them, so the announced length can be checked.
+    request.setRawHeader("Accept-Encoding", "identity");
     reply = http->get(request);
     connect(reply, &QNetworkReply::metaDataChanged, this, &Tdownload::HttpCli1HeaderData);
     connect(reply, &QNetworkReply::readyRead, this, &Tdownload::HttpCli1DocData);
