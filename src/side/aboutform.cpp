@@ -88,7 +88,11 @@ bool Tabout::eventFilter(QObject* watched, QEvent* event) {
 
 void Tabout::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) centreOverParent(this);
+    // Placed once; after that the window stays where the player puts it.
+    if (!event->spontaneous() && !placed) {
+        centreOverParent(this);
+        placed = true;
+    }
 }
 
 }  // namespace zindle

@@ -23,6 +23,9 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
+
+private:
+    bool placed = false;
 };
 
 }  // namespace zindle

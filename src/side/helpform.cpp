@@ -150,7 +150,11 @@ void Thelp::button_doneClick() { hide(); }
 
 void Thelp::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous()) centreOverParent(this);
+    // Placed once; after that the window stays where the player puts it.
+    if (!event->spontaneous() && !placed) {
+        centreOverParent(this);
+        placed = true;
+    }
 }
 
 }  // namespace zindle

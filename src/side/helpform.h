@@ -41,6 +41,7 @@ private:
     void bringToFront(int tag, const QString& caption);
 
     QStackedWidget* pages;
+    bool placed = false;
 };
 
 // Centres a top-level window over its parent window, or on its screen when it has none.
