@@ -88,11 +88,7 @@ bool Tabout::eventFilter(QObject* watched, QEvent* event) {
 
 void Tabout::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Placed once; after that the window stays where the player puts it.
-    if (!event->spontaneous() && !placed) {
-        centreOverParent(this);
-        placed = true;
-    }
+    centreOnFirstShow(this, event, placed);
 }
 
 }  // namespace zindle

@@ -53,6 +53,13 @@ void centreOverParent(QWidget* window) {
     window->move(frame.topLeft());
 }
 
+void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed) {
+    // Placed once; after that the window stays where the player puts it.
+    if (event->spontaneous() || placed) return;
+    centreOverParent(window);
+    placed = true;
+}
+
 Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("help");
     setWindowTitle("Zindle -  Help File");
@@ -150,11 +157,7 @@ void Thelp::button_doneClick() { hide(); }
 
 void Thelp::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    // Placed once; after that the window stays where the player puts it.
-    if (!event->spontaneous() && !placed) {
-        centreOverParent(this);
-        placed = true;
-    }
+    centreOnFirstShow(this, event, placed);
 }
 
 }  // namespace zindle

@@ -7,6 +7,7 @@
 
 class QLabel;
 class QPushButton;
+class QShowEvent;
 class QStackedWidget;
 class QTextBrowser;
 
@@ -46,5 +47,7 @@ private:
 
 // Centres a top-level window over its parent window, or on its screen when it has none.
 void centreOverParent(QWidget* window);
+// Does that at a window's first own show only.
+void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed);
 
 }  // namespace zindle
