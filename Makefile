@@ -51,3 +51,8 @@ fuzz: deps
 
 clean:
 	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR)
+
+# A Debian package of the programs, the desktop entries, icons and help pages.
+.PHONY: package
+package: build
+	cd $(BUILD) && cpack -G DEB
