@@ -1,6 +1,7 @@
 #include "stats/tallyfile.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -9,6 +10,8 @@
 #include <unistd.h>
 
 namespace zindle {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -19,7 +22,7 @@ std::string errnoText(const std::string& what)
 
 std::string folderOf(const std::string& path)
 {
-    const std::string dir = std::filesystem::path(path).parent_path().string();
+    const std::string dir = fs::path(path).parent_path().string();
     return dir.empty() ? "." : dir;
 }
 
@@ -79,7 +82,8 @@ std::string TallyFile::encode(const TallyModel& model)
 
 void TallyFile::decode(std::string_view bytes, TallyModel& model)
 {
-    if (bytes.size() >= 8) {
+    // A damaged size field must not make the decoder build a huge text in memory.
+    if (bytes.size() >= 8 && (bytes.substr(0, 4) == "WRZL" || bytes.substr(0, 4) == "!HZL")) {
         const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
         const std::uint32_t size = b[4] | (b[5] << 8) | (b[6] << 16) | (std::uint32_t{b[7]} << 24);
         if (size > MaxTextSize)
@@ -99,9 +103,29 @@ void TallyFile::decode(std::string_view bytes, TallyModel& model)
     model.load(out.view());
 }
 
+void TallyFile::removeStaleTemporaries()
+{
+    // Left by a save that was killed; an hour old cannot belong to a save still running.
+    const fs::path tally(path_);
+    std::string prefix(1, '.');
+    prefix += tally.filename().string();
+    prefix += '.';
+    std::error_code ec;
+    const auto now = fs::file_time_type::clock::now();
+    for (const auto& e : fs::directory_iterator(folderOf(path_), ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+            continue;
+        const auto when = fs::last_write_time(e.path(), ec);
+        if (!ec && now - when > std::chrono::hours(1))
+            fs::remove(e.path(), ec);
+    }
+}
+
 TallyFile::Loaded TallyFile::load(TallyModel& model, std::string& reason)
 {
     model.reset();
+    removeStaleTemporaries();
     const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 && errno == ENOENT)
         return Loaded::Fresh;
@@ -180,7 +204,7 @@ bool TallyFile::save(const TallyModel& model, std::string& reason)
 
     const std::string dir = folderOf(path_);
     std::string temp =
-        dir + "/." + std::filesystem::path(path_).filename().string() + ".XXXXXX";
+        dir + "/." + fs::path(path_).filename().string() + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = errnoText("cannot create a file in " + dir);

@@ -46,6 +46,7 @@ public:
 
 private:
     bool moveAside(std::string& reason);
+    void removeStaleTemporaries();
 
     std::string path_;
     std::string keptAs_;
