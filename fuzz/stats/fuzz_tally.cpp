@@ -7,35 +7,17 @@
 
 #include <cstdint>
 #include <cstdlib>
-#include <sstream>
 #include <string>
-
-namespace {
-
-std::string pack(const std::string& text)
-{
-    std::istringstream in(text);
-    std::ostringstream out;
-    Tlzrw1 c;
-    c.UseStream = true;
-    c.CompressMode = TCompressMode::Fast;
-    c.InputStream = &in;
-    c.OutputStream = &out;
-    c.Compress();
-    return out.str();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return 0;
+    zindle::TallyFile file("/nonexistent/zindletally.tld");
     std::string bytes(reinterpret_cast<const char*>(data + 1), size - 1);
     if (data[0] & 1)
-        bytes = pack(bytes);
+        bytes = file.pack(bytes);
 
-    zindle::TallyFile file("/nonexistent/zindletally.tld");
     zindle::TallyModel model;
     try {
         file.decode(bytes, model);

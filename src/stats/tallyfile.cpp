@@ -68,9 +68,9 @@ TallyFile::TallyFile(std::string path) : path_(std::move(path))
     doit.CompressMode = TCompressMode::Fast;
 }
 
-std::string TallyFile::encode(const TallyModel& model)
+std::string TallyFile::pack(const std::string& text)
 {
-    std::istringstream in(model.text());
+    std::istringstream in(text);
     std::ostringstream out;
     doit.UseStream = true;
     doit.InputStream = &in;

@@ -28,7 +28,9 @@ public:
 
     // The container for a tally, and a tally from a container's bytes. decode throws
     // EGridError saying what is wrong, and then leaves the model as it was.
-    std::string encode(const TallyModel& model);
+    std::string encode(const TallyModel& model) { return pack(model.text()); }
+    // Any grid text in a container.
+    std::string pack(const std::string& text);
     void decode(std::string_view bytes, TallyModel& model);
 
     enum class Loaded { Fresh, Read, Damaged };

@@ -5,6 +5,7 @@
 #include "stats/lzrw1.h"
 #include "stats/tallyfile.h"
 #include "stats/tallymodel.h"
+#include "tallyrows.h"
 
 #include <gtest/gtest.h>
 
@@ -30,19 +31,6 @@ using zindle::TallyModel;
 using zindle::TStringGrid;
 
 namespace {
-
-// Each row as its cells joined by spaces.
-std::vector<std::string> rowsOf(const TallyModel& m)
-{
-    std::vector<std::string> rows;
-    for (int r = 0; r < m.rowCount(); ++r) {
-        std::string line;
-        for (int c = 0; c < TallyModel::Columns; ++c)
-            line += (c ? " " : "") + m.cell(c, r);
-        rows.push_back(line);
-    }
-    return rows;
-}
 
 struct Step {
     enum Kind { Follow, Drop, Game, Restart, Load } kind;
@@ -267,15 +255,7 @@ TEST_F(TempFolder, TallyFileRoundTripAndRestart)
 
 std::string container(const std::string& text)
 {
-    std::istringstream in(text);
-    std::ostringstream out;
-    Tlzrw1 c;
-    c.UseStream = true;
-    c.CompressMode = TCompressMode::Fast;
-    c.InputStream = &in;
-    c.OutputStream = &out;
-    c.Compress();
-    return out.str();
+    return TallyFile("unused").pack(text);
 }
 
 TEST_F(TempFolder, DamagedFilesAreReportedAndKeptAside)

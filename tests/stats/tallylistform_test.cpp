@@ -4,6 +4,7 @@
 #include "stats/tallyfile.h"
 #include "stats/tallylistform.h"
 #include "widgets/dialogs.h"
+#include "tallyrows.h"
 
 #include <gtest/gtest.h>
 
@@ -97,14 +98,7 @@ protected:
         std::string reason;
         TallyFile f(file.toStdString());
         EXPECT_NE(f.load(m, reason), TallyFile::Loaded::Damaged) << reason;
-        std::vector<std::string> rows;
-        for (int r = 0; r < m.rowCount(); ++r) {
-            std::string line;
-            for (int c = 0; c < TallyModel::Columns; ++c)
-                line += (c ? " " : "") + m.cell(c, r);
-            rows.push_back(line);
-        }
-        return rows;
+        return rowsOf(m);
     }
 
     QTemporaryDir dir;
