@@ -12,8 +12,12 @@
 #include "client/phrasesform.h"
 #include "client/singleinstance.h"
 #include "client/spylistform.h"
+#include "stats/tallylistform.h"
 #include "rules/random.h"
 #include "server/server.h"
+#include "side/aboutform.h"
+#include "side/downloadform.h"
+#include "side/helpform.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatstyle.h"
@@ -35,6 +39,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("zindle");
     QApplication::setApplicationDisplayName("Zindle");
+    QGuiApplication::setDesktopFileName("org.zindle.Zindle");
     const QString folder = zindle::dataFolder();
 
     zindle::SingleInstance instance(folder);
@@ -56,18 +61,32 @@ int main(int argc, char** argv) {
 
     // The windows in their fixed order; the game window is the main one.
     auto chat = std::make_unique<zindle::Tchat>(setup);
-    zindle::ChatWindows w;
+    zindle::Thelp help;
     zindle::ServerOptions serverOptions;
     serverOptions.port = setup.port;
     auto server = std::make_unique<zindle::TServer>(serverOptions);
-    w.server = server.get();
+    zindle::Tabout about;
     zindle::Tgameoptions options;
     zindle::Tspylist spylist;
+    zindle::Ttallylist tally(dialogs);
     zindle::Tphrases phrases;
+    zindle::Tdownload download(dialogs);
+
+    zindle::ChatWindows w;
+    w.server = server.get();
+    w.help = &help;
+    w.about = &about;
     w.options = &options;
     w.spylist = &spylist;
+    w.tally = &tally;
     w.phrases = &phrases;
+    w.download = &download;
+    w.fillChecklist = [&tally](const QStringList& names) { tally.fillChecklist(names); };
+    w.addgame = [&tally](const QString& winner) { tally.addgame(winner); };
     chat->setWindows(w);
+    tally.refreshPlayers = [&chat] { chat->loadchecklist(); };
+    help.showAbout = [&about] { about.show(); };
+    download.endGame = [&chat] { chat->close(); };
     QApplication::setQuitOnLastWindowClosed(false);
     chat->onClosed = [] { QCoreApplication::quit(); };
 
