@@ -1,14 +1,13 @@
 #include "widgets/flatstyle.h"
 
-#include "widgets/artwork.h"
-
 #include <QApplication>
 #include <QStyleFactory>
 
+#include "widgets/artwork.h"
+
 namespace zindle {
 
-QString flatStyleSheet()
-{
+QString flatStyleSheet() {
     // Flat controls on the dark tiled background: light text, thin borders, no bevels.
     return QStringLiteral(R"(
 QPushButton {
@@ -64,10 +63,8 @@ QCheckBox { color: #f4ecd8; }
 )");
 }
 
-void applyFlatStyle(QApplication& app)
-{
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        app.setStyle(fusion);
+void applyFlatStyle(QApplication& app) {
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
     app.setStyleSheet(flatStyleSheet());
     app.setWindowIcon(appIcon());
 }

@@ -4,11 +4,11 @@
 // unknown names play nothing. Without an audio output it stays silent.
 #pragma once
 
-#include "widgets/sounds.h"
-
 #include <QHash>
 #include <QString>
 #include <memory>
+
+#include "widgets/sounds.h"
 
 class QSoundEffect;
 
@@ -22,6 +22,8 @@ public:
 
     // The names it knows, in a fixed order.
     static QStringList names();
+    // Whether the system offers an audio output; asks quietly, without a warning.
+    static bool outputAvailable();
 
 private:
     bool haveDevice_ = false;

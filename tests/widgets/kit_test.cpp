@@ -1,8 +1,4 @@
-#include "widgets/animatedpicture.h"
-#include "widgets/artwork.h"
-#include "widgets/captionbutton.h"
-#include "widgets/flatstyle.h"
-#include "widgets/tiledbackground.h"
+#include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -10,19 +6,21 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include <gtest/gtest.h>
+#include "widgets/animatedpicture.h"
+#include "widgets/artwork.h"
+#include "widgets/captionbutton.h"
+#include "widgets/flatstyle.h"
+#include "widgets/tiledbackground.h"
 
 using namespace zindle;
 
 namespace {
 
-QImage shown(const AnimatedPicture& picture)
-{
+QImage shown(const AnimatedPicture& picture) {
     return picture.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage frameOf(const QPixmap& strip, int index)
-{
+QImage frameOf(const QPixmap& strip, int index) {
     const qreal dpr = strip.devicePixelRatio();
     return strip.toImage()
         .copy(QRect(int(index * 71 * dpr), 0, int(71 * dpr), strip.height()))
@@ -31,8 +29,7 @@ QImage frameOf(const QPixmap& strip, int index)
 
 }  // namespace
 
-TEST(AnimatedPicture, ShowsFramesInTurnAndCountsChanges)
-{
+TEST(AnimatedPicture, ShowsFramesInTurnAndCountsChanges) {
     for (qreal dpr : {1.0, 2.0}) {
         const QPixmap strip = Artwork::forRatio(dpr).effectStrip(1);
         AnimatedPicture picture;
@@ -60,8 +57,7 @@ TEST(AnimatedPicture, ShowsFramesInTurnAndCountsChanges)
     }
 }
 
-TEST(AnimatedPicture, TimerAdvancesEveryInterval)
-{
+TEST(AnimatedPicture, TimerAdvancesEveryInterval) {
     AnimatedPicture picture;
     picture.setStrip(Artwork::forRatio(1.0).effectStrip(2), 71);
     QSignalSpy changes(&picture, &AnimatedPicture::frameChanged);
@@ -85,8 +81,7 @@ TEST(AnimatedPicture, TimerAdvancesEveryInterval)
     EXPECT_EQ(emptyChanges.count(), 2);
 }
 
-TEST(Kit, CaptionButtonsSelectOneAtATime)
-{
+TEST(Kit, CaptionButtonsSelectOneAtATime) {
     QWidget page;
     auto* first = new CaptionButton(QStringLiteral("Rules"), &page);
     auto* second = new CaptionButton(QStringLiteral("Scoring"), &page);
@@ -115,16 +110,17 @@ TEST(Kit, CaptionButtonsSelectOneAtATime)
     qApp->setStyleSheet(QString());
 }
 
-TEST(Kit, TiledBackgroundCoversItsAreaUnderChildren)
-{
+TEST(Kit, TiledBackgroundCoversItsAreaUnderChildren) {
     TiledBackground back;
     back.resize(200, 150);
     auto* panel = new QFrame(&back);
     panel->setProperty("kit", QStringLiteral("panel"));
     panel->setGeometry(150, 100, 40, 40);
     const QImage image = back.grab().toImage().convertToFormat(QImage::Format_ARGB32);
-    const QImage tile =
-        Artwork::forRatio(back.devicePixelRatioF()).background().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage tile = Artwork::forRatio(back.devicePixelRatioF())
+                            .background()
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32);
     // The tile repeats from the top-left corner, across and down.
     EXPECT_EQ(image.copy(0, 0, 64, 64), tile);
     EXPECT_EQ(image.copy(64, 64, 64, 64), tile);
