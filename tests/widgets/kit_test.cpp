@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
+#include <QToolButton>
 
 #include "widgets/animatedpicture.h"
 #include "widgets/artwork.h"
@@ -128,4 +130,53 @@ TEST(Kit, TiledBackgroundCoversItsAreaUnderChildren) {
 
     // The style sheet speaks of the kit's panels.
     EXPECT_TRUE(flatStyleSheet().contains(QStringLiteral("QFrame[kit=\"panel\"]")));
+}
+
+// A small window in the flat style: panel, buttons, speed button, edit box, caption buttons.
+// Written next to the artwork composition when ZINDLE_ART_PNG is set.
+TEST(Kit, FlatStyleGivesEveryControlItsLook) {
+    QWidget plainWindow;
+    auto* plainButton = new QPushButton(QStringLiteral("Done"), &plainWindow);
+    plainButton->resize(80, 26);
+    const QImage unstyled = plainButton->grab().toImage();
+
+    applyFlatStyle(*qApp);
+    EXPECT_FALSE(qApp->windowIcon().isNull());
+
+    TiledBackground window;
+    window.resize(360, 200);
+    auto* panel = new QFrame(&window);
+    panel->setProperty("kit", QStringLiteral("panel"));
+    panel->setGeometry(10, 10, 200, 180);
+    auto* done = new QPushButton(QStringLiteral("Done"), panel);
+    done->setGeometry(10, 10, 80, 26);
+    auto* off = new QPushButton(QStringLiteral("Pass"), panel);
+    off->setGeometry(100, 10, 80, 26);
+    off->setEnabled(false);
+    auto* edit = new QLineEdit(QStringLiteral("hello all"), panel);
+    edit->setGeometry(10, 50, 180, 24);
+    auto* speed = new QToolButton(panel);
+    speed->setIcon(appIcon());
+    speed->setGeometry(10, 90, 32, 32);
+    auto* rules = new CaptionButton(QStringLiteral("Rules"), &window);
+    rules->setGeometry(220, 10, 130, 26);
+    auto* scoring = new CaptionButton(QStringLiteral("Scoring"), &window);
+    scoring->setGeometry(220, 40, 130, 26);
+    rules->setChecked(true);
+    window.show();
+    const QImage image = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+
+    EXPECT_NE(done->grab().toImage(), unstyled);
+    EXPECT_NE(done->grab().toImage(), off->grab().toImage());  // disabled looks disabled
+    // The panel darkens the background it lies on; the window outside it does not change.
+    const QImage back = Artwork::forRatio(window.devicePixelRatioF()).background().toImage();
+    EXPECT_LT(qGray(image.pixel(150, 160)), qGray(back.pixel(150 % 64, 160 % 64)));
+    EXPECT_EQ(image.pixel(300, 150),
+              back.convertToFormat(QImage::Format_ARGB32).pixel(300 % 64, 150 % 64));
+
+    if (const QByteArray out = qgetenv("ZINDLE_ART_PNG"); !out.isEmpty()) {
+        EXPECT_TRUE(image.save(
+            QString::fromLocal8Bit(out).replace(QLatin1String(".png"), QLatin1String("-kit.png"))));
+    }
+    qApp->setStyleSheet(QString());
 }
