@@ -3,10 +3,8 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
-#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
-#include <QToolButton>
 
 #include "widgets/animatedpicture.h"
 #include "widgets/artwork.h"
@@ -132,8 +130,7 @@ TEST(Kit, TiledBackgroundCoversItsAreaUnderChildren) {
     EXPECT_TRUE(flatStyleSheet().contains(QStringLiteral("QFrame[kit=\"panel\"]")));
 }
 
-// A small window in the flat style: panel, buttons, speed button, edit box, caption buttons.
-// Written next to the artwork composition when ZINDLE_ART_PNG is set.
+// Under the flat style buttons, disabled buttons and panels each get their own look.
 TEST(Kit, FlatStyleGivesEveryControlItsLook) {
     QWidget plainWindow;
     auto* plainButton = new QPushButton(QStringLiteral("Done"), &plainWindow);
@@ -142,7 +139,6 @@ TEST(Kit, FlatStyleGivesEveryControlItsLook) {
 
     applyFlatStyle(*qApp);
     EXPECT_FALSE(qApp->windowIcon().isNull());
-
     TiledBackground window;
     window.resize(360, 200);
     auto* panel = new QFrame(&window);
@@ -150,33 +146,20 @@ TEST(Kit, FlatStyleGivesEveryControlItsLook) {
     panel->setGeometry(10, 10, 200, 180);
     auto* done = new QPushButton(QStringLiteral("Done"), panel);
     done->setGeometry(10, 10, 80, 26);
-    auto* off = new QPushButton(QStringLiteral("Pass"), panel);
+    auto* off = new QPushButton(QStringLiteral("Done"), panel);
     off->setGeometry(100, 10, 80, 26);
     off->setEnabled(false);
-    auto* edit = new QLineEdit(QStringLiteral("hello all"), panel);
-    edit->setGeometry(10, 50, 180, 24);
-    auto* speed = new QToolButton(panel);
-    speed->setIcon(appIcon());
-    speed->setGeometry(10, 90, 32, 32);
-    auto* rules = new CaptionButton(QStringLiteral("Rules"), &window);
-    rules->setGeometry(220, 10, 130, 26);
-    auto* scoring = new CaptionButton(QStringLiteral("Scoring"), &window);
-    scoring->setGeometry(220, 40, 130, 26);
-    rules->setChecked(true);
     window.show();
     const QImage image = window.grab().toImage().convertToFormat(QImage::Format_ARGB32);
 
     EXPECT_NE(done->grab().toImage(), unstyled);
-    EXPECT_NE(done->grab().toImage(), off->grab().toImage());  // disabled looks disabled
-    // The panel darkens the background it lies on; the window outside it does not change.
-    const QImage back = Artwork::forRatio(window.devicePixelRatioF()).background().toImage();
+    EXPECT_NE(done->grab().toImage(), off->grab().toImage());
+    // The panel darkens the background it lies on; outside it the tile shows unchanged.
+    const QImage back = Artwork::forRatio(window.devicePixelRatioF())
+                            .background()
+                            .toImage()
+                            .convertToFormat(QImage::Format_ARGB32);
     EXPECT_LT(qGray(image.pixel(150, 160)), qGray(back.pixel(150 % 64, 160 % 64)));
-    EXPECT_EQ(image.pixel(300, 150),
-              back.convertToFormat(QImage::Format_ARGB32).pixel(300 % 64, 150 % 64));
-
-    if (const QByteArray out = qgetenv("ZINDLE_ART_PNG"); !out.isEmpty()) {
-        EXPECT_TRUE(image.save(
-            QString::fromLocal8Bit(out).replace(QLatin1String(".png"), QLatin1String("-kit.png"))));
-    }
+    EXPECT_EQ(image.pixel(300, 150), back.pixel(300 % 64, 150 % 64));
     qApp->setStyleSheet(QString());
 }
