@@ -212,7 +212,7 @@ QPixmap paintStrip(int strip, qreal dpr) {
             effect = QStringLiteral("\u221220");
             break;
         default:
-            accent = QColor(230, 160, 20);
+            accent = QColor(222, 128, 16);
             effect = QStringLiteral("x2");
             break;
     }

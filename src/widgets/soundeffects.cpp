@@ -37,7 +37,14 @@ SoundEffects::SoundEffects() {
     // output device QSoundEffect would only complain on every play, so stay silent then too.
     const QString platform = QGuiApplication::platformName();
     if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
-    haveDevice_ = outputAvailable();
+    if (!outputAvailable()) return;
+    // Loaded now, so the first "tick" of a turn is not late by its decoding.
+    for (const QString& name : names()) {
+        auto* effect = new QSoundEffect;
+        effect->setSource(QUrl(QStringLiteral("qrc:/zindle/sounds/%1.wav").arg(name)));
+        effect->setVolume(0.8f);
+        effects_.insert(name, effect);
+    }
 }
 
 SoundEffects::~SoundEffects() {
@@ -52,14 +59,8 @@ QStringList SoundEffects::names() {
 }
 
 void SoundEffects::play(const QString& name) {
-    if (!haveDevice_ || !names().contains(name)) return;
-    QSoundEffect*& effect = effects_[name];
-    if (!effect) {
-        // Loaded on first use so a game that never sounds a name never decodes it.
-        effect = new QSoundEffect;
-        effect->setSource(QUrl(QStringLiteral("qrc:/zindle/sounds/%1.wav").arg(name)));
-        effect->setVolume(0.8f);
-    }
+    QSoundEffect* effect = effects_.value(name);
+    if (!effect) return;
     if (current_ && current_->isPlaying()) current_->stop();
     current_ = effect;
     effect->play();

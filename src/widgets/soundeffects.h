@@ -18,6 +18,8 @@ class SoundEffects : public SoundPlayer {
 public:
     SoundEffects();
     ~SoundEffects() override;
+    SoundEffects(const SoundEffects&) = delete;
+    SoundEffects& operator=(const SoundEffects&) = delete;
     void play(const QString& name) override;
 
     // The names it knows, in a fixed order.
@@ -26,7 +28,6 @@ public:
     static bool outputAvailable();
 
 private:
-    bool haveDevice_ = false;
     QHash<QString, QSoundEffect*> effects_;
     QSoundEffect* current_ = nullptr;
 };
