@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFrame>
+#include <QLabel>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -161,5 +162,30 @@ TEST(Kit, FlatStyleGivesEveryControlItsLook) {
                             .convertToFormat(QImage::Format_ARGB32);
     EXPECT_LT(qGray(image.pixel(150, 160)), qGray(back.pixel(150 % 64, 160 % 64)));
     EXPECT_EQ(image.pixel(300, 150), back.pixel(300 % 64, 150 % 64));
+
+    // A window colours a seat's label through its palette; the style must not override it,
+    // and plain labels and dialogs stay readable on the dark window colour.
+    QLabel seat(QStringLiteral("MMMM"));
+    QPalette red = seat.palette();
+    red.setColor(QPalette::WindowText, QColor(255, 0, 0));
+    seat.setPalette(red);
+    QLabel plain(QStringLiteral("MMMM"));
+    auto count = [](const QImage& img, auto pred) {
+        int n = 0;
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x) n += pred(img.pixel(x, y));
+        return n;
+    };
+    const QImage seatImage = seat.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_GT(count(seatImage, [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 80; }), 20);
+    const QImage plainImage = plain.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    EXPECT_GT(count(plainImage, [](QRgb p) { return qGray(p) > 200; }), 20);
+    const QPalette pal = qApp->palette();
+    EXPECT_GT(
+        qGray(pal.color(QPalette::WindowText).rgb()) - qGray(pal.color(QPalette::Window).rgb()),
+        120);
+    EXPECT_GT(qGray(pal.color(QPalette::Text).rgb()) - qGray(pal.color(QPalette::Base).rgb()), 120);
+
     qApp->setStyleSheet(QString());
+    qApp->setPalette(QPalette());
 }
