@@ -3,10 +3,13 @@
 // flat style.
 //   zindle-artsheet OUT.png [RATIO]
 #include <QApplication>
+#include <QCheckBox>
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QToolButton>
 #include <cstdio>
 #include <utility>
@@ -70,6 +73,17 @@ QPixmap flatWindow() {
     pass->setGeometry(100, 10, 80, 26);
     pass->setEnabled(false);
     (new QLineEdit(QStringLiteral("hello all"), panel))->setGeometry(10, 50, 180, 24);
+    auto* label = new QLabel(QStringLiteral("Turn Time Limit:"), panel);
+    label->setGeometry(56, 92, 110, 20);
+    auto* spin = new QSpinBox(panel);
+    spin->setRange(45, 360);
+    spin->setSingleStep(5);
+    spin->setValue(90);
+    spin->setReadOnly(true);
+    spin->setGeometry(56, 114, 70, 24);
+    auto* check = new QCheckBox(QStringLiteral("Play Sounds"), panel);
+    check->setChecked(true);
+    check->setGeometry(10, 146, 150, 22);
     auto* speed = new QToolButton(panel);
     speed->setIcon(appIcon());
     speed->setIconSize(QSize(24, 24));

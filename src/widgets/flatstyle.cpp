@@ -9,7 +9,8 @@
 namespace zindle {
 
 QString flatStyleSheet() {
-    // Flat controls on the dark tiled background: light text, thin borders, no bevels.
+    // Flat controls on the dark tiled background: light text, thin borders, no bevels. Spin
+    // boxes are left to Fusion and the palette: a style sheet would lose their arrows.
     return QStringLiteral(R"(
 QPushButton {
     color: #f4ecd8;
@@ -49,7 +50,7 @@ QFrame[kit="panel"] {
     border: 1px solid #5a7488;
     border-radius: 4px;
 }
-QLineEdit, QTextEdit, QPlainTextEdit, QSpinBox, QListWidget, QTableWidget, QTextBrowser {
+QLineEdit, QTextEdit, QPlainTextEdit, QListWidget, QTableWidget, QTextBrowser {
     color: #f0f0f0;
     background: #101a22;
     border: 1px solid #5a7488;
@@ -57,7 +58,16 @@ QLineEdit, QTextEdit, QPlainTextEdit, QSpinBox, QListWidget, QTableWidget, QText
     selection-background-color: #e8c45a;
     selection-color: #2c1c08;
 }
-QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus, QSpinBox:focus { border-color: #e8c45a; }
+QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus { border-color: #e8c45a; }
+QCheckBox::indicator {
+    width: 12px;
+    height: 12px;
+    border: 1px solid #9fc0d8;
+    border-radius: 2px;
+    background: #101a22;
+}
+QCheckBox::indicator:checked { background: #e8c45a; border-color: #fff0b0; }
+QCheckBox::indicator:disabled { border-color: #4b5d6a; }
 QLineEdit:read-only { background: #18242e; }
 )");
 }
