@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
     p.drawPixmap(right + 10, 276, art.eyes());
     p.drawPixmap(right + 44, 273, art.togglePicture(false));
     p.drawPixmap(right + 84, 273, art.togglePicture(true));
-    p.drawPixmap(right + 230, 20, appIcon().pixmap(64, 64));
+    p.drawPixmap(right + 230, 20, appIconPixmap(96));
     p.drawPixmap(right, 320, flatWindow());
     p.end();
 

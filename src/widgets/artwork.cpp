@@ -429,34 +429,43 @@ QPixmap Artwork::boardFrame() const {
     return frame_;
 }
 
+QPixmap appIconPixmap(int size) {
+    size = qBound(1, size, 1024);
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    // The board's four quarters as a rounded square, a cream Z tile in the middle.
+    const qreal u = size / 64.0;
+    QPainterPath board;
+    board.addRoundedRect(QRectF(0, 0, size, size), 10 * u, 10 * u);
+    p.setClipPath(board);
+    p.fillRect(QRectF(0, 0, size / 2.0, size / 2.0), softened(seatColour(1), 0.15));
+    p.fillRect(QRectF(0, size / 2.0, size / 2.0, size / 2.0), softened(seatColour(2), 0.25));
+    p.fillRect(QRectF(size / 2.0, 0, size / 2.0, size / 2.0), softened(seatColour(3), 0.1));
+    p.fillRect(QRectF(size / 2.0, size / 2.0, size / 2.0, size / 2.0),
+               softened(seatColour(4), 0.2));
+    p.setClipping(false);
+
+    const QRectF tile(12 * u, 12 * u, 40 * u, 40 * u);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 80));
+    p.drawRoundedRect(tile.translated(2 * u, 2 * u), 7 * u, 7 * u);
+    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
+    g.setColorAt(0, kTileLight);
+    g.setColorAt(1, kTileDark);
+    p.setBrush(g);
+    p.setPen(QPen(kTileEdge, qMax(1.0, 1.5 * u)));
+    p.drawRoundedRect(tile, 7 * u, 7 * u);
+    p.setPen(kLetter);
+    p.setFont(letterFont(qMax(6, int(30 * u))));
+    p.drawText(tile, Qt::AlignCenter, QStringLiteral("Z"));
+    return pm;
+}
+
 QIcon appIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r(size * 0.04, size * 0.04, size * 0.88, size * 0.88);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 70));
-        p.drawRoundedRect(r.translated(size * 0.04, size * 0.04), size * 0.16, size * 0.16);
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, kTileLight);
-        g.setColorAt(1, kTileDark);
-        p.setBrush(g);
-        p.setPen(QPen(kTileEdge, qMax(1.0, size / 32.0)));
-        p.drawRoundedRect(r, size * 0.16, size * 0.16);
-        // A small seat-coloured corner ties the icon to the board's quarters.
-        p.setPen(Qt::NoPen);
-        p.setBrush(softened(seatColour(1), 0.2));
-        p.drawEllipse(QPointF(r.right() - size * 0.17, r.top() + size * 0.17), size * 0.08,
-                      size * 0.08);
-        p.setPen(kLetter);
-        p.setFont(letterFont(int(size * 0.62)));
-        p.drawText(r, Qt::AlignCenter, QStringLiteral("Z"));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(appIconPixmap(size));
     return icon;
 }
 

@@ -46,5 +46,7 @@ private:
 };
 
 QIcon appIcon();  // the program's icon (painted)
+// The icon as one square picture, size pixels wide (about boxes, the sheet).
+QPixmap appIconPixmap(int size);
 
 }  // namespace zindle
