@@ -378,6 +378,7 @@ Artwork::Artwork(qreal dpr) : dpr_(dpr) {
     toggleOn_ = paintToggle(true, dpr);
     frame_ = paintBoardFrame(dpr);
     blank_ = canvas(kCellPx, kCellPx, dpr);
+    blankBig_ = canvas(kRackTilePx, kRackTilePx, dpr);
 }
 
 const Artwork& Artwork::forRatio(qreal dpr) {
@@ -400,8 +401,7 @@ QPixmap Artwork::little(int entry) const {
 }
 
 QPixmap Artwork::big(int code) const {
-    if (code >= 0 && code < bigs_.size()) return bigs_[code];
-    return canvas(kRackTilePx, kRackTilePx, dpr_);
+    return code >= 0 && code < bigs_.size() ? bigs_[code] : blankBig_;
 }
 
 QPixmap Artwork::eyes() const {
