@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyleFactory>
+#include <utility>
 
 #include "widgets/artwork.h"
 
@@ -75,28 +76,31 @@ QLineEdit:read-only { background: #18242e; }
 QPalette flatPalette() {
     // Dark like the background, so message boxes and pickers match the windows. Label text
     // comes from here and not from the style sheet, so a window can still colour one label.
-    const QColor window(30, 52, 66), text(244, 236, 216), base(16, 26, 34);
+    const QColor text(244, 236, 216);
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, QColor(30, 52, 66)},
+        {QPalette::WindowText, text},
+        {QPalette::Base, QColor(16, 26, 34)},
+        {QPalette::AlternateBase, QColor(24, 38, 48)},
+        {QPalette::Text, QColor(240, 240, 240)},
+        {QPalette::PlaceholderText, QColor(140, 150, 160)},
+        {QPalette::Button, QColor(58, 90, 112)},
+        {QPalette::ButtonText, text},
+        {QPalette::BrightText, QColor(255, 120, 20)},
+        {QPalette::Highlight, QColor(232, 196, 90)},
+        {QPalette::HighlightedText, QColor(44, 28, 8)},
+        {QPalette::ToolTipBase, QColor(255, 246, 222)},
+        {QPalette::ToolTipText, QColor(52, 34, 20)},
+        {QPalette::Link, QColor(130, 190, 255)},
+        {QPalette::LinkVisited, QColor(190, 160, 255)},
+        {QPalette::Light, QColor(90, 120, 140)},
+        {QPalette::Midlight, QColor(60, 86, 104)},
+        {QPalette::Mid, QColor(40, 62, 78)},
+        {QPalette::Dark, QColor(16, 28, 36)},
+        {QPalette::Shadow, QColor(0, 0, 0)},
+    };
     QPalette pal;
-    pal.setColor(QPalette::Window, window);
-    pal.setColor(QPalette::WindowText, text);
-    pal.setColor(QPalette::Base, base);
-    pal.setColor(QPalette::AlternateBase, QColor(24, 38, 48));
-    pal.setColor(QPalette::Text, QColor(240, 240, 240));
-    pal.setColor(QPalette::PlaceholderText, QColor(140, 150, 160));
-    pal.setColor(QPalette::Button, QColor(58, 90, 112));
-    pal.setColor(QPalette::ButtonText, text);
-    pal.setColor(QPalette::BrightText, QColor(255, 120, 20));
-    pal.setColor(QPalette::Highlight, QColor(232, 196, 90));
-    pal.setColor(QPalette::HighlightedText, QColor(44, 28, 8));
-    pal.setColor(QPalette::ToolTipBase, QColor(255, 246, 222));
-    pal.setColor(QPalette::ToolTipText, QColor(52, 34, 20));
-    pal.setColor(QPalette::Link, QColor(130, 190, 255));
-    pal.setColor(QPalette::LinkVisited, QColor(190, 160, 255));
-    pal.setColor(QPalette::Light, QColor(90, 120, 140));
-    pal.setColor(QPalette::Midlight, QColor(60, 86, 104));
-    pal.setColor(QPalette::Mid, QColor(40, 62, 78));
-    pal.setColor(QPalette::Dark, QColor(16, 28, 36));
-    pal.setColor(QPalette::Shadow, QColor(0, 0, 0));
+    for (const auto& [role, colour] : roles) pal.setColor(role, colour);
     for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
         pal.setColor(QPalette::Disabled, role, QColor(128, 138, 146));
     return pal;
