@@ -138,6 +138,17 @@ TEST(TallyCounting, ResetLeavesOneRowOfZeros)
     EXPECT_EQ(m.find("Ann"), -1);
 }
 
+TEST(TallyCounting, NeverFollowsMoreThanALoadAccepts)
+{
+    TallyModel m;
+    for (int i = 0; i <= TallyModel::MaxRows; ++i)
+        m.follow(std::to_string(i) + "P");
+    EXPECT_EQ(m.rowCount(), TallyModel::MaxRows + 1);
+    TallyModel back;
+    EXPECT_NO_THROW(back.load(m.text()));
+    EXPECT_EQ(back.rowCount(), m.rowCount());
+}
+
 // The layout of a tally with Ann, who won the one game played.
 const std::string AnnText =
     "9\r\n2\r\n0\r\nAnn\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n0\r\n"
