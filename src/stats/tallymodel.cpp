@@ -60,7 +60,9 @@ int TallyModel::find(std::string_view name) const
 
 int TallyModel::follow(std::string_view name)
 {
-    if (name.empty() || name.find_first_of("\r\n") != std::string_view::npos || find(name) >= 0)
+    // A row more than load accepts would make the saved file unreadable.
+    if (name.empty() || name.find_first_of("\r\n") != std::string_view::npos || find(name) >= 0 ||
+        grid_.RowCount() > MaxRows)
         return -1;
     const int row = grid_.RowCount();
     grid_.SetRowCount(row + 1);

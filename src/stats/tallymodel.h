@@ -42,7 +42,8 @@ public:
     // The row of a followed name, or -1.
     int find(std::string_view name) const;
     // Appends a row of "0" for a new name and returns it; -1 when the name is followed
-    // already, or could not be stored (empty, or a line break that would split the file).
+    // already, or could not be stored (empty, a line break that would split the file, or
+    // MaxRows opponents followed already).
     int follow(std::string_view name);
     // Deletes an opponent's row; later rows move up (moverow).
     void drop(int row);
