@@ -72,6 +72,9 @@ std::string field(const uint8_t*& p, const uint8_t* end) {
 
 }  // namespace
 
+// Fonts are loaded once per process and kept by the font library on purpose.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libQt6Gui\n"; }
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static int argc = 1;
     static char name[] = "fuzz_window";
