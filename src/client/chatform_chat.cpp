@@ -46,6 +46,8 @@ void Tchat::buildChat(QWidget* side) {
     mainchat->viewport()->setMouseTracking(true);
     mainchat->viewport()->installEventFilter(this);
     mainchat->document()->setDocumentMargin(3);
+    // A long evening, or a host that floods us, must not grow without end.
+    mainchat->document()->setMaximumBlockCount(5000);
     Copy1 = new QAction("Copy", mainchat);
     Copy1->setObjectName("Copy1");
     Copy1->setShortcut(QKeySequence("Ctrl+C"));

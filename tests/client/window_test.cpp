@@ -1,7 +1,9 @@
 // Whole-window tests: real windows, an in-process host, scripted peers over
 // loopback, and real mouse and key events.
+#include <QApplication>
 #include <QFile>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -212,6 +214,102 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
     ASSERT_TRUE(rig.pump([&] { return cat->chat->closing(); }));
     ASSERT_TRUE(rig.pump([&] { return chat.label_playername[3]->text() == "<Waiting>"; }));
     EXPECT_TRUE(chat.chatLines().contains("Cat disconnected."));
+}
+
+TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
+    HostRig rig;
+    Window ann({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
+    ann.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state.loggedIn; }));
+    // Every program has a host of its own, listening or not: its word list
+    // serves the score preview.
+    Window bob({"Bob", "127.0.0.1", "join"}, rig.server.get(), rig.port());
+    bob.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->label_playername[2]->text() == "Bob"; }));
+
+    // Options: the arrows stop at their bounds; the toggles flip by a click.
+    ann.chat->StartGame1->trigger();
+    QSpinBox* turn = ann.options.spin_turntime;
+    for (int i = 0; i < 80; ++i) QTest::keyClick(turn, Qt::Key_Up);
+    EXPECT_EQ(turn->value(), 360);
+    for (int i = 0; i < 80; ++i) QTest::keyClick(turn, Qt::Key_Down);
+    EXPECT_EQ(turn->value(), 45);
+    QTest::keyClick(ann.options.spin_squares, Qt::Key_Up);
+    EXPECT_EQ(ann.options.spin_squares->value(), 16);
+    click(ann.options.image_double);
+    click(ann.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return bob.chat->state.turnSeat != 0; }));
+    EXPECT_EQ(bob.chat->label_double->text(), "Yes");
+    EXPECT_EQ(bob.chat->label_turntime->text(), "45");
+    EXPECT_TRUE(QFile(ann.home.filePath("korvolobby.ini")).exists());
+
+    // A guest's seat menu is all grey; the host's has no removal on an empty seat.
+    bob.chat->label_playername1ContextPopup(1, {});
+    EXPECT_FALSE(bob.chat->RemoveFromGame1->isEnabled() || bob.chat->SettoJustWatch1->isEnabled());
+    ann.chat->label_playername1ContextPopup(3, {});
+    EXPECT_FALSE(ann.chat->RemoveFromGame1->isEnabled());
+    EXPECT_TRUE(ann.chat->SettoJustWatch1->isEnabled());
+    ann.chat->popup_kick->hide();
+    bob.chat->popup_kick->hide();
+
+    // Flipping by the right button: double tiles are on.
+    Tchat& first = ann.chat->state.turnSeat == 1 ? *ann.chat : *bob.chat;
+    Tchat& second = &first == ann.chat.get() ? *bob.chat : *ann.chat;
+    const int code = first.state.rack[1].code;
+    click(first.tiles[1], {20, 20}, Qt::RightButton);
+    EXPECT_EQ(first.tiles[1]->property("hint").toString(),
+              QString("y+%1").arg(flippedletter(code)));
+    click(first.tiles[1], {20, 20}, Qt::RightButton);
+
+    // The first mover lays a word by mouse; the keyboard lays and takes back.
+    const auto [a, b] = twoLetterWord(first.state, rig.server->dictionary());
+    ASSERT_NE(a, 0);
+    const QString word = QString::fromStdString(converttoletter(first.state.rack[a].code) +
+                                                converttoletter(first.state.rack[b].code)).toUpper();
+    QApplication::setActiveWindow(&first);
+    first.board->setFocus();
+    QTest::keyClick(first.board, Qt::Key_A + first.state.rack[a].code);
+    QTest::keyClick(first.board, Qt::Key_Space);
+    EXPECT_EQ(first.state.letters[9][9], first.state.rack[a].code);
+    QTest::keyClick(first.board, Qt::Key_Backspace);
+    EXPECT_EQ(first.state.letters[9][9], kNoTile);
+    click(first.tiles[a]);
+    click(first.board, cellPoint(2, 7));
+    click(first.tiles[b]);
+    click(first.board, cellPoint(2, 8));
+    EXPECT_TRUE(first.label_preview->text().endsWith("points"));
+    click(first.button_done);
+    ASSERT_TRUE(rig.pump([&] { return second.state.ownTurn(); }));
+    const int points = first.state.scores[first.state.mySeat];
+
+    // The second exchanges its rack (the turn stays), then both pass to the end.
+    click(second.button_newtiles);
+    ASSERT_TRUE(rig.pump([&] { return second.state.scores[second.state.mySeat] == -10; }));
+    EXPECT_TRUE(second.state.ownTurn());
+    click(second.button_pass);
+    ASSERT_TRUE(rig.pump([&] { return first.state.ownTurn(); }));
+    click(first.button_pass);
+    ASSERT_TRUE(rig.pump([&] { return first.label_reason->text() != "Game Over!" &&
+                                      second.label_reason->text() != "Game Over!"; }));
+
+    const QString f = first.label_playername[first.state.mySeat]->text();
+    const QString s2 = second.label_playername[second.state.mySeat]->text();
+    for (Tchat* w : {ann.chat.get(), bob.chat.get()}) {
+        EXPECT_EQ(w->state.letters, first.state.letters);
+        EXPECT_EQ(w->label_score[first.state.mySeat]->text(), QString::number(points));
+        EXPECT_EQ(w->label_score[second.state.mySeat]->text(), "-10");
+        EXPECT_EQ(w->label_winner[3]->text(), f);
+        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");
+    }
+    const QStringList lines = first.chatLines();
+    EXPECT_EQ(lines.mid(lines.size() - 4),
+              (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
+                           s2 + " Bought New Tiles", s2 + " Passed", "You Passed"}));
+    const QStringList other = second.chatLines();
+    EXPECT_EQ(other.mid(other.size() - 4),
+              (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
+                           "You Bought New Tiles", "You Passed", f + " Passed"}));
+    EXPECT_TRUE(first.mychat->hasFocus() || !first.isActiveWindow());
 }
 
 TEST(GameWindow, SurvivesAnythingAHostSends) {
