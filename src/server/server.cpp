@@ -48,7 +48,7 @@ TServer::TServer(ServerOptions options, QObject* parent)
     Timer2.setInterval(1000);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
     connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
-    if (options_.runTimers) socktimer.start();
+    // The queue timer runs only while the queue holds entries (wakeQueue).
 
     table_.on(proto::cmd::logininfo, [this](std::string_view f, int s) { receivedlogininfo(f, s); })
         .on(proto::cmd::kickhim, [this](std::string_view f, int s) { kickhim(f, s); })
@@ -90,8 +90,15 @@ int TServer::seatOfSock(const TSock& sock) const {
     return 0;
 }
 
+void TServer::wakeQueue() {
+    // An idle host must not spin: the timer sleeps while nothing waits, and
+    // is not restarted while it runs, so the pace stays one entry a tick.
+    if (options_.runTimers && !receivedlist.empty() && !socktimer.isActive()) socktimer.start();
+}
+
 void TServer::socktimerTimer() {
     auto entry = receivedlist.take();
+    if (receivedlist.empty()) socktimer.stop();
     if (!entry) return;
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
@@ -136,8 +143,10 @@ proto::ConnId TServer::attach() {
 }
 
 void TServer::inject(proto::ConnId from, std::string_view bytes) {
-    if (seatOf(from) == 0) return;
-    receivedlist.receive(from, bytes);
+    const int seat = seatOf(from);
+    if (seat == 0) return;
+    if (!receivedlist.receive(from, bytes)) disconnectsock(seat);
+    wakeQueue();
 }
 
 void TServer::detach(proto::ConnId from) {

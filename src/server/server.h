@@ -2,7 +2,10 @@
 // relays chat, runs the authoritative game and its clocks. No window.
 //
 // Every queued message remembers the connection it came from; a message
-// speaking for a seat other than its sender's is dropped. The host can also
+// speaking for a seat other than its sender's is dropped. One connection may
+// hold only its share of the queue (proto::kMaxQueuedEntries / Bytes); past
+// it the connection is closed the way a stalled one is. The queue timer runs
+// only while entries wait. The host can also
 // run without sockets (attach/inject/detach with a send sink), which is how
 // the fuzz target drives it.
 #pragma once
@@ -154,8 +157,9 @@ private:
     bool hasTile(int seat) const;
     bool eligible(int seat) const;
     void setScore(int seat, int32_t score);
-    void findplayerFrom(int notilesChain);
+    void findplayerFrom(int fruitless);  // fruitless: no-tile turns in a row with nothing drawn
     void setClock(bool on);
+    void wakeQueue();
 
     // Members used while building spellit come first.
     ServerOptions options_;

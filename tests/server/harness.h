@@ -41,13 +41,14 @@ protected:
         server.reset();
     }
 
-    void startHost(uint32_t seed = 1234) {
+    // With timers the host paces its own queue and clocks, as a real one does.
+    void startHost(uint32_t seed = 1234, bool timers = false) {
         zindle::ServerOptions o;
         o.port = "0";
         o.random = &random;
         o.seed = seed;
         o.wordsFile = shortWords();
-        o.runTimers = false;
+        o.runTimers = timers;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
         server->Sock1.setListen(true);
