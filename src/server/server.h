@@ -10,6 +10,7 @@
 // the fuzz target drives it.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -34,6 +35,7 @@ namespace zindle {
 inline constexpr int kMaxSeat = 9;       // 1..4 players, 5..9 spectators
 inline constexpr int kPlayerSeats = 4;
 inline constexpr int kIdleClock = -1000; // turn clock not running
+inline constexpr int kQueueTickMs = 10;  // one queued message per tick
 
 struct TSeat {
     std::string name;
@@ -171,6 +173,7 @@ private:
     proto::DispatchTable<int> table_;
     proto::ConnId nextConn_ = 0;
     bool timer2On_ = false;
+    QElapsedTimer lastTick_;  // when the queue timer last fired
     bool shuttingDown_ = false;
 };
 
