@@ -170,14 +170,26 @@ int main(int argc, char** argv) {
     // always a listed two-letter word.
     std::vector<double> ms;
     for (int i = 0; i < moves; ++i) {
-        const std::size_t mark = w[0]->got.size();
+        std::vector<std::size_t> marks;
+        for (const auto& win : w) marks.push_back(win->got.size());
         w[0]->send("CMD_startgame+W1+90+0+0+0+n+n+");
+        // The first turn of this game, as one window sees it: the answers of
+        // the last move may still be arriving before the start.
+        auto firstTurn = [&](std::size_t k) {
+            const std::size_t start = w[k]->find(marks[k], "CMD_startgame+");
+            return start == std::string::npos ? start : w[k]->find(start, "CMD_nextplayer+");
+        };
         std::size_t at = std::string::npos;
-        if (!pumpUntil([&] { return (at = w[0]->find(mark, "CMD_nextplayer+")) != std::string::npos; }))
-            { std::fprintf(stderr, "start %d: no turn\n", i); return 1; }
+        if (!pumpUntil([&] { return (at = firstTurn(0)) != std::string::npos; })) {
+            std::fprintf(stderr, "start %d: no turn\n", i);
+            return 1;
+        }
         const int seat = std::stoi(w[0]->got[at].substr(15));
         Window& mover = *w[static_cast<std::size_t>(seat - 1)];
-        const std::size_t from = mover.got.size();
+        std::size_t own = std::string::npos;
+        if (!pumpUntil([&] { return (own = firstTurn(static_cast<std::size_t>(seat - 1))) != std::string::npos; }))
+            return 1;
+        const std::size_t from = own + 1;
         const auto sent = Clock::now();
         mover.send("CMD_done+" + std::to_string(seat) + "+1+n+0+0+2+n+1+0");
         if (!pumpUntil([&] { return mover.find(from, "CMD_nextplayer+") != std::string::npos; })) {
