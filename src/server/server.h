@@ -1,13 +1,20 @@
 // TServer: the game host. It seats up to nine connections, logs them in,
 // relays chat, runs the authoritative game and its clocks. No window.
 //
-// Every queued message remembers the connection it came from; a message
-// speaking for a seat other than its sender's is dropped. One connection may
-// hold only its share of the queue (proto::kMaxQueuedEntries / Bytes); past
-// it the connection is closed the way a stalled one is. The queue timer runs
-// only while entries wait. The host can also
-// run without sockets (attach/inject/detach with a send sink), which is how
-// the fuzz target drives it.
+// Where it is stricter than a plain relay would be:
+// - Every queued message remembers the connection it came from; a message
+//   speaking for a seat other than its sender's is dropped, and so are the
+//   entries still queued from a connection that has closed since (its seat
+//   speaks for no one any more).
+// - One connection may hold only its share of the queue
+//   (proto::kMaxQueuedEntries / kMaxQueuedBytes); past it the connection is
+//   closed the way a stalled one is. Empty entries are never queued.
+// - The queue timer runs only while entries wait.
+// - Once a game has ended, moves, passes and exchanges wait for the next start.
+// - A start whose numbers are out of bounds is refused (see game.cpp).
+//
+// The host can also run without sockets (attach/inject/detach with a send
+// sink), which is how the fuzz target drives it.
 #pragma once
 
 #include <QElapsedTimer>

@@ -3,9 +3,7 @@
 // AddressSanitizer (test_net_asan), where a copy past the caller's buffer
 // fails outright.
 #include "net/sock.h"
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
+#include "pump.h"
 
 #include <gtest/gtest.h>
 
@@ -16,16 +14,6 @@
 #include <vector>
 
 namespace {
-
-bool pumpUntil(const std::function<bool()>& done, int boundMs = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > boundMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 std::string pattern(std::size_t n) {
   std::string s;

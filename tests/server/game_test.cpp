@@ -6,20 +6,6 @@ namespace {
 
 using ServerGame = Host;
 
-// Seed 1234, two players: arrangement (3, 4, 1, 2), seat 2 on turn first.
-class ServerTwoPlayers : public Host {
-protected:
-    void start(const std::string& settings) {
-        startHost(1234);
-        ann = &join("Ann");
-        bob = &join("Bob");
-        forgetAll();
-        say(*ann, "CMD_startgame+Ann+" + settings);
-    }
-    ScriptedClient* ann = nullptr;
-    ScriptedClient* bob = nullptr;
-};
-
 const Msgs kAnnDeal{"CMD_atile+1+0", "CMD_atile+2+4", "CMD_atile+3+11", "CMD_atile+4+4",
                     "CMD_atile+5+7", "CMD_atile+6+4", "CMD_atile+7+13", "CMD_atile+8+4",
                     "CMD_atile+9+3", "CMD_atile+10+13"};

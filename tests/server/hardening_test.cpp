@@ -118,35 +118,33 @@ TEST_F(ServerFlood, TheQueueTimerSleepsWhileNothingWaitsAndKeepsItsPace) {
 }
 
 using ServerEnd = Host;
+using ServerTwoPlayerEnd = ServerTwoPlayers;
 
-TEST_F(ServerEnd, NothingMovesAfterTheGameClockEndedTheGame) {
-    startHost(1234);
-    auto& ann = join("Ann");
-    auto& bob = join("Bob");
-    say(ann, "CMD_startgame+Ann+90+0+1+0+n+n+");
+TEST_F(ServerTwoPlayerEnd, NothingMovesAfterTheGameClockEndedTheGame) {
+    start("90+0+1+0+n+n+");
     ASSERT_EQ(server->curplayer, 2);
     tickClock(60);
     ASSERT_FALSE(server->gameon);
     ASSERT_EQ(server->curplayer, 2);  // the game clock leaves the turn where it was
     forgetAll();
-    say(bob, "CMD_newtiles+2");
-    say(bob, "CMD_done+2+1+n+9+9+2+n+10+9");
-    say(bob, "CMD_pass+2");
-    EXPECT_TRUE(ann.take().empty());
-    EXPECT_TRUE(bob.take().empty());
+    say(*bob, "CMD_newtiles+2");
+    say(*bob, "CMD_done+2+1+n+9+9+2+n+10+9");
+    say(*bob, "CMD_pass+2");
+    EXPECT_TRUE(ann->take().empty());
+    EXPECT_TRUE(bob->take().empty());
     EXPECT_EQ(server->letters[9][9], zindle::kNoTile);
     // Watching hands no turn on either.
-    say(bob, "CMD_justwatch+2+1");
-    EXPECT_EQ(ann.take(), Msgs{"CMD_justwatching+2+1"});
-    say(bob, "CMD_justwatch+2+2");
+    say(*bob, "CMD_justwatch+2+1");
+    EXPECT_EQ(ann->take(), Msgs{"CMD_justwatching+2+1"});
+    say(*bob, "CMD_justwatch+2+2");
     // The next start plays as usual.
-    say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
+    say(*ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
     EXPECT_TRUE(server->gameon);
     const int cur = server->curplayer;
-    auto& mover = cur == 1 ? ann : bob;
+    auto& mover = cur == 1 ? *ann : *bob;
     forgetAll();
     say(mover, "CMD_pass+" + std::to_string(cur));
-    EXPECT_EQ(ann.take().at(0), "CMD_pass+" + std::to_string(cur));
+    EXPECT_EQ(ann->take().at(0), "CMD_pass+" + std::to_string(cur));
 }
 
 TEST_F(ServerEnd, ANewcomerSeesTheRackAndTheWatchingItInherits) {
@@ -216,32 +214,27 @@ TEST_F(ServerEnd, OneFruitlessRoundOfTheSeatsEndsTheGame) {
     auto& ann = join("Ann");
     join("Bob");
     join("Cy");
-    say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
-    // Seats 1 and 2 are out of tiles, the bag is empty, and the watcher in
-    // seat 3 keeps its rack, so no end check holds.
-    server->seats[3].watching = true;
-    server->seats[1].tiles = zindle::emptyRack();
-    server->seats[2].tiles = zindle::emptyRack();
-    server->bag.bagpos = 98;
-    server->curplayer = 3;
-    forgetAll();
-    server->findplayer();
-    settle();
+    // Seats 1 and 2 are out of tiles and the watcher in seat 3 keeps its
+    // rack, so no end check holds; the turn leaves seat 3.
+    auto outOfTiles = [&](int drawn) {
+        say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
+        server->seats[3].watching = true;
+        server->seats[1].tiles = zindle::emptyRack();
+        server->seats[2].tiles = zindle::emptyRack();
+        server->bag.bagpos = drawn;
+        server->curplayer = 3;
+        forgetAll();
+        server->findplayer();
+        settle();
+    };
+    outOfTiles(98);  // and the bag is empty
     EXPECT_FALSE(server->gameon);
     EXPECT_EQ(ann.take(), (Msgs{"CMD_tilecount+98", "CMD_notiles+1+", "CMD_tilecount+98",
                                 "CMD_notiles+2+", "CMD_winner+1+2+3", "CMD_nomoretiles+"}));
 
     // While the bag still gives tiles the round is not fruitless: the seat
     // that was out of tiles gets its turn after the refill.
-    say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
-    server->seats[3].watching = true;
-    server->seats[1].tiles = zindle::emptyRack();
-    server->seats[2].tiles = zindle::emptyRack();
-    server->bag.bagpos = 90;
-    server->curplayer = 3;
-    forgetAll();
-    server->findplayer();
-    settle();
+    outOfTiles(90);
     EXPECT_TRUE(server->gameon);
     EXPECT_EQ(server->curplayer, 1);
     const Msgs got = ann.take();

@@ -93,4 +93,18 @@ protected:
     std::vector<std::unique_ptr<ScriptedClient>> clients;
 };
 
+// Seed 1234, two players: arrangement (3, 4, 1, 2), seat 2 on turn first.
+class ServerTwoPlayers : public Host {
+protected:
+    void start(const std::string& settings) {
+        startHost(1234);
+        ann = &join("Ann");
+        bob = &join("Bob");
+        forgetAll();
+        say(*ann, "CMD_startgame+Ann+" + settings);
+    }
+    ScriptedClient* ann = nullptr;
+    ScriptedClient* bob = nullptr;
+};
+
 }  // namespace servertest
