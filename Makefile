@@ -38,7 +38,9 @@ test: build
 bench: deps
 	cmake -S . -B $(BENCHDIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZINDLE_TESTS=OFF -DZINDLE_BENCH=ON
 	cmake --build $(BENCHDIR) -j$(JOBS)
-	@set -e; for b in $(BENCHDIR)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+	@set -e; for b in $(BENCHDIR)/bench/*/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
+	  "$$b" || { echo "$$b failed" >&2; exit 1; }; done
 
 # libFuzzer targets under ASan/UBSan; FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 60
@@ -46,8 +48,10 @@ fuzz: deps
 	cmake -S . -B $(FUZZDIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DZINDLE_TESTS=OFF -DZINDLE_FUZZ=ON
 	cmake --build $(FUZZDIR) -j$(JOBS)
-	@set -e; for f in $(FUZZDIR)/fuzz/*/fuzz_*; do [ -x "$$f" ] || continue; echo "== $$f"; \
-	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 2>&1 | tail -n 12; done
+	@set -e; for f in $(FUZZDIR)/fuzz/*/fuzz_*; do \
+	  [ -f "$$f" ] && [ -x "$$f" ] || continue; echo "== $$f"; \
+	  if "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 >"$$f.log" 2>&1; then \
+	    tail -n 12 "$$f.log"; else tail -n 40 "$$f.log"; echo "$$f failed" >&2; exit 1; fi; done
 
 clean:
 	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR)
