@@ -1,0 +1,204 @@
+// What one seat knows of a game, in plain C++: the board copy, the rack, the
+// scoreboard, the clocks and the settings. The game window and the computer
+// opponents feed it the host's messages through the same methods, so both
+// read the wire the same way.
+//
+// Each message method takes the field text (after "CMD_name+") and returns
+// what changed, or nothing when the message was malformed or out of range: a
+// seat outside the seats, a cell off the board, a tile code outside a..z, a
+// slot outside 1..10 or a number that does not parse. Nothing is ever read or
+// written outside an array, whatever a host sends.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "rules/bag.h"
+#include "rules/board.h"
+#include "rules/zindle.h"
+
+namespace zindle {
+
+inline constexpr std::string_view kWaiting = "<Waiting>";
+inline constexpr int kHighestSeat = 9;  // 1..4 play, 5..9 watch
+inline constexpr Cell kNoCell{kNoTile, kNoTile};
+
+inline constexpr bool isPlayerSeat(int seat) { return seat >= 1 && seat <= 4; }
+inline constexpr bool isSlot(int slot) { return slot >= 1 && slot <= kRackSize; }
+
+// One rack slot as the window shows it.
+struct RackTile {
+    int32_t code = kNoTile;  // front code last dealt into the slot
+    bool back = false;       // flipped: the second side is up
+    bool visible = false;    // on the rack (not dealt yet, or laid on the board: hidden)
+    int32_t shown() const { return back ? flippedletter(code) : code; }
+    // "n" before the first deal, else "n+4" / "y+21": side, "+", shown code.
+    std::string hint() const;
+};
+
+// One rack position, left to right.
+struct RackPos {
+    int32_t code = kNoTile;  // front code dealt into the slot
+    int slot = 0;
+};
+
+struct Placement {
+    int x = 0;
+    int y = 0;
+    int32_t code = 0;
+};
+
+struct LoginAnswer {
+    int seat = 0;
+    std::string reply;  // "CMD_logininfo" message, terminator included
+};
+
+struct PlayerNews {
+    int seat = 0;
+    std::string name;
+    bool own = false;
+    std::string previous;  // the seat's label before (disconnects)
+};
+
+struct ScoreNews {
+    int seat = 0;
+    int effect = 0;
+    int32_t points = 0;
+    int32_t score = 0;
+    int seat2 = 0;
+    int32_t score2 = 0;
+    std::string word;
+};
+
+struct StartNews {
+    std::string starter;
+    bool ownStart = false;
+};
+
+struct TileNews {
+    int seat = 0;
+    int32_t score = 0;
+    int partner = 0;
+    int32_t partnerScore = 0;
+    bool own = false;
+};
+
+struct ClockTick {
+    std::string gameText;  // "Game Time: 3:07"
+    std::string turnText;  // "Turn Time: 1:28"
+    bool tick = false;     // the tick sound is due
+};
+
+enum class RackClick { None, Picked, Swapped, Cancelled, Flipped };
+
+class GameState {
+public:
+    GameState();
+
+    // ---- client state
+    int mySeat = 0;
+    bool loggedIn = false;
+    bool isHost = false;
+    int turnSeat = 0;
+    std::string playerName;  // wire bytes, at most 20
+    std::string loginName;
+
+    // ---- scoreboard, [1..4]
+    std::array<std::string, 5> names;   // label texts; kWaiting when empty
+    std::array<int32_t, 5> scores{};
+    std::array<std::string, 5> bonus;   // "+15", "-10" or empty
+    std::array<bool, 5> watching{};     // the eyes marks
+
+    // ---- settings and clocks
+    int turnLength = 0;
+    int zindleCount = 0;
+    int gameLength = 0;   // minutes, 0 no limit
+    int playToScore = 0;  // 0 until out of tiles
+    bool doubleTiles = false;
+    bool partners = false;
+    int gameSeconds = 0;
+    int turnSecondsLeft = 0;
+    bool clockRunning = false;  // Timer2
+    int tilesDrawn = -2;        // before any count: "Tiles Left: 100"
+    bool boughtTiles = false;   // own exchange used this game
+    std::string reason = "Game Over!";
+    bool gameOver = false;
+
+    // ---- board, indexed [x][y]
+    Grid colours;
+    Grid letters;
+    Grid newest;
+    Grid cellslot;
+    std::array<Cell, kRackSize + 1> laid{};  // [1..10]
+
+    // ---- rack
+    std::array<RackTile, kRackSize + 1> rack{};  // [1..10]
+    std::array<RackPos, kRackSize> rackorder{};  // positions left to right
+    int pickedSlot = 0;                          // 0: nothing picked
+
+    // ---- derived
+    bool ownTurn() const { return mySeat != 0 && turnSeat == mySeat; }
+    int tilesLeft() const { return tilesDrawn == -2 ? 100 : kMaxDrawn - tilesDrawn; }
+    std::string tilesLeftText() const { return "Tiles Left: " + std::to_string(tilesLeft()); }
+    bool boardEmpty() const;
+    int positionOf(int slot) const;  // 0..9, -1 when no entry holds the slot
+    std::string seatLabel(int seat) const;  // name label text; "" outside 1..4
+
+    // ---- host messages
+    std::optional<LoginAnswer> sendlogininfo(std::string_view fields);
+    std::optional<PlayerNews> newplayerinfo(std::string_view fields);
+    std::optional<PlayerNews> playerdisconnected(std::string_view fields);
+    bool gamesettings(std::string_view fields);
+    std::optional<int> tilecount(std::string_view fields);
+    std::optional<int> notiles(std::string_view fields);
+    std::optional<StartNews> startthegame(std::string_view fields);
+    std::optional<int> getnextplayer(std::string_view fields);
+    std::optional<ScoreNews> postscore(std::string_view fields);
+    std::optional<int> passed(std::string_view fields);   // also timeup
+    std::vector<int> winner(std::string_view fields);      // the winning seats 1..4
+    bool arrangeboard(std::string_view fields);
+    std::optional<int> atile(std::string_view fields);     // the slot
+    std::optional<Placement> showboard(std::string_view fields);  // also placeletter
+    std::optional<std::vector<Placement>> reposition(std::string_view fields);
+    std::optional<std::vector<Placement>> newword(std::string_view fields);
+    std::optional<TileNews> newtiles(std::string_view fields);
+    std::optional<std::pair<int, bool>> justwatching(std::string_view fields);
+
+    // ---- board and rack steps
+    void clearall();              // scores, bonus, eyes, board and laid tiles
+    std::vector<int> clearLaid(); // Clear: the slots that went back to the rack
+    void getboard(const Arrangement& a);  // colours, then the Zindle squares
+    bool canLay() const { return ownTurn() && turnSecondsLeft > 1; }
+    // boardMouseDown on cell (x, y): lays the picked tile, or (right) takes a laid one back.
+    enum class BoardClick { None, Laid, TakenBack, Cancelled };
+    BoardClick boardClick(int x, int y, bool leftButton);
+    RackClick rackClick(int slot, bool rightButton);
+    void cancelPick() { pickedSlot = 0; }
+    void swapSlots(int a, int b);
+    bool flippit(int slot);
+    void sortthem();
+    // "CMD_done" with the laid tiles in slot order; nothing when none is laid
+    // or the window is not logged in.
+    std::optional<std::string> doneMessage() const;
+    // Timer2: one second of the clocks.
+    ClockTick Timer2Timer();
+
+    // Applies any host message (terminator removed) to the model, for a seat
+    // that shows nothing (a computer opponent). Returns the answer to send, if any.
+    std::optional<std::string> follow(std::string_view entry);
+
+private:
+    void takeBack(int slot);
+};
+
+// The game-over reason a reason message sets ("CMD_gametimeup" ...); nothing for others.
+std::optional<std::string> reasonFor(std::string_view command);
+
+// "m:ss" for a count of seconds (negative counts read 0:00).
+std::string clockText(int seconds);
+
+}  // namespace zindle

@@ -1,0 +1,32 @@
+// The real SoundPlayer. Plays the eleven game sounds by lower-case name
+// ("entered", "gameover", "znbad", "zngood", "notiles", "place", "remove",
+// "tick", "time", "turn", "word"); a new sound replaces one still playing;
+// unknown names play nothing. Without an audio output it stays silent.
+#pragma once
+
+#include "widgets/sounds.h"
+
+#include <QHash>
+#include <QString>
+#include <memory>
+
+class QSoundEffect;
+
+namespace zindle {
+
+class SoundEffects : public SoundPlayer {
+public:
+    SoundEffects();
+    ~SoundEffects() override;
+    void play(const QString& name) override;
+
+    // The names it knows, in a fixed order.
+    static QStringList names();
+
+private:
+    bool haveDevice_ = false;
+    QHash<QString, QSoundEffect*> effects_;
+    QSoundEffect* current_ = nullptr;
+};
+
+}  // namespace zindle

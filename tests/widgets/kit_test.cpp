@@ -1,0 +1,135 @@
+#include "widgets/animatedpicture.h"
+#include "widgets/artwork.h"
+#include "widgets/captionbutton.h"
+#include "widgets/flatstyle.h"
+#include "widgets/tiledbackground.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFrame>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+using namespace zindle;
+
+namespace {
+
+QImage shown(const AnimatedPicture& picture)
+{
+    return picture.pixmap().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+QImage frameOf(const QPixmap& strip, int index)
+{
+    const qreal dpr = strip.devicePixelRatio();
+    return strip.toImage()
+        .copy(QRect(int(index * 71 * dpr), 0, int(71 * dpr), strip.height()))
+        .convertToFormat(QImage::Format_ARGB32);
+}
+
+}  // namespace
+
+TEST(AnimatedPicture, ShowsFramesInTurnAndCountsChanges)
+{
+    for (qreal dpr : {1.0, 2.0}) {
+        const QPixmap strip = Artwork::forRatio(dpr).effectStrip(1);
+        AnimatedPicture picture;
+        QSignalSpy changes(&picture, &AnimatedPicture::frameChanged);
+        EXPECT_FALSE(picture.playing());
+        EXPECT_EQ(picture.interval(), 500);
+
+        picture.setStrip(strip, 71);
+        EXPECT_EQ(picture.pixmap().deviceIndependentSize().toSize(), QSize(71, 61));
+        picture.advance();
+        picture.start();  // back to frame 0 whatever was shown
+        EXPECT_TRUE(picture.playing());
+        EXPECT_EQ(shown(picture), frameOf(strip, 0));
+        picture.advance();
+        EXPECT_EQ(shown(picture), frameOf(strip, 1));
+        picture.advance();
+        EXPECT_EQ(shown(picture), frameOf(strip, 0));
+        EXPECT_EQ(changes.count(), 3);
+
+        picture.stop();
+        EXPECT_FALSE(picture.playing());
+        // Stopped means stopped: no change arrives from the timer.
+        QTest::qWait(650);
+        EXPECT_EQ(changes.count(), 3);
+    }
+}
+
+TEST(AnimatedPicture, TimerAdvancesEveryInterval)
+{
+    AnimatedPicture picture;
+    picture.setStrip(Artwork::forRatio(1.0).effectStrip(2), 71);
+    QSignalSpy changes(&picture, &AnimatedPicture::frameChanged);
+    QElapsedTimer clock;
+    clock.start();
+    picture.start();
+    EXPECT_EQ(changes.count(), 0);  // starting shows frame 0 without a change
+    ASSERT_TRUE(changes.wait(2000));
+    EXPECT_GE(clock.elapsed(), 450);
+    ASSERT_TRUE(changes.wait(2000));
+    EXPECT_GE(clock.elapsed(), 950);
+    EXPECT_EQ(changes.count(), 2);
+    picture.stop();
+
+    // A picture without a strip still counts changes and does not fail.
+    AnimatedPicture empty;
+    QSignalSpy emptyChanges(&empty, &AnimatedPicture::frameChanged);
+    empty.advance();
+    empty.setStrip(QPixmap(), 71);
+    empty.advance();
+    EXPECT_EQ(emptyChanges.count(), 2);
+}
+
+TEST(Kit, CaptionButtonsSelectOneAtATime)
+{
+    QWidget page;
+    auto* first = new CaptionButton(QStringLiteral("Rules"), &page);
+    auto* second = new CaptionButton(QStringLiteral("Scoring"), &page);
+    auto* third = new CaptionButton(QStringLiteral("Zindles"), &page);
+    second->move(0, 40);
+    third->move(0, 80);
+    page.resize(200, 120);
+    page.show();
+    EXPECT_EQ(first->text(), QStringLiteral("Rules"));
+
+    QTest::mouseClick(first, Qt::LeftButton);
+    EXPECT_TRUE(first->isChecked());
+    QTest::mouseClick(third, Qt::LeftButton);
+    EXPECT_FALSE(first->isChecked());
+    EXPECT_FALSE(second->isChecked());
+    EXPECT_TRUE(third->isChecked());
+    QTest::mouseClick(third, Qt::LeftButton);  // clicking the selected one keeps it selected
+    EXPECT_TRUE(third->isChecked());
+
+    // The selected look differs from the plain one under the flat style.
+    qApp->setStyleSheet(flatStyleSheet());
+    const QImage selected = third->grab().toImage();
+    QTest::mouseClick(second, Qt::LeftButton);
+    const QImage plain = third->grab().toImage();
+    EXPECT_NE(selected, plain);
+    qApp->setStyleSheet(QString());
+}
+
+TEST(Kit, TiledBackgroundCoversItsAreaUnderChildren)
+{
+    TiledBackground back;
+    back.resize(200, 150);
+    auto* panel = new QFrame(&back);
+    panel->setProperty("kit", QStringLiteral("panel"));
+    panel->setGeometry(150, 100, 40, 40);
+    const QImage image = back.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QImage tile =
+        Artwork::forRatio(back.devicePixelRatioF()).background().toImage().convertToFormat(QImage::Format_ARGB32);
+    // The tile repeats from the top-left corner, across and down.
+    EXPECT_EQ(image.copy(0, 0, 64, 64), tile);
+    EXPECT_EQ(image.copy(64, 64, 64, 64), tile);
+    EXPECT_EQ(qAlpha(image.pixel(199, 149)), 255);
+
+    // The style sheet speaks of the kit's panels.
+    EXPECT_TRUE(flatStyleSheet().contains(QStringLiteral("QFrame[kit=\"panel\"]")));
+}
