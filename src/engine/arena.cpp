@@ -1,0 +1,92 @@
+#include "engine/arena.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace zindle::engine {
+
+std::optional<Strategy> strategyFromName(std::string_view name) {
+    std::string n;
+    for (char c : name) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (n == "greedy") return Strategy::Greedy;
+    if (auto level = levelFromName(n)) {
+        switch (*level) {
+            case Level::Easy: return Strategy::Easy;
+            case Level::Normal: return Strategy::Normal;
+            case Level::Hard: return Strategy::Hard;
+        }
+    }
+    return std::nullopt;
+}
+
+Situation situationOf(const Table& table) {
+    Situation s;
+    s.seat = table.curplayer;
+    s.partner = table.teamgame() ? table.partner(table.curplayer) : 0;
+    for (int seat = 1; seat <= table.rules().players; ++seat) {
+        s.playing[seat] = true;
+        s.scores[seat] = table.score[seat];
+        s.passed[seat] = table.passed[seat];
+    }
+    s.tilesLeft = table.tilesLeft();
+    s.mayExchange = !table.bought[table.curplayer];
+    s.playto = table.rules().playto;
+    return s;
+}
+
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result) {
+    const int seat = table.curplayer;
+    if (strategy == Strategy::Greedy) {
+        const std::vector<Move> moves = generateMoves(lex, table.position(), table.racks[seat]);
+        const auto best = std::max_element(moves.begin(), moves.end(),
+                                           [](const Move& a, const Move& b) { return a.score < b.score; });
+        if (best == moves.end()) {
+            ++result.passes;
+            table.pass();
+        } else if (!table.play(*best)) {
+            ++result.refused;
+            table.pass();
+        }
+        return;
+    }
+    const Level level = strategy == Strategy::Easy ? Level::Easy
+                        : strategy == Strategy::Hard ? Level::Hard
+                                                     : Level::Normal;
+    // New Tiles keeps the turn: decide again with the new rack.
+    for (int round = 0; round < 2; ++round) {
+        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table), level, random);
+        if (d.kind == Decision::Play) {
+            if (!table.play(d.move)) {
+                ++result.refused;
+                table.pass();
+            }
+            return;
+        }
+        if (d.kind == Decision::Exchange && table.exchange()) {
+            ++result.exchanges;
+            continue;
+        }
+        if (d.kind == Decision::Exchange) ++result.refused;
+        break;
+    }
+    ++result.passes;
+    table.pass();
+}
+
+GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
+                    const std::array<Strategy, 5>& seats) {
+    Table table(rules, seed, lookup);
+    Random random(seed ^ 0x5bd1e995u);
+    GameResult result;
+    // Every turn lays a tile, passes, or ends the game; this bound is never reached.
+    for (int guard = 0; guard < 2000 && !table.over(); ++guard)
+        takeTurn(table, lex, seats[table.curplayer], random, result);
+    result.score = table.score;
+    result.winners = table.winners();
+    result.ending = table.ending;
+    result.turns = table.turns;
+    return result;
+}
+
+}  // namespace zindle::engine

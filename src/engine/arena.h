@@ -1,0 +1,38 @@
+// Computer players against each other on a referee table, no sockets.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "engine/choose.h"
+#include "engine/table.h"
+
+namespace zindle::engine {
+
+// The three levels, and a yardstick that always takes the highest-scoring move.
+enum class Strategy { Easy, Normal, Hard, Greedy };
+std::optional<Strategy> strategyFromName(std::string_view name);
+
+struct GameResult {
+    std::array<int32_t, 5> score{};
+    std::vector<int> winners;
+    Ending ending = Ending::None;
+    int turns = 0;
+    int refused = 0;    // moves or exchanges the referee turned down: always 0
+    int exchanges = 0;
+    int passes = 0;
+};
+
+// What a seat's window would tell its player at the start of a turn.
+Situation situationOf(const Table& table);
+
+// One decision for the seat on turn, carried out on the table.
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result);
+
+// seats[s] plays seat s (1..rules.players).
+GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
+                    const std::array<Strategy, 5>& seats);
+
+}  // namespace zindle::engine

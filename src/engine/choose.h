@@ -1,0 +1,49 @@
+// Choosing what to do on a turn: a move, New Tiles, or Pass, at three levels.
+// The chooser sees only what the seat's window shows: the board, its own
+// rack, the scores, the tiles left and who passed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "engine/lexicon.h"
+#include "engine/movegen.h"
+#include "rules/random.h"
+
+namespace zindle::engine {
+
+enum class Level { Easy, Normal, Hard };
+
+// "easy", "normal", "hard" in any case.
+std::optional<Level> levelFromName(std::string_view name);
+const char* levelName(Level level);  // "Easy", "Normal", "Hard"
+
+struct Situation {
+    int seat = 1;
+    int partner = 0;  // the partner's seat in a partners game, else 0
+    std::array<int32_t, 5> scores{};    // [1..4]
+    std::array<bool, 5> playing{};      // seats 1..4 in the game
+    std::array<bool, 5> passed{};       // passed on their last turn
+    int tilesLeft = 98;                 // in the bag
+    bool mayExchange = true;            // New Tiles not yet used this game
+    int playto = 0;
+};
+
+struct Decision {
+    enum Kind { Play, Exchange, Pass } kind = Pass;
+    Move move{};
+};
+
+// The move's points with each Zindle square at its expectation: +20, -20 or
+// double with equal chance is worth a third more than the points themselves.
+double expectedPoints(const Move& move);
+
+// How good the tiles are that the move leaves on the rack.
+double leaveValue(const Rack& rack, const Move& move, bool doubletiles);
+
+Decision decide(const Lexicon& lex, const Position& pos, const Rack& rack, const Situation& s,
+                Level level, Random& random);
+
+}  // namespace zindle::engine

@@ -1,0 +1,111 @@
+#include "engine/seat.h"
+
+#include "net/protocol.h"
+
+namespace zindle::engine {
+
+namespace cmd = proto::cmd;
+
+const Lexicon& sharedLexicon() {
+    static const Lexicon lex = Lexicon::fromRecords(builtinWordList());
+    return lex;
+}
+
+BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed)
+    : lex_(lex), level_(level), random_(seed) {
+    if (name.size() > 20) name.resize(20);  // the host keeps no more
+    state_.loginName = name;
+    state_.playerName = std::move(name);
+}
+
+std::optional<std::string> BotSeat::receive(std::string_view entry) {
+    const auto s = proto::split(entry);
+    const std::optional<std::string> answer = state_.follow(entry);
+    if (!s) return answer;
+    const std::string_view c = s->command;
+    // The seat is the first field of every message this looks at.
+    const auto seat = proto::parseNumber(s->fields.substr(0, s->fields.find('+')));
+    const int me = state_.mySeat;
+
+    if (c == cmd::nextplayer && seat && isPlayerSeat(*seat)) {
+        passed_[*seat] = false;
+        if (*seat == me) {
+            pending_ = true;
+            exchangeRefused_ = false;
+        } else {
+            pending_ = false;
+        }
+    } else if (c == cmd::pass && seat && isPlayerSeat(*seat)) {
+        passed_[*seat] = true;
+        if (*seat == me) pending_ = false;
+    } else if (c == cmd::timeup && seat && *seat == me) {
+        pending_ = false;
+    } else if (c == cmd::startgame) {
+        pending_ = false;
+        passed_.fill(false);
+    } else if (c == cmd::winner || reasonFor(c)) {
+        pending_ = false;
+    } else if (c == cmd::newtiles && seat && *seat == me && state_.ownTurn()) {
+        pending_ = true;  // New Tiles keeps the turn: think again with the new rack
+    } else if ((c == cmd::already || c == cmd::notenough) && state_.ownTurn()) {
+        exchangeRefused_ = true;
+        pending_ = true;
+    } else if (c == cmd::invalid && state_.ownTurn()) {
+        // The host and this list disagree; passing keeps the game going.
+        ++refused_;
+        passNext_ = true;
+        pending_ = true;
+    }
+    return answer;
+}
+
+Situation BotSeat::situation() const {
+    Situation s;
+    s.seat = state_.mySeat;
+    s.partner = state_.partners && isPlayerSeat(s.seat) ? (s.seat <= 2 ? s.seat + 2 : s.seat - 2) : 0;
+    for (int seat = 1; seat <= 4; ++seat) {
+        s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
+        s.scores[seat] = state_.scores[seat];
+        s.passed[seat] = passed_[seat];
+    }
+    s.playing[s.seat] = true;
+    s.tilesLeft = state_.tilesLeft();
+    s.mayExchange = !state_.boughtTiles && !exchangeRefused_;
+    s.playto = state_.playToScore;
+    return s;
+}
+
+std::optional<std::string> BotSeat::play() {
+    if (!pending_ || !state_.ownTurn()) return std::nullopt;
+    pending_ = false;
+    const int me = state_.mySeat;
+    if (passNext_) {
+        passNext_ = false;
+        return proto::message(cmd::pass, {me});
+    }
+
+    Rack rack = emptyRack();
+    for (int slot = 1; slot <= kRackSize; ++slot) {
+        const RackTile& t = state_.rack[slot];
+        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
+    }
+    const Position pos{state_.colours, state_.letters, me, state_.boardEmpty(), state_.doubleTiles};
+    const Decision d = decide(lex_, pos, rack, situation(), level_, random_);
+    if (d.kind == Decision::Exchange) return proto::message(cmd::newtiles, {me});
+    if (d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
+
+    // Laid the way a player lays them: pick the rack tile, turn it, put it down.
+    state_.clearLaid();
+    for (int i = 0; i < d.move.count; ++i) {
+        const TileLay& t = d.move.tiles[i];
+        if (state_.rack[t.slot].back != t.flipped) state_.flippit(t.slot);
+        state_.rackClick(t.slot, false);
+        if (state_.boardClick(t.x, t.y, true) != GameState::BoardClick::Laid) {
+            state_.clearLaid();
+            return std::nullopt;  // the turn clock ran out under us
+        }
+    }
+    return state_.doneMessage();
+}
+
+}  // namespace zindle::engine

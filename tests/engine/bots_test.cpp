@@ -1,0 +1,136 @@
+// Four bots against a real host over loopback, to every kind of game end:
+// the host never refuses one of their moves.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/bot.h"
+#include "server/server.h"
+#include "support/scriptedclient.h"
+
+using namespace zindle;
+using namespace zindle::engine;
+using testsupport::ScriptedClient;
+
+namespace {
+
+struct Ending {
+    const char* name;
+    const char* settings;  // "CMD_startgame" fields after the starter's name
+    const char* reason;
+    std::vector<uint32_t> seeds;
+    bool clockRunsOut = false;
+    bool seatFourWatches = false;
+};
+
+class Bots : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::ensureApp(); }
+
+    void seat(uint32_t seed, int count) {
+        ServerOptions o;
+        o.port = "0";
+        o.random = &random;
+        o.seed = seed;
+        o.runTimers = false;
+        server = std::make_unique<TServer>(o);
+        server->Sock1.setListen(true);
+        const Level levels[] = {Level::Hard, Level::Normal, Level::Easy, Level::Hard};
+        for (int i = 0; i < count; ++i) {
+            BotOptions b;
+            b.port = server->Sock1.LocalPort();
+            b.name = "Computer " + std::to_string(i + 1);
+            b.level = levels[i];
+            b.delayMs = 0;
+            b.seed = seed * 10 + static_cast<uint32_t>(i);
+            bots.push_back(std::make_unique<Bot>(b));
+            bots.back()->start();
+            ASSERT_TRUE(pump([&] { return bots.back()->seat().state().mySeat == i + 1; }));
+        }
+        watcher = std::make_unique<ScriptedClient>(server->Sock1.LocalPort(), "Watcher");
+        watcher->open();
+        ASSERT_TRUE(pump([&] { return watcher->seat() == count + 1; }));
+    }
+
+    bool pump(const std::function<bool()>& done, int ms = 20000) {
+        return testsupport::pumpUntil(done, [this] {
+            while (server->queued()) server->socktimerTimer();
+        }, ms);
+    }
+
+    Random random{1};
+    std::unique_ptr<TServer> server;
+    std::vector<std::unique_ptr<Bot>> bots;
+    std::unique_ptr<ScriptedClient> watcher;
+};
+
+const Ending kEndings[] = {
+    {"out of tiles", "90+12+0+0+y+y+", "CMD_nomoretiles+", {11, 12}},
+    {"score target", "90+8+0+300+n+n+", "CMD_playergotscore+", {11, 12}},
+    {"game time", "90+0+1+0+y+n+", "CMD_gametimeup+", {11}, true},
+    // Seat 4 watches with its tiles, so the others must all pass. (With most
+    // seeds a seat runs out of tiles first, and a seat without tiles never
+    // passes: the host then lets the rest pass round for ever.)
+    {"everyone passed", "90+4+0+0+n+n+", "CMD_everyonepassed+", {3}, false, true},
+};
+
+}  // namespace
+
+TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
+    for (const Ending& e : kEndings) {
+        for (uint32_t seed : e.seeds) {
+            SCOPED_TRACE(std::string(e.name) + " seed " + std::to_string(seed));
+            bots.clear();
+            watcher.reset();
+            seat(seed, 4);
+            server->startgame(std::string("Computer 1+") + e.settings, 1);
+            if (e.seatFourWatches) server->justwatch("4+1", 1);
+            if (e.clockRunsOut) {
+                ASSERT_TRUE(pump([&] { return watcher->count("CMD_postscore+") >= 6; }));
+                for (int s = 0; s < 60; ++s) server->Timer2Timer();
+            }
+            ASSERT_TRUE(pump([&] { return watcher->has(e.reason); })) << watcher->received().back();
+            pump([&] { return watcher->count("CMD_winner") > 0; }, 2000);
+            EXPECT_FALSE(server->gameon);
+            EXPECT_GT(watcher->count("CMD_postscore+"), 5u);
+            for (const auto& b : bots) {
+                EXPECT_EQ(b->seat().refused(), 0) << b->options().name;
+                EXPECT_FALSE(b->closed());
+                // Each window's scoreboard agrees with the host.
+                for (int s = 1; s <= 4; ++s) EXPECT_EQ(b->seat().state().scores[s], server->seats[s].score);
+            }
+            if (e.seatFourWatches) {
+                EXPECT_EQ(watcher->count("CMD_nextplayer+4"), 0u);
+            }
+        }
+    }
+}
+
+// A bot leaves when the host goes, and never starts a game from seat 1.
+TEST_F(Bots, SeatOneWaitsAndTheHostClosingEndsTheBot) {
+    seat(5, 2);
+    pump([] { return false; }, 300);
+    EXPECT_FALSE(server->gameon);
+    EXPECT_EQ(watcher->count("CMD_startgame+"), 0u);
+    bool closed = false, failed = true;
+    bots[0]->onClosed = [&](bool f) {
+        closed = true;
+        failed = f;
+    };
+    server.reset();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return closed && bots[1]->closed(); }));
+    EXPECT_FALSE(failed);
+}
+
+TEST_F(Bots, NoHostIsAFailure) {
+    BotOptions b;
+    b.port = 1;  // nothing listens there
+    Bot bot(b);
+    bool failed = false;
+    bot.onClosed = [&](bool f) { failed = f; };
+    bot.start();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return bot.closed(); }));
+    EXPECT_TRUE(failed);
+}
