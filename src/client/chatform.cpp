@@ -20,6 +20,7 @@
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
 #include "client/spylistform.h"
+#include "engine/bot.h"
 #include "server/server.h"
 #include "widgets/animatedpicture.h"
 #include "widgets/artwork.h"
@@ -96,8 +97,8 @@ void Tchat::setWindows(const ChatWindows& w) {
     if (windows_.phrases) windows_.phrases->chat = this;
     if (windows_.options) {
         windows_.options->onStart = [this] {
-            sendToHost(windows_.options->startMessage(state.playerName));
             saveinifile();
+            startWithComputers();
         };
     }
     if (windows_.spylist) windows_.spylist->onKick = [this](int seat) { kicking(seat); };
@@ -373,6 +374,8 @@ void Tchat::loadinifile() {
                                     ini.getInt(kSection, "Score", 0));
         windows_.options->checkit("image_double", ini.get(kSection, "Double", "0") == "1");
         windows_.options->checkit("image_team", ini.get(kSection, "Team", "0") == "1");
+        windows_.options->setComputers(ini.getInt(kSection, "Computers", 0),
+                                       QString::fromStdString(ini.get(kSection, "Level", "Normal")));
     }
 }
 

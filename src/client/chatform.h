@@ -20,6 +20,7 @@
 #include <array>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,9 @@ class TServer;
 class Tgameoptions;
 class Tphrases;
 class Tspylist;
+namespace engine {
+class Bot;
+}
 
 struct ChatSetup {
     Dialogs* dialogs = nullptr;
@@ -50,6 +54,7 @@ struct ChatSetup {
     QString dataFolder;           // where "korvolobby.ini" lives
     std::string port = "7772";    // the game port to join
     std::string lobbyPort = "9001";
+    int botDelayMs = 1500;  // how long a seated computer player thinks
 };
 
 // The other windows, created by the program in their fixed order.
@@ -239,6 +244,12 @@ public:
     void kicking(int seat);
     void setJustWatch(int seat, bool on);
     void button_startClick();
+    // The options dialog's start: seat the computer players first, then start.
+    void startWithComputers();
+    void sendStartWhenSeated();
+    std::vector<std::unique_ptr<engine::Bot>> bots;
+    bool startPending = false;
+    QTimer startTimeout;
     QAction* RemoveFromGame1 = nullptr;
     QAction* SettoJustWatch1 = nullptr;
     QAction* UnsetJustWatch1 = nullptr;

@@ -141,6 +141,7 @@ void Tchat::newplayerinfo(std::string_view f) {
     }
     loadchecklist();
     playsounds("entered");
+    sendStartWhenSeated();
 }
 
 void Tchat::playerdisconnected(std::string_view f) {

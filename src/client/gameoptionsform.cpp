@@ -52,6 +52,19 @@ Tgameoptions::Tgameoptions(QWidget* parent) : TiledBackground(parent) {
     grid->addWidget(new QLabel("Play to Score:", this), 5, 0);
     grid->addWidget(spin_score, 5, 1);
 
+    auto* heading3 = new QLabel("Computer Players", this);
+    heading3->setProperty("kit", "heading");
+    grid->addWidget(heading3, 9, 0, 1, 3);
+    spin_computers = spinner(this, "spin_computers", 0, 3, 1, 0);
+    grid->addWidget(new QLabel("Computer players:", this), 10, 0);
+    grid->addWidget(spin_computers, 10, 1);
+    combo_level = new QComboBox(this);
+    combo_level->setObjectName("combo_level");
+    combo_level->addItems({"Easy", "Normal", "Hard"});
+    combo_level->setCurrentIndex(1);
+    grid->addWidget(new QLabel("Level:", this), 11, 0);
+    grid->addWidget(combo_level, 11, 1);
+
     auto toggle = [this, grid](const char* name, const QString& text, int row) {
         auto* t = new PictureControl(this);
         t->setObjectName(name);
@@ -69,7 +82,7 @@ Tgameoptions::Tgameoptions(QWidget* parent) : TiledBackground(parent) {
 
     auto* start = new QPushButton("Start Game", this);
     start->setObjectName("button_startgame");
-    grid->addWidget(start, 8, 0, 1, 3, Qt::AlignHCenter);
+    grid->addWidget(start, 12, 0, 1, 3, Qt::AlignHCenter);
     connect(start, &QPushButton::clicked, this, &Tgameoptions::FlatButton1Click);
 }
 
@@ -78,6 +91,12 @@ void Tgameoptions::setValues(int turntime, int squares, int gametime, int score)
     spin_squares->setValue(squares);
     spin_gametime->setValue(gametime);
     spin_score->setValue(score);
+}
+
+void Tgameoptions::setComputers(int count, const QString& level) {
+    spin_computers->setValue(count);
+    const int i = combo_level->findText(level, Qt::MatchFixedString);
+    if (i >= 0) combo_level->setCurrentIndex(i);
 }
 
 void Tgameoptions::checkit(const QString& name, bool on) {
@@ -109,7 +128,9 @@ std::vector<std::pair<std::string, std::string>> Tgameoptions::settings() const 
             {"Gametime", spin_gametime->text().toStdString()},
             {"Score", spin_score->text().toStdString()},
             {"Double", checked("image_double") ? "1" : "0"},
-            {"Team", checked("image_team") ? "1" : "0"}};
+            {"Team", checked("image_team") ? "1" : "0"},
+            {"Computers", spin_computers->text().toStdString()},
+            {"Level", combo_level->currentText().toStdString()}};
 }
 
 void Tgameoptions::FlatButton1Click() {

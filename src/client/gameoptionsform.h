@@ -1,6 +1,7 @@
 // Tgameoptions: the host's choice of rules for the next game.
 #pragma once
 
+#include <QComboBox>
 #include <QSpinBox>
 
 #include <functional>
@@ -22,11 +23,14 @@ public:
     QSpinBox* spin_squares = nullptr;
     QSpinBox* spin_gametime = nullptr;
     QSpinBox* spin_score = nullptr;
+    QSpinBox* spin_computers = nullptr;  // computer players seated before the start
+    QComboBox* combo_level = nullptr;    // "Easy", "Normal", "Hard"
     PictureControl* image_double = nullptr;
     PictureControl* image_team = nullptr;
 
     // Values from the settings, clamped to the spinners' bounds.
     void setValues(int turntime, int squares, int gametime, int score);
+    void setComputers(int count, const QString& level);
     void checkit(const QString& name, bool on);
     bool checked(const QString& name) const;
     void image_doubleClick(PictureControl* toggle);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
+#include <QComboBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +43,7 @@ struct Window {
         setup.dataFolder = home.path();
         setup.port = std::to_string(port);
         setup.lobbyPort = std::move(lobbyPort);
+        setup.botDelayMs = 0;
         chat = std::make_unique<Tchat>(setup);
         ChatWindows w;
         w.server = server;
@@ -310,6 +312,40 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
               (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
                            "You Bought New Tiles", "You Passed", f + " Passed"}));
     EXPECT_TRUE(first.mychat->hasFocus() || !first.isActiveWindow());
+}
+
+TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
+    HostRig rig;
+    Window you({}, rig.server.get(), 0);
+    you.chat->setWindows([&] {
+        ChatWindows w;
+        w.server = rig.server.get();
+        w.options = &you.options;
+        return w;
+    }());
+    you.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state.loggedIn; }));
+    you.options.setComputers(3, "hard");
+    EXPECT_EQ(you.options.combo_level->currentText(), "Hard");
+    you.options.spin_computers->setValue(3);
+    click(you.chat->button_startgame);
+    click(you.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state.turnSeat != 0; }));
+    for (int s = 2; s <= 4; ++s)
+        EXPECT_EQ(you.chat->label_playername[s]->text(), QString("Computer %1").arg(s - 1));
+    ASSERT_TRUE(rig.pump(
+        [&] {
+            if (you.chat->state.ownTurn() && you.chat->button_pass->isVisible()) click(you.chat->button_pass);
+            return you.chat->label_reason->text() != "Game Over!";
+        },
+        120000));
+    EXPECT_GT(you.chat->chatLines().filter(" points.*").size(), 5);
+    EXPECT_EQ(you.chat->chatLines().filter("Invalid Word!").size(), 0);
+    // The computers stay for the next game; fewer asked for, fewer stay.
+    you.options.spin_computers->setValue(1);
+    you.chat->startWithComputers();
+    ASSERT_TRUE(rig.pump([&] { return you.chat->label_playername[4]->text() == "<Waiting>"; }));
+    EXPECT_EQ(you.chat->label_playername[2]->text(), "Computer 1");
 }
 
 TEST(GameWindow, SurvivesAnythingAHostSends) {
