@@ -20,6 +20,7 @@
 #include "client/spylistform.h"
 #include "rules/board.h"
 #include "server/server.h"
+#include "stats/tallylistform.h"
 #include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
@@ -227,7 +228,19 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     // serves the score preview.
     Window bob({"Bob", "127.0.0.1", "join"}, rig.server.get(), rig.port());
     bob.chat->show();
+    // Ann keeps a real tally, wired as the program wires it, and follows Bob.
+    Ttallylist tally(ann.dialogs, ann.home.filePath("zindletally.tld"));
+    ChatWindows aw;
+    aw.server = rig.server.get();
+    aw.options = &ann.options;
+    aw.tally = &tally;
+    aw.fillChecklist = [&](const QStringList& names) { tally.fillChecklist(names); };
+    aw.addgame = [&](const QString& winner) { tally.addgame(winner); };
+    ann.chat->setWindows(aw);
+    tally.refreshPlayers = [&] { ann.chat->loadchecklist(); };
     ASSERT_TRUE(rig.pump([&] { return ann.chat->label_playername[2]->text() == "Bob"; }));
+    ASSERT_EQ(tally.checklist->count(), 1);
+    tally.checklistClickCheck(tally.checklist->item(0));
 
     // Options: the arrows stop at their bounds; the toggles flip by a click.
     ann.chat->StartGame1->trigger();
@@ -312,6 +325,15 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
               (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
                            "You Bought New Tiles", "You Passed", f + " Passed"}));
     EXPECT_TRUE(first.mychat->hasFocus() || !first.isActiveWindow());
+
+    // The game counts in Ann's tally once, and survives a restart.
+    const bool annWon = &first == ann.chat.get();
+    EXPECT_EQ(tally.mylabel_1->text(), "1");
+    EXPECT_EQ(tally.mylabel_2->text(), annWon ? "1" : "0");
+    Ttallylist again(ann.dialogs, ann.home.filePath("zindletally.tld"));
+    EXPECT_EQ(again.mylabel_1->text(), "1");
+    ASSERT_EQ(again.listbox_tally->count(), 1);
+    EXPECT_EQ(again.listbox_tally->item(0)->text(), "Bob");
 }
 
 TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
