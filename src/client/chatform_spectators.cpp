@@ -48,8 +48,8 @@ void Tchat::button_startClick() {
         return;
     }
     if (windows_.options) {
-        const QRect g = geometry();
-        windows_.options->move(g.center() - windows_.options->rect().center());
+        windows_.options->adjustSize();
+        windows_.options->move(geometry().center() - windows_.options->rect().center());
         windows_.options->show();
         windows_.options->raise();
     }
