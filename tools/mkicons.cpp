@@ -6,7 +6,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "side/desktopicon.h"
+#include "widgets/artwork.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
             return 2;
         }
         const QString dir = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
-        if (!QDir().mkpath(dir) || !zindle::desktopIconPixmap(size).save(dir + "/zindle.png")) {
+        if (!QDir().mkpath(dir) || !zindle::appIconPixmap(size).save(dir + "/zindle.png")) {
             std::fprintf(stderr, "zindle-mkicons: cannot write %s\n", qPrintable(dir));
             return 1;
         }

@@ -16,7 +16,7 @@
 #include <cstdio>
 
 #include "client/boardview.h"
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
 #include "client/spylistform.h"

@@ -207,6 +207,7 @@ public:
     void postscore(std::string_view f);
     void passed(std::string_view f);
     void timeup(std::string_view f);
+    void turnEnded(std::string_view f, bool timeUp);
     void winner(std::string_view f);
     void Timer2Timer();
     void image_znChangeFrame();

@@ -7,7 +7,7 @@
 #include <QMouseEvent>
 
 #include "client/boardview.h"
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "rules/judge.h"
 #include "rules/mydict.h"
 #include "server/server.h"

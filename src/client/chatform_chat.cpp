@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "client/boardview.h"
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "client/phrasesform.h"
 #include "client/rteurl.h"
 #include "widgets/dialogs.h"

@@ -3,7 +3,7 @@
 // lets the last ones leave.
 #include "client/chatform.h"
 
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "client/gameoptionsform.h"
 #include "engine/bot.h"
 #include "engine/choose.h"

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "client/boardview.h"
 #include "client/spylistform.h"
 #include "widgets/artwork.h"

@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "client/boardview.h"
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "widgets/animatedpicture.h"
 #include "widgets/artwork.h"
 
@@ -238,28 +238,24 @@ void Tchat::image_znChangeFrame() {
     }
 }
 
-void Tchat::passed(std::string_view f) {
-    const int before = static_cast<int>(layOrder_.size());
-    const auto seat = state.passed(f);
-    cancelPick();
-    refreshBoard(before);
-    if (!seat) return;
-    systemLine(*seat == state.mySeat ? QString("You Passed")
-                                     : fromWire(state.names[*seat]) + " Passed");
-    showMoveButtons(false);
-}
+void Tchat::passed(std::string_view f) { turnEnded(f, false); }
 
-void Tchat::timeup(std::string_view f) {
+void Tchat::timeup(std::string_view f) { turnEnded(f, true); }
+
+// A pass or a time-up: the seat's laid tiles go back and its turn is over.
+void Tchat::turnEnded(std::string_view f, bool timeUp) {
     const int before = static_cast<int>(layOrder_.size());
     const auto seat = state.passed(f);
     cancelPick();
     refreshBoard(before);
     if (!seat) return;
-    if (*seat == state.mySeat) {
+    if (*seat != state.mySeat) {
+        systemLine(fromWire(state.names[*seat]) + (timeUp ? "'s Time is up" : " Passed"));
+    } else if (!timeUp) {
+        systemLine("You Passed");
+    } else {
         systemLine("Your Time is up");
         playsounds("time");
-    } else {
-        systemLine(fromWire(state.names[*seat]) + "'s Time is up");
     }
     showMoveButtons(false);
 }

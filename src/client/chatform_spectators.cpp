@@ -1,7 +1,7 @@
 // Tchat: watching, the host's seat menu and removal.
 #include "client/chatform.h"
 
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 #include "client/gameoptionsform.h"
 #include "widgets/dialogs.h"
 

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 
 #include "net/protocol.h"
-#include "side/desktopicon.h"
+#include "widgets/artwork.h"
 #include "side/helpform.h"
 
 namespace zindle {
@@ -17,11 +17,11 @@ namespace zindle {
 Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("about");
     setWindowTitle("Zindle - About");
-    setWindowIcon(desktopIcon());
+    setWindowIcon(appIcon());
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(desktopIconPixmap(96));
+    Image1->setPixmap(appIconPixmap(96));
     Image1->setCursor(Qt::PointingHandCursor);
     Image1->installEventFilter(this);
 

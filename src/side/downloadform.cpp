@@ -14,7 +14,7 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "side/desktopicon.h"
+#include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
 
@@ -89,14 +89,14 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
       http(new QNetworkAccessManager(this)) {
     setObjectName("download");
     setWindowTitle("Download The Korvo9 Lobby");
-    setWindowIcon(desktopIcon());
+    setWindowIcon(appIcon());
     setFixedSize(724, 500);
 
     // Left: the offer to download.
     FlatPanel1 = whitePanel("FlatPanel1", this);
     Image1 = new QLabel(FlatPanel1);
     Image1->setObjectName("Image1");
-    Image1->setPixmap(desktopIconPixmap(160));
+    Image1->setPixmap(appIconPixmap(160));
     Image1->setAlignment(Qt::AlignCenter);
     label_closed = new QLabel("IS CLOSED", Image1);
     label_closed->setObjectName("label_closed");

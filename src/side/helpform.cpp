@@ -13,7 +13,7 @@
 #include <QVBoxLayout>
 #include <iterator>
 
-#include "side/desktopicon.h"
+#include "widgets/artwork.h"
 
 namespace zindle {
 
@@ -63,7 +63,7 @@ void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed) {
 Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("help");
     setWindowTitle("Zindle -  Help File");
-    setWindowIcon(desktopIcon());
+    setWindowIcon(appIcon());
     resize(640, 460);
 
     auto* side = new QFrame(this);

@@ -15,7 +15,7 @@
 #include <QVBoxLayout>
 
 #include "net/protocol.h"
-#include "side/desktopicon.h"
+#include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
 
@@ -50,7 +50,7 @@ Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), dialogs(dialogs), linkServer(new QTcpServer(this)), linkPort(lobbyPort()) {
     setObjectName("lobby");
     setWindowTitle("Zindle Lobby");
-    setWindowIcon(desktopIcon());
+    setWindowIcon(appIcon());
 
     gameProgram = qEnvironmentVariable("ZINDLE_GAME");
     if (gameProgram.isEmpty()) gameProgram = QCoreApplication::applicationDirPath() + "/zindle";

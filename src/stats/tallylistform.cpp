@@ -14,50 +14,13 @@
 
 #include <iostream>
 
+#include "widgets/codepage.h"
+
 namespace zindle {
 
 namespace {
 
 const QString Caption = QStringLiteral("Zindle - Tally List");
-
-// Windows-1252 bytes 0x80 to 0x9F; the rest of the page is Latin-1. Undefined bytes keep
-// their value so that no name is lost on the way through the file.
-constexpr char16_t High1252[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
-};
-
-QString from1252(const std::string& bytes)
-{
-    QString text;
-    text.reserve(static_cast<qsizetype>(bytes.size()));
-    for (const char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        text += QChar(b >= 0x80 && b < 0xA0 ? High1252[b - 0x80] : char16_t(b));
-    }
-    return text;
-}
-
-std::string to1252(const QString& text)
-{
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(text.size()));
-    for (const QChar ch : text) {
-        const char16_t u = ch.unicode();
-        char out = '?';
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            out = static_cast<char>(u);
-        } else {
-            for (int i = 0; i < 32; ++i)
-                if (High1252[i] == u)
-                    out = static_cast<char>(0x80 + i);
-        }
-        bytes += out;
-    }
-    return bytes;
-}
 
 QLabel* heading(const QString& text, QWidget* parent)
 {
@@ -220,7 +183,7 @@ void Ttallylist::loadtally()
     updating_ = true;
     listbox_tally->clear();
     for (int r = 1; r < stringgrid_scores.rowCount(); ++r)
-        addFollowedItem(from1252(stringgrid_scores.cell(TallyModel::Name, r)));
+        addFollowedItem(fromWire(stringgrid_scores.cell(TallyModel::Name, r)));
     updating_ = false;
     showOpponent();
 }
@@ -236,8 +199,8 @@ QListWidgetItem* Ttallylist::addFollowedItem(const QString& name)
 
 void Ttallylist::showTotals()
 {
-    mylabel_1->setText(from1252(stringgrid_scores.cell(TallyModel::Games, 0)));
-    mylabel_2->setText(from1252(stringgrid_scores.cell(TallyModel::HisWins, 0)));
+    mylabel_1->setText(fromWire(stringgrid_scores.cell(TallyModel::Games, 0)));
+    mylabel_2->setText(fromWire(stringgrid_scores.cell(TallyModel::HisWins, 0)));
 }
 
 void Ttallylist::showOpponent()
@@ -250,9 +213,9 @@ void Ttallylist::showOpponent()
             label->setText(QStringLiteral("0"));
         return;
     }
-    const QString name = from1252(stringgrid_scores.cell(TallyModel::Name, row));
+    const QString name = fromWire(stringgrid_scores.cell(TallyModel::Name, row));
     for (int i = 0; i < 8; ++i)
-        labels_[static_cast<std::size_t>(i)]->setText(from1252(stringgrid_scores.cell(i + 1, row)));
+        labels_[static_cast<std::size_t>(i)]->setText(fromWire(stringgrid_scores.cell(i + 1, row)));
     label_hisname->setText(name + QStringLiteral(" Wins:"));
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
@@ -267,7 +230,7 @@ void Ttallylist::syncChecklist()
     updating_ = true;
     for (int i = 0; i < checklist->count(); ++i) {
         QListWidgetItem* item = checklist->item(i);
-        const bool followed = stringgrid_scores.find(to1252(item->text())) > 0;
+        const bool followed = stringgrid_scores.find(toWire(item->text())) > 0;
         item->setCheckState(followed ? Qt::Checked : Qt::Unchecked);
     }
     updating_ = false;
@@ -293,7 +256,7 @@ void Ttallylist::checklistClickCheck(QListWidgetItem* item)
         return;
     const QString name = item->text();
     // A click on a followed player changes nothing; the mark goes back at once.
-    if (stringgrid_scores.find(to1252(name)) < 0 && stringgrid_scores.follow(to1252(name)) > 0) {
+    if (stringgrid_scores.find(toWire(name)) < 0 && stringgrid_scores.follow(toWire(name)) > 0) {
         updating_ = true;
         addFollowedItem(name);
         updating_ = false;
@@ -314,7 +277,7 @@ void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item)
 
 void Ttallylist::dropAsk(const QString& name)
 {
-    const int row = stringgrid_scores.find(to1252(name));
+    const int row = stringgrid_scores.find(toWire(name));
     if (row < 1)
         return;
     QListWidgetItem* item = listbox_tally->item(row - 1);
@@ -381,8 +344,8 @@ void Ttallylist::addgame(const QString& winner)
         refreshPlayers();
     std::vector<std::string> inGame;
     for (int i = 0; i < checklist->count(); ++i)
-        inGame.push_back(to1252(checklist->item(i)->text()));
-    stringgrid_scores.addgame(inGame, to1252(winner));
+        inGame.push_back(toWire(checklist->item(i)->text()));
+    stringgrid_scores.addgame(inGame, toWire(winner));
     showTotals();
     showOpponent();
     save();

@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
 #include <cmath>
 #include <map>
@@ -429,37 +430,42 @@ QPixmap Artwork::boardFrame() const {
     return frame_;
 }
 
+// A lettered tile on the four-coloured board, drawn on a 64-unit square. The
+// same drawing is data/icons/zindle.svg, the desktop's scalable icon.
+void paintAppIcon(QPainter& p, const QRectF& rect) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(rect.topLeft());
+    p.scale(rect.width() / 64.0, rect.height() / 64.0);
+
+    QPainterPath board;
+    board.addRoundedRect(QRectF(0, 0, 64, 64), 8, 8);
+    p.setClipPath(board);
+    p.setPen(Qt::NoPen);
+    // Seat colours in the first arrangement: red, green, blue, yellow.
+    p.fillRect(QRectF(0, 0, 32, 32), QColor("#d9443a"));
+    p.fillRect(QRectF(0, 32, 32, 32), QColor("#3fa34d"));
+    p.fillRect(QRectF(32, 0, 32, 32), QColor("#3b6fd1"));
+    p.fillRect(QRectF(32, 32, 32, 32), QColor("#e8c02e"));
+    p.setClipping(false);
+
+    p.setPen(QPen(QColor("#8a6a3a"), 2));
+    p.setBrush(QColor("#f5e6c4"));
+    p.drawRoundedRect(QRectF(14, 14, 36, 36), 5, 5);
+
+    const QPolygonF z{{21, 20},   {43, 20}, {43, 26}, {29.5, 38}, {43, 38},
+                      {43, 44},   {21, 44}, {21, 38}, {34.5, 26}, {21, 26}};
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor("#3a2a14"));
+    p.drawPolygon(z);
+    p.restore();
+}
+
 QPixmap appIconPixmap(int size) {
-    size = qBound(1, size, 1024);
     QPixmap pm(size, size);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    // The board's four quarters as a rounded square, a cream Z tile in the middle.
-    const qreal u = size / 64.0;
-    QPainterPath board;
-    board.addRoundedRect(QRectF(0, 0, size, size), 10 * u, 10 * u);
-    p.setClipPath(board);
-    p.fillRect(QRectF(0, 0, size / 2.0, size / 2.0), softened(seatColour(1), 0.15));
-    p.fillRect(QRectF(0, size / 2.0, size / 2.0, size / 2.0), softened(seatColour(2), 0.25));
-    p.fillRect(QRectF(size / 2.0, 0, size / 2.0, size / 2.0), softened(seatColour(3), 0.1));
-    p.fillRect(QRectF(size / 2.0, size / 2.0, size / 2.0, size / 2.0),
-               softened(seatColour(4), 0.2));
-    p.setClipping(false);
-
-    const QRectF tile(12 * u, 12 * u, 40 * u, 40 * u);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0, 0, 0, 80));
-    p.drawRoundedRect(tile.translated(2 * u, 2 * u), 7 * u, 7 * u);
-    QLinearGradient g(tile.topLeft(), tile.bottomLeft());
-    g.setColorAt(0, kTileLight);
-    g.setColorAt(1, kTileDark);
-    p.setBrush(g);
-    p.setPen(QPen(kTileEdge, qMax(1.0, 1.5 * u)));
-    p.drawRoundedRect(tile, 7 * u, 7 * u);
-    p.setPen(kLetter);
-    p.setFont(letterFont(qMax(6, int(30 * u))));
-    p.drawText(tile, Qt::AlignCenter, QStringLiteral("Z"));
+    paintAppIcon(p, QRectF(0, 0, size, size));
     return pm;
 }
 

@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QVector>
 
+class QPainter;
+
 namespace zindle {
 
 inline constexpr int kCellPx = 28;      // board cell, image_color / image_little entries
@@ -49,5 +51,7 @@ private:
 QIcon appIcon();  // the program's icon (painted)
 // The icon as one square picture, size pixels wide (about boxes, the sheet).
 QPixmap appIconPixmap(int size);
+// Paints the icon into rect (a 64-unit square, scaled to fit).
+void paintAppIcon(QPainter& painter, const QRectF& rect);
 
 }  // namespace zindle

@@ -1,4 +1,4 @@
-#include "client/codepage.h"
+#include "widgets/codepage.h"
 
 #include <array>
 
