@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -242,6 +244,17 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     ASSERT_EQ(tally.checklist->count(), 1);
     tally.checklistClickCheck(tally.checklist->item(0));
 
+    // Bob watches for a while, then plays again; the mark follows the host's answer.
+    bob.chat->JustWatch1->trigger();
+    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
+    ASSERT_TRUE(rig.pump([&] { return bob.chat->JustWatch1->isChecked(); }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->image_eyes[2]->isVisible(); }));
+    EXPECT_TRUE(ann.chat->chatLines().contains("Bob is just watching"));
+    bob.chat->JustWatch1->trigger();
+    ASSERT_TRUE(rig.pump([&] { return !ann.chat->image_eyes[2]->isVisible(); }));
+    EXPECT_TRUE(ann.chat->chatLines().contains("Bob now playing again"));
+    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
+
     // Options: the arrows stop at their bounds; the toggles flip by a click.
     ann.chat->StartGame1->trigger();
     QSpinBox* turn = ann.options.spin_turntime;
@@ -387,6 +400,11 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
         "CMD_placeletter+18+18+25", std::string(100000, 'A'), "CMD_full",
     };
     for (const auto& m : junk) chat.receive(m + '\xFF');
+    chat.receive("CMD_newplayerinfo+5+Spy\xFF");
+    while (!chat.receivedlist.empty()) chat.processsocktimer();
+    EXPECT_EQ(w.spylist.listbox_spys->count(), 1);
+    EXPECT_EQ(w.spylist.listbox_spys->item(0)->text(), "5: Spy");
+    chat.receive("CMD_playerdisconnected+5+Spy\xFF");
     chat.receive("CMD_chat+split ");  // a message cut by TCP arrives whole
     chat.receive(std::string("over two reads|clLime\xFF"));
     while (!chat.receivedlist.empty()) chat.processsocktimer();
@@ -400,9 +418,43 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
     EXPECT_EQ(chat.label_turn->text(), "Your Turn.");
     EXPECT_EQ(chat.label_winner[3]->text(), "<Waiting>,Eve");
     EXPECT_EQ(chat.label_tilesleft->text(), "Tiles Left: 100");  // the overflowing count was dropped
-    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 2),
-              (QStringList{"x", "split over two reads"}));
+    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 5),
+              (QStringList{"x", "Spy is Connected.", "Spy is spying.", "Spy has left.",
+                           "split over two reads"}));
+    EXPECT_EQ(w.spylist.listbox_spys->count(), 0);
     EXPECT_TRUE(w.dialogs.calls.isEmpty());  // "CMD_full" without "+" is no message
+}
+
+TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    chat.resize(900, 700);
+    chat.show();
+    chat.receive("CMD_chat+Bob chats: see www.example.org. now|clLime\xFF");
+    chat.processsocktimer();
+    QTextCursor c(chat.mainchat->document());
+    c.movePosition(QTextCursor::End);
+    c.movePosition(QTextCursor::StartOfBlock);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 20);  // inside the link
+    const QPoint at = chat.mainchat->cursorRect(c).center() + QPoint(1, 0);
+    QTest::mouseClick(chat.mainchat->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_FALSE(w.dialogs.calls.isEmpty());
+    EXPECT_EQ(w.dialogs.calls.last().text, "www.example.org");
+    EXPECT_EQ(chat.mainchat->textCursor().selectedText(), "www.example.org");
+    chat.Copy1->trigger();
+    EXPECT_EQ(w.dialogs.clipboard, "www.example.org");
+    chat.Paste1->trigger();
+    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+
+    // Scroll Chat Off keeps the view where it is while lines arrive.
+    for (int i = 0; i < 60; ++i) chat.systemLine(QString("line %1").arg(i));
+    QScrollBar* bar = chat.mainchat->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    chat.ScrollChatOff1->trigger();
+    EXPECT_TRUE(chat.ScrollChatOff2->isChecked());
+    bar->setValue(0);
+    for (int i = 0; i < 20; ++i) chat.systemLine("more");
+    EXPECT_EQ(bar->value(), 0);
 }
 
 TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
