@@ -55,7 +55,7 @@ struct Window {
         setup.sounds = &sounds;
         setup.params = std::move(params);
         setup.dataFolder = home.path();
-        setup.port = std::to_string(port);
+        setup.port = QByteArray::number(port).toStdString();  // (to_string trips a gcc 12 false warning here)
         setup.lobbyPort = "1";
         chat = std::make_unique<zindle::Tchat>(setup);
         zindle::ChatWindows w;
