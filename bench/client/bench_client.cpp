@@ -55,8 +55,8 @@ struct Window {
         setup.sounds = &sounds;
         setup.params = std::move(params);
         setup.dataFolder = home.path();
-        setup.port = QByteArray::number(port).toStdString();  // (to_string trips a gcc 12 false warning here)
-        setup.lobbyPort = "1";
+        setup.port = std::to_string(port);
+        setup.lobbyPort = std::to_string(1);  // nothing listens there: no lobby link
         chat = std::make_unique<zindle::Tchat>(setup);
         zindle::ChatWindows w;
         w.server = server;
