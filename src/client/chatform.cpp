@@ -75,6 +75,7 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std
 
     clearall();
     resize(kDefaultWidth, kDefaultHeight);
+    // FormResize: the client area never shrinks below the board panel plus its margins.
     setMinimumSize(kPanelWidth + 15, kPanelHeight + 12 + menuBar()->sizeHint().height());
 
     if (const QScreen* screen = QGuiApplication::primaryScreen();
@@ -287,7 +288,7 @@ void Tchat::processparams() {
         systemLine("Loading Solo Game..Please wait.");
         if (windows_.download) windows_.download->show();
         state.playerName = "You";
-        hostpress("127.0.0.1");
+        hostpress();
         return;
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
@@ -295,14 +296,13 @@ void Tchat::processparams() {
     const std::string address = toWire(p.value(1).left(20));
     if (p.size() < 3) return;
     if (p[2] == "true")
-        hostpress(address);
+        hostpress();  // the host's own window always comes in through the loopback address
     else
         joinpress(address);
     openSocket(Sock11, "127.0.0.1", setup_.lobbyPort);
 }
 
-void Tchat::hostpress(const std::string& address) {
-    (void)address;  // the host's own window always comes in through the loopback address
+void Tchat::hostpress() {
     std::string port = setup_.port;
     if (windows_.server) {
         try {
@@ -440,10 +440,6 @@ void Tchat::closeEvent(QCloseEvent* e) {
     Timer2.stop();
     e->accept();
     if (onClosed) onClosed();
-}
-
-void Tchat::resizeEvent(QResizeEvent* e) {
-    QMainWindow::resizeEvent(e);  // the minimum size keeps the board panel whole
 }
 
 void Tchat::ResetBoardLocation1Click() { setGeometry(3, 3, kDefaultWidth, kDefaultHeight); }

@@ -148,7 +148,7 @@ public:
 
     // ---- start-up and settings
     void processparams();
-    void hostpress(const std::string& address);
+    void hostpress();
     void joinpress(const std::string& address);
     void loadinifile();
     void saveinifile();
@@ -263,7 +263,6 @@ public:
 protected:
     void showEvent(QShowEvent* e) override;      // FormShow
     void closeEvent(QCloseEvent* e) override;    // FormClose
-    void resizeEvent(QResizeEvent* e) override;  // FormResize
     bool eventFilter(QObject* o, QEvent* e) override;
 
 private:
