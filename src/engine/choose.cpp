@@ -18,6 +18,8 @@ bool vowel(int letter) {
     return letter == 0 || letter == 4 || letter == 8 || letter == 14 || letter == 20;
 }
 
+// Tuned in the arena against the greedy player.
+constexpr double kLeaveWeight = 1.5;
 constexpr int kExchangeCost = 10;
 constexpr int kMinTilesToExchange = 12;
 
@@ -120,7 +122,7 @@ Decision decide(const Lexicon& lex, const Position& pos, const Rack& rack, const
             if (s.playto != 0 && teamScore(s) + m.score - (m.zindles ? 20 : 0) > s.playto &&
                 teamScore(s) + m.score - (m.zindles ? 20 : 0) > bestOpponent(s))
                 v += 1000;
-            if (!endgame) v += leaveValue(rack, m, pos.doubletiles);
+            if (!endgame) v += kLeaveWeight * leaveValue(rack, m, pos.doubletiles);
         }
         if (v > bestValue) {
             bestValue = v;
