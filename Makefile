@@ -22,9 +22,15 @@ configure: deps $(BUILD)/CMakeCache.txt
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
-# Until the game window exists this shows the rules harness judging a first word.
+# The game: a solo game that hosts in-process. Without a display, the
+# dedicated host instead, so that others can join this machine.
 run: build
-	$(BUILD)/src/app/zindle-judge tests/rules/scenarios/first-word.scn
+	@if [ -n "$$DISPLAY" ] || [ -n "$$WAYLAND_DISPLAY" ]; then \
+	  exec $(BUILD)/src/app/zindle; \
+	else \
+	  echo "No display (DISPLAY and WAYLAND_DISPLAY are unset): starting the dedicated host zindle-host."; \
+	  exec $(BUILD)/src/app/zindle-host --port $${ZINDLE_PORT:-7772}; \
+	fi
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j$(JOBS) --timeout 300
@@ -32,7 +38,9 @@ test: build
 bench: deps
 	cmake -S . -B $(BENCHDIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZINDLE_TESTS=OFF -DZINDLE_BENCH=ON
 	cmake --build $(BENCHDIR) -j$(JOBS)
-	@set -e; for b in $(BENCHDIR)/bench/*/bench_*; do [ -x "$$b" ] || continue; echo "== $$b"; "$$b"; done
+	@set -e; for b in $(BENCHDIR)/bench/*/bench_*; do \
+	  [ -f "$$b" ] && [ -x "$$b" ] || continue; echo "== $$b"; \
+	  "$$b" || { echo "$$b failed" >&2; exit 1; }; done
 
 # libFuzzer targets under ASan/UBSan; FUZZ_SECONDS per target.
 FUZZ_SECONDS ?= 60
@@ -40,8 +48,15 @@ fuzz: deps
 	cmake -S . -B $(FUZZDIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
 	  -DZINDLE_TESTS=OFF -DZINDLE_FUZZ=ON
 	cmake --build $(FUZZDIR) -j$(JOBS)
-	@set -e; for f in $(FUZZDIR)/fuzz/*/fuzz_*; do [ -x "$$f" ] || continue; echo "== $$f"; \
-	  "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 2>&1 | tail -n 12; done
+	@set -e; for f in $(FUZZDIR)/fuzz/*/fuzz_*; do \
+	  [ -f "$$f" ] && [ -x "$$f" ] || continue; echo "== $$f"; \
+	  if "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 >"$$f.log" 2>&1; then \
+	    tail -n 12 "$$f.log"; else tail -n 40 "$$f.log"; echo "$$f failed" >&2; exit 1; fi; done
 
 clean:
 	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR)
+
+# A Debian package of the programs, the desktop entries, icons and help pages.
+.PHONY: package
+package: build
+	cd $(BUILD) && cpack -G DEB

@@ -9,6 +9,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <cstdint>
 #include <string>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,7 +31,8 @@ struct TSockPair {
   TSock* server = nullptr;
   std::size_t received = 0;
   std::size_t dispatched = 0;
-  proto::Inbox inbox;
+  // Drained after every read, so it needs no share per connection.
+  proto::Inbox inbox{SIZE_MAX, SIZE_MAX};
   proto::DispatchTable<> table;
   bool frame = false;
 

@@ -1,6 +1,9 @@
 // A dedicated zindle-host with four players and five spectators on loopback:
-// the round trip of a move ("CMD_done" sent until "CMD_nextplayer" is back)
-// and the CPU the host uses while idle with nine connections.
+// the round trip of a move ("CMD_done" sent until "CMD_nextplayer" is back),
+// the CPU the host uses while idle with nine connections, and two floods:
+// 2 MiB of bare terminators from one seat, then a stream of junk entries from
+// another. For each flood, the host's memory before and after, and how long
+// seat 1's chat line took to come back to seat 2.
 #include <QCoreApplication>
 #include <QThread>
 
@@ -63,6 +66,22 @@ bool pumpUntil(const std::function<bool()>& done, int ms = 5000) {
         QThread::usleep(50);
     }
     return true;
+}
+
+long residentKiB(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
+    return -1;
+}
+
+// CPU time in nanoseconds, from the scheduler's own count.
+long long cpuNanos(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/schedstat");
+    long long ns = -1;
+    in >> ns;
+    return ns;
 }
 
 long cpuTicks(pid_t pid) {
@@ -136,24 +155,41 @@ int main(int argc, char** argv) {
     // Idle: nine connections, no game, nothing said.
     const long hz = ::sysconf(_SC_CLK_TCK);
     const long before = cpuTicks(host);
+    const long long nsBefore = cpuNanos(host);
     const auto t0 = Clock::now();
     pumpUntil([] { return false; }, idleSeconds * 1000);
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const long after = cpuTicks(host);
-    const double idlePct = 100.0 * static_cast<double>(after - before) / static_cast<double>(hz) / wall;
+    const long long nsAfter = cpuNanos(host);
+    // The scheduler's nanoseconds when there are any; clock ticks (10 ms) are too coarse.
+    const double idlePct = nsBefore >= 0 && nsAfter >= 0
+                               ? 100.0 * static_cast<double>(nsAfter - nsBefore) / 1e9 / wall
+                               : 100.0 * static_cast<double>(after - before) / static_cast<double>(hz) / wall;
 
     // Each move is the first word of a fresh game: two tiles in one row are
     // always a listed two-letter word.
     std::vector<double> ms;
     for (int i = 0; i < moves; ++i) {
-        const std::size_t mark = w[0]->got.size();
+        std::vector<std::size_t> marks;
+        for (const auto& win : w) marks.push_back(win->got.size());
         w[0]->send("CMD_startgame+W1+90+0+0+0+n+n+");
+        // The first turn of this game, as one window sees it: the answers of
+        // the last move may still be arriving before the start.
+        auto firstTurn = [&](std::size_t k) {
+            const std::size_t start = w[k]->find(marks[k], "CMD_startgame+");
+            return start == std::string::npos ? start : w[k]->find(start, "CMD_nextplayer+");
+        };
         std::size_t at = std::string::npos;
-        if (!pumpUntil([&] { return (at = w[0]->find(mark, "CMD_nextplayer+")) != std::string::npos; }))
+        if (!pumpUntil([&] { return (at = firstTurn(0)) != std::string::npos; })) {
+            std::fprintf(stderr, "start %d: no turn\n", i);
             return 1;
+        }
         const int seat = std::stoi(w[0]->got[at].substr(15));
         Window& mover = *w[static_cast<std::size_t>(seat - 1)];
-        const std::size_t from = mover.got.size();
+        std::size_t own = std::string::npos;
+        if (!pumpUntil([&] { return (own = firstTurn(static_cast<std::size_t>(seat - 1))) != std::string::npos; }))
+            return 1;
+        const std::size_t from = own + 1;
         const auto sent = Clock::now();
         mover.send("CMD_done+" + std::to_string(seat) + "+1+n+0+0+2+n+1+0");
         if (!pumpUntil([&] { return mover.find(from, "CMD_nextplayer+") != std::string::npos; })) {
@@ -161,8 +197,43 @@ int main(int argc, char** argv) {
             return 1;
         }
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
-        if (mover.find(from, "CMD_postscore+") == std::string::npos) return 1;
+        if (mover.find(from, "CMD_postscore+") == std::string::npos) {
+            std::fprintf(stderr, "move %d was not scored\n", i);
+            return 1;
+        }
     }
+
+    // Floods, each while seat 1 chats: the host must stay small and relay on.
+    struct Flood {
+        const char* what;
+        long before = 0, after = 0;
+        double chatMs = -1;
+        bool closed = false;
+    };
+    auto flood = [&](Flood& f, Window& flooder, const std::string& bytes, int line) {
+        f.before = residentKiB(host);
+        bool closedNow = false;
+        flooder.sock.OnInfo = [&](TSock&, TSocketInfo, const std::string& m) {
+            if (m == "Socket Closed") closedNow = true;
+        };
+        flooder.sock.Send(bytes);
+        const std::string text = "flood " + std::to_string(line);
+        const auto sent = Clock::now();
+        w[0]->send("CMD_chat+1+" + text);
+        const std::string relayed = "CMD_chat+W1 chats: " + text;
+        if (pumpUntil([&] { return w[1]->find(0, relayed) != std::string::npos; }, 60000))
+            f.chatMs = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
+        pumpUntil([&] { return closedNow || flooder.sock.SendBufferSize() == 0; }, 60000);
+        pumpUntil([] { return false; }, 500);
+        f.closed = closedNow;
+        f.after = residentKiB(host);
+    };
+    Flood bare{"2 MiB of bare terminators"};
+    flood(bare, *w[2], std::string(2u << 20, '\xFF'), 1);
+    Flood junk{"1.2 MiB of junk chat entries"};
+    std::string entries;
+    while (entries.size() < (1200u << 10)) entries += "CMD_chat+9+junk\xFF";
+    flood(junk, *w[8], entries, 2);
 
     ::kill(host, SIGTERM);
     int status = 0;
@@ -170,8 +241,14 @@ int main(int argc, char** argv) {
 
     std::printf("move round trip, 4 players + 5 spectators, %d moves: median %.2f ms, p99 %.2f ms, max %.2f ms\n",
                 moves, percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
-    std::printf("idle zindle-host, 9 connections, %.1f s: %.3f %% of one core\n", wall, idlePct);
+    std::printf("idle zindle-host, 9 connections, %.1f s: %.4f %% of one core\n", wall, idlePct);
+    for (const Flood* f : {&bare, &junk})
+        std::printf("flood, %s: host memory %ld KiB before, %ld KiB after; seat 1's chat back in "
+                    "%.1f ms; flooder %s\n",
+                    f->what, f->before, f->after, f->chatMs,
+                    f->closed ? "closed" : "kept");
     std::printf("zindle-host exit status on SIGTERM: %d\n",
                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    if (bare.chatMs < 0 || junk.chatMs < 0) return 1;
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
 }

@@ -68,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   proto::Inbox inbox;
   for (std::size_t pos = 0, k = 0; pos < bytes.size(); pos += chunk, ++k)
     inbox.receive(k % 2, bytes.substr(pos, chunk));
+  // Each connection stays within its share, and no empty entry is queued.
+  for (proto::ConnId c : {0, 1}) check(inbox.queuedFrom(c) <= proto::kMaxQueuedEntries);
 
   proto::DispatchTable<int&> table;
   table.on(proto::cmd::done, [](std::string_view f, int&) {
@@ -85,6 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   int chats = 0;
   while (auto e = inbox.take()) {
     check(e->from < 2);
+    check(!e->text.empty());
     auto s = proto::split(e->text);
     if (s) check(std::string(s->command) + "+" + std::string(s->fields) == e->text);
     else check(e->text.find('+') == std::string::npos);

@@ -139,6 +139,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             if (s > server.seatcount && st.connected) __builtin_trap();
         }
         if (server.bag.bagpos < 0 || server.bag.bagpos > zindle::kMaxDrawn) __builtin_trap();
+        // No connection holds more than its share of the queue.
+        if (server.queued() > zindle::kMaxSeat * proto::kMaxQueuedEntries) __builtin_trap();
     }
     return 0;
 }

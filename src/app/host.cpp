@@ -41,7 +41,8 @@ bool parseUnsigned(const char* text, unsigned long max, unsigned long& out) {
 int main(int argc, char** argv) {
     zindle::ServerOptions options;
     bool seeded = false;
-    for (int i = 1; i < argc; ++i) {
+    // Every option takes a value, so the arguments go in pairs.
+    for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         unsigned long n = 0;
@@ -55,7 +56,6 @@ int main(int argc, char** argv) {
         } else {
             return usage();
         }
-        ++i;
     }
     if (!seeded) zindle::randomize();
 

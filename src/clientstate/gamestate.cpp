@@ -136,7 +136,7 @@ bool GameState::gamesettings(std::string_view fields) {
 
 std::optional<int> GameState::tilecount(std::string_view fields) {
     const auto n = proto::parseNumber(fields);
-    if (!n) return std::nullopt;
+    if (!n || *n < 0 || *n > kMaxDrawn) return std::nullopt;
     tilesDrawn = *n;
     return tilesLeft();
 }

@@ -14,9 +14,18 @@ namespace cmd = proto::cmd;
 
 namespace {
 
-// Turns that found an empty rack, one after another, before giving up: after
-// one failed refill the bag is empty, and one more cycle visits every seat.
-constexpr int kMaxNotilesChain = 2 * kPlayerSeats;
+// Bounds of the numbers a start may carry. The options dialog stays well
+// inside them (turn 45-360 s, 0-20 squares, 0-10000 min, score 0-1000); they
+// keep the clocks away from the idle marker (-1000) and from overflow, and a
+// negative target or game time from ending a game at once. Small values such
+// as a 2-second turn still work.
+constexpr int kMinTurnTime = 1;
+constexpr int kMaxTurnTime = 24 * 60 * 60;
+constexpr int kMaxSquareCount = kBoardSize * kBoardSize;
+constexpr int kMaxGameTime = 1000000;  // minutes; 60x fits an int with room
+constexpr int kMaxPlayToScore = 10000000;
+
+bool within(int value, int lo, int hi) { return value >= lo && value <= hi; }
 
 }  // namespace
 
@@ -66,6 +75,9 @@ void TServer::startgame(std::string_view fields, int fromSeat) {
     const auto minutes = proto::parseNumber(gameText);
     const auto target = proto::parseNumber(scoreText);
     if (!turn || !squares || !minutes || !target) return;
+    if (!within(*turn, kMinTurnTime, kMaxTurnTime) || !within(*squares, 0, kMaxSquareCount) ||
+        !within(*minutes, 0, kMaxGameTime) || !within(*target, 0, kMaxPlayToScore))
+        return;
 
     gameon = true;
     gameseconds = 0;
@@ -115,7 +127,9 @@ void TServer::startgame(std::string_view fields, int fromSeat) {
 void TServer::done(std::string_view fields, int fromSeat) {
     FieldReader r(fields);
     const auto seat = r.number();
-    if (!seat || *seat != fromSeat || *seat != curplayer) return;
+    // After an end (by the game clock curplayer keeps its seat) nothing moves
+    // until the next start: a second end would count the game twice.
+    if (!gameon || !seat || *seat != fromSeat || *seat != curplayer) return;
 
     std::vector<LayGroup> groups;
     ListReader list(r.rest());
@@ -192,7 +206,7 @@ void TServer::endturn() {
 
 void TServer::newtiles(std::string_view fields, int fromSeat) {
     const auto seat = proto::parseNumber(fields);
-    if (!seat || *seat != fromSeat || *seat != curplayer) return;
+    if (!gameon || !seat || *seat != fromSeat || *seat != curplayer) return;
     TSeat& st = seats[curplayer];
     if (st.boughttiles) {
         sendto(curplayer, message(cmd::already, {""}));
@@ -218,7 +232,7 @@ void TServer::newtiles(std::string_view fields, int fromSeat) {
 
 void TServer::pass(std::string_view fields, int fromSeat) {
     const auto seat = proto::parseNumber(fields);
-    if (!seat || *seat != fromSeat || *seat != curplayer) return;
+    if (!gameon || !seat || *seat != fromSeat || *seat != curplayer) return;
     seats[curplayer].passed = true;
     sendtoall(message(cmd::pass, {fields}));
     if (checkforwin())
@@ -229,10 +243,13 @@ void TServer::pass(std::string_view fields, int fromSeat) {
 
 void TServer::findplayer() { findplayerFrom(0); }
 
-void TServer::findplayerFrom(int notilesChain) {
+void TServer::findplayerFrom(int fruitless) {
+    const int drawnBefore = bag.bagpos;
     if (curplayer >= 1 && curplayer <= kPlayerSeats)
         for (int slot = 1; slot <= kRackSize; ++slot)
             if (seats[curplayer].tiles[slot] == kNoTile) gettile(curplayer, slot);
+    // A refill that drew something ends the fruitless round.
+    if (bag.bagpos != drawnBefore) fruitless = 0;
     sendtoall(message(cmd::tilecount, {bag.bagpos}));
 
     int next = curplayer;
@@ -254,17 +271,19 @@ void TServer::findplayerFrom(int notilesChain) {
         return;
     }
     sendtoplayers(message(cmd::notiles, {next, ""}));
+    int players = 0;
+    for (int s = 1; s <= kPlayerSeats; ++s) players += eligible(s) ? 1 : 0;
     if (checkforwin()) {
         curplayer = 0;
-    } else if (notilesChain + 1 >= kMaxNotilesChain) {
-        // Every seat that may play is out of tiles and the bag is empty, but
-        // a watching seat still holds some: without this the turn would go
-        // round for ever.
+    } else if (fruitless + 1 >= players) {
+        // One round of the seats that may play found no tile and drew none,
+        // but a watching seat still holds some: without this bound the turn
+        // would go round for ever.
         curplayer = 0;
         findwinner();
         sendtoall(message(cmd::nomoretiles, {""}));
     } else {
-        findplayerFrom(notilesChain + 1);
+        findplayerFrom(fruitless + 1);
     }
 }
 

@@ -82,7 +82,10 @@ void TServer::Sock1Read(TSock& sock, int) {
         return;
     }
     if (seat == 0) return;
-    receivedlist.receive(seats[seat].conn, text);
+    // Over its share of the queue: given up like a connection that stopped
+    // reading, so the others play on.
+    if (!receivedlist.receive(seats[seat].conn, text)) sock.Drop();
+    wakeQueue();
 }
 
 void TServer::tempsockDisconnect(TSock& sock) {
@@ -100,6 +103,8 @@ void TServer::connectionClosed(int seat) {
     for (int s = 1; s <= seatcount; ++s)
         if (s != seat && seats[s].connected)
             sendto(s, message(cmd::playerdisconnected, {seat, st.name}));
+    // What it still had queued is dropped rather than relayed: a seat no
+    // longer in use speaks for no one (a last chat would carry an empty name).
     receivedlist.forget(st.conn, true);
     TSock* sock = st.sock;
     st.connected = false;
@@ -150,13 +155,20 @@ void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
         for (int y = 0; y < kBoardSize; ++y)
             if (letters[x][y] != kNoTile)
                 sendto(fromSeat, message(cmd::showboard, {x, y, letters[x][y]}));
-    if (fromSeat <= kPlayerSeats)
+    if (fromSeat <= kPlayerSeats) {
+        // The seat may have been dealt while nobody sat in it: the newcomer
+        // must see the tiles it inherits, not only the ones drawn for it.
+        for (int slot = 1; slot <= kRackSize; ++slot)
+            if (st.tiles[slot] != kNoTile) sendto(fromSeat, message(cmd::atile, {slot, st.tiles[slot]}));
         for (int slot = 1; slot <= kRackSize; ++slot)
             if (st.tiles[slot] == kNoTile) gettile(fromSeat, slot);
+    }
     sendto(fromSeat, message(cmd::gamesettings,
                              {turntime, squarecount, gametime, gameseconds, playtoscore,
                               doubletiles ? "y" : "n", teamflag}));
     sendto(fromSeat, message(cmd::nextplayer, {curplayer}));
+    if (fromSeat <= kPlayerSeats && st.watching)
+        sendto(fromSeat, message(cmd::justwatching, {fromSeat, "1"}));
 }
 
 void TServer::kickhim(std::string_view fields, int fromSeat) {
@@ -186,7 +198,7 @@ void TServer::justwatch(std::string_view fields, int fromSeat) {
         if (!another) return;  // the last active player keeps playing
         st.watching = true;
         sendtoall(message(cmd::justwatching, {*seat, "1"}));
-        if (*seat == curplayer) findplayer();
+        if (*seat == curplayer && gameon) findplayer();
     }
 }
 

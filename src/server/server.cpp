@@ -1,6 +1,7 @@
 // Construction, the receive queue and its dispatch, and sending.
 #include "server/server.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 
@@ -44,11 +45,11 @@ TServer::TServer(ServerOptions options, QObject* parent)
     tempsock.OnDisconnect = [this](TSock& s) { tempsockDisconnect(s); };
     tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) { tempsockInfo(s, k, m); };
 
-    socktimer.setInterval(10);
+    socktimer.setInterval(kQueueTickMs);
     Timer2.setInterval(1000);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
     connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
-    if (options_.runTimers) socktimer.start();
+    // The queue timer runs only while the queue holds entries (wakeQueue).
 
     table_.on(proto::cmd::logininfo, [this](std::string_view f, int s) { receivedlogininfo(f, s); })
         .on(proto::cmd::kickhim, [this](std::string_view f, int s) { kickhim(f, s); })
@@ -90,8 +91,25 @@ int TServer::seatOfSock(const TSock& sock) const {
     return 0;
 }
 
+void TServer::wakeQueue() {
+    // An idle host must not spin: the timer sleeps while nothing waits. It
+    // is never restarted while it runs, and after a quiet spell the next tick
+    // comes as soon as a whole tick has passed since the last one, so the
+    // pace stays one entry per tick without adding a tick of delay.
+    if (!options_.runTimers || receivedlist.empty() || socktimer.isActive()) return;
+    const qint64 since = lastTick_.isValid() ? lastTick_.elapsed() : kQueueTickMs;
+    socktimer.start(static_cast<int>(std::max<qint64>(0, kQueueTickMs - since)));
+}
+
 void TServer::socktimerTimer() {
+    lastTick_.start();
     auto entry = receivedlist.take();
+    if (options_.runTimers) {
+        if (receivedlist.empty())
+            socktimer.stop();
+        else if (socktimer.interval() != kQueueTickMs)
+            socktimer.start(kQueueTickMs);
+    }
     if (!entry) return;
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
@@ -136,8 +154,10 @@ proto::ConnId TServer::attach() {
 }
 
 void TServer::inject(proto::ConnId from, std::string_view bytes) {
-    if (seatOf(from) == 0) return;
-    receivedlist.receive(from, bytes);
+    const int seat = seatOf(from);
+    if (seat == 0) return;
+    if (!receivedlist.receive(from, bytes)) disconnectsock(seat);
+    wakeQueue();
 }
 
 void TServer::detach(proto::ConnId from) {

@@ -1,12 +1,23 @@
 // TServer: the game host. It seats up to nine connections, logs them in,
 // relays chat, runs the authoritative game and its clocks. No window.
 //
-// Every queued message remembers the connection it came from; a message
-// speaking for a seat other than its sender's is dropped. The host can also
-// run without sockets (attach/inject/detach with a send sink), which is how
-// the fuzz target drives it.
+// Where it is stricter than a plain relay would be:
+// - Every queued message remembers the connection it came from; a message
+//   speaking for a seat other than its sender's is dropped, and so are the
+//   entries still queued from a connection that has closed since (its seat
+//   speaks for no one any more).
+// - One connection may hold only its share of the queue
+//   (proto::kMaxQueuedEntries / kMaxQueuedBytes); past it the connection is
+//   closed the way a stalled one is. Empty entries are never queued.
+// - The queue timer runs only while entries wait.
+// - Once a game has ended, moves, passes and exchanges wait for the next start.
+// - A start whose numbers are out of bounds is refused (see game.cpp).
+//
+// The host can also run without sockets (attach/inject/detach with a send
+// sink), which is how the fuzz target drives it.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 
@@ -31,6 +42,7 @@ namespace zindle {
 inline constexpr int kMaxSeat = 9;       // 1..4 players, 5..9 spectators
 inline constexpr int kPlayerSeats = 4;
 inline constexpr int kIdleClock = -1000; // turn clock not running
+inline constexpr int kQueueTickMs = 10;  // one queued message per tick
 
 struct TSeat {
     std::string name;
@@ -154,8 +166,9 @@ private:
     bool hasTile(int seat) const;
     bool eligible(int seat) const;
     void setScore(int seat, int32_t score);
-    void findplayerFrom(int notilesChain);
+    void findplayerFrom(int fruitless);  // fruitless: no-tile turns in a row with nothing drawn
     void setClock(bool on);
+    void wakeQueue();
 
     // Members used while building spellit come first.
     ServerOptions options_;
@@ -167,6 +180,7 @@ private:
     proto::DispatchTable<int> table_;
     proto::ConnId nextConn_ = 0;
     bool timer2On_ = false;
+    QElapsedTimer lastTick_;  // when the queue timer last fired
     bool shuttingDown_ = false;
 };
 

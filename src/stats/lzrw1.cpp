@@ -126,6 +126,11 @@ public:
             return;
         }
         std::error_code ec;
+        // Writing onto the input would truncate it before it is read, and the clean-up
+        // after the failure would delete the player's file: refuse, touching neither.
+        if (inFile_ && std::filesystem::equivalent(c_.InputFile, c_.OutputFile, ec))
+            throw ELzrw1Exception("Lzrw1 (de)compression : Failed to open output file : " +
+                                  c_.OutputFile);
         const auto st = std::filesystem::status(c_.OutputFile, ec);
         const bool plain = st.type() == std::filesystem::file_type::not_found ||
                            st.type() == std::filesystem::file_type::regular;
@@ -329,8 +334,9 @@ std::int64_t Tlzrw1::Decompress()
         throw ELzrw1Exception(InputFile + " : Lzrw1 decompression : this file has no valid header !");
     }
     const char* const mismatch = fast ? MsgMismatchFast : MsgMismatchGood;
-    if (s.ReadSome(header + 4, 4) != 4)
-        throw ELzrw1Exception(mismatch);
+    // A container cut short is a read that moved fewer bytes than asked; the size-mismatch
+    // message is kept for containers that read completely but decode to the wrong size.
+    s.ReadExact(header + 4, 4, "");
     const std::uint64_t size = get32le(header + 4);
 
     if (fast) {
@@ -339,11 +345,11 @@ std::int64_t Tlzrw1::Decompress()
         std::ptrdiff_t n;
         do {
             std::uint8_t len[2];
-            if (s.ReadSome(len, 2, SuffixFast) != 2)
-                throw ELzrw1Exception(mismatch);
+            s.ReadExact(len, 2, SuffixFast);
             const std::size_t body = len[0] | (std::size_t{len[1]} << 8);
-            if (body > TLZR::MaxBodySize || s.ReadSome(s.In(), body, SuffixFast) != body)
+            if (body > TLZR::MaxBodySize)
                 throw ELzrw1Exception(mismatch);
+            s.ReadExact(s.In(), body, SuffixFast);
             n = TLZR::Decompression(s.In(), body, s.Out());
             if (n < 0 || s.BytesOut() + static_cast<std::uint64_t>(n) > size)
                 throw ELzrw1Exception(mismatch);

@@ -12,14 +12,14 @@ class AnimatedPicture : public QLabel {
 public:
     explicit AnimatedPicture(QWidget* parent = nullptr);
     void setStrip(const QPixmap& strip, int frameWidth);  // frames left to right
-    void start();          // shows frame 0, then advances every interval()
+    void start();  // shows frame 0, then advances every interval()
     void stop();
     bool playing() const;
     int interval() const;  // 500 ms
     void advance();        // one frame change by hand (tests), emits frameChanged
 
 signals:
-    void frameChanged();   // after every frame change
+    void frameChanged();  // after every frame change
 
 private:
     void showFrame(int index);

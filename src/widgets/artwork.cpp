@@ -4,8 +4,8 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPolygonF>
 #include <QRadialGradient>
-
 #include <cmath>
 #include <map>
 #include <memory>
@@ -29,16 +29,14 @@ const QColor kTileEdge(176, 138, 84);
 const QColor kLetter(52, 34, 20);
 
 // A blank picture of the logical size, at the ratio, ready to paint in logical units.
-QPixmap canvas(int w, int h, qreal dpr)
-{
+QPixmap canvas(int w, int h, qreal dpr) {
     QPixmap pm(QSize(int(std::ceil(w * dpr)), int(std::ceil(h * dpr))));
     pm.setDevicePixelRatio(dpr);
     pm.fill(Qt::transparent);
     return pm;
 }
 
-QFont letterFont(int pixelSize, bool bold = true)
-{
+QFont letterFont(int pixelSize, bool bold = true) {
     QFont f(QStringLiteral("DejaVu Sans"));
     f.setStyleHint(QFont::SansSerif);
     f.setPixelSize(pixelSize);
@@ -47,15 +45,13 @@ QFont letterFont(int pixelSize, bool bold = true)
 }
 
 // Seat colours mixed toward white so a dark letter on a tile and the grid both stay readable.
-QColor softened(const QColor& c, qreal towardWhite)
-{
+QColor softened(const QColor& c, qreal towardWhite) {
     return QColor::fromRgbF(c.redF() + (1 - c.redF()) * towardWhite,
                             c.greenF() + (1 - c.greenF()) * towardWhite,
                             c.blueF() + (1 - c.blueF()) * towardWhite);
 }
 
-void paintCellBase(QPainter& p, const QColor& fill)
-{
+void paintCellBase(QPainter& p, const QColor& fill) {
     const QRectF r(0, 0, kCellPx, kCellPx);
     QLinearGradient g(r.topLeft(), r.bottomRight());
     g.setColorAt(0, fill.lighter(108));
@@ -70,8 +66,7 @@ void paintCellBase(QPainter& p, const QColor& fill)
     p.drawLine(QPointF(1, kCellPx - 0.5), QPointF(kCellPx - 0.5, kCellPx - 0.5));
 }
 
-QPainterPath diamond(QPointF centre, qreal radius)
-{
+QPainterPath diamond(QPointF centre, qreal radius) {
     QPainterPath path;
     path.moveTo(centre.x(), centre.y() - radius);
     path.lineTo(centre.x() + radius, centre.y());
@@ -81,8 +76,7 @@ QPainterPath diamond(QPointF centre, qreal radius)
     return path;
 }
 
-QPixmap paintColour(int entry, qreal dpr)
-{
+QPixmap paintColour(int entry, qreal dpr) {
     QPixmap pm = canvas(kCellPx, kCellPx, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -114,8 +108,7 @@ QPixmap paintColour(int entry, qreal dpr)
 }
 
 // A cream tile filling a square of `size`, with a soft shadow below right and the letter.
-QPixmap paintTile(int code, int size, qreal dpr)
-{
+QPixmap paintTile(int code, int size, qreal dpr) {
     QPixmap pm = canvas(size, size, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -153,8 +146,7 @@ QPixmap paintTile(int code, int size, qreal dpr)
     return pm;
 }
 
-QPixmap paintNewestFrame(qreal dpr)
-{
+QPixmap paintNewestFrame(qreal dpr) {
     QPixmap pm = canvas(kCellPx, kCellPx, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -167,8 +159,7 @@ QPixmap paintNewestFrame(qreal dpr)
     return pm;
 }
 
-QPixmap paintEyes(qreal dpr)
-{
+QPixmap paintEyes(qreal dpr) {
     QPixmap pm = canvas(kEyesW, kEyesH, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -188,8 +179,7 @@ QPixmap paintEyes(qreal dpr)
     return pm;
 }
 
-QPixmap paintBar(int seat, qreal dpr)
-{
+QPixmap paintBar(int seat, qreal dpr) {
     QPixmap pm = canvas(kBarW, kBarH, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -205,8 +195,7 @@ QPixmap paintBar(int seat, qreal dpr)
     return pm;
 }
 
-QPixmap paintStrip(int strip, qreal dpr)
-{
+QPixmap paintStrip(int strip, qreal dpr) {
     QPixmap pm = canvas(2 * kFrameW, kStripH, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -215,9 +204,18 @@ QPixmap paintStrip(int strip, qreal dpr)
     QColor accent;
     QString effect;
     switch (strip) {
-    case 0: accent = QColor(40, 170, 70); effect = QStringLiteral("+20"); break;
-    case 1: accent = QColor(205, 50, 45); effect = QStringLiteral("\u221220"); break;
-    default: accent = QColor(230, 160, 20); effect = QStringLiteral("x2"); break;
+        case 0:
+            accent = QColor(40, 170, 70);
+            effect = QStringLiteral("+20");
+            break;
+        case 1:
+            accent = QColor(205, 50, 45);
+            effect = QStringLiteral("\u221220");
+            break;
+        default:
+            accent = QColor(222, 128, 16);
+            effect = QStringLiteral("x2");
+            break;
     }
 
     auto card = [&](int left, const QColor& top, const QColor& bottom) {
@@ -261,8 +259,7 @@ QPixmap paintStrip(int strip, qreal dpr)
     return pm;
 }
 
-QPixmap paintBackground(qreal dpr)
-{
+QPixmap paintBackground(qreal dpr) {
     QPixmap pm = canvas(kBackgroundPx, kBackgroundPx, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -271,18 +268,15 @@ QPixmap paintBackground(qreal dpr)
     p.setPen(QPen(QColor(255, 255, 255, 14), 1));
     p.setBrush(Qt::NoBrush);
     for (int cx = 0; cx <= kBackgroundPx; cx += 32)
-        for (int cy = 0; cy <= kBackgroundPx; cy += 32)
-            p.drawPath(diamond(QPointF(cx, cy), 16));
+        for (int cy = 0; cy <= kBackgroundPx; cy += 32) p.drawPath(diamond(QPointF(cx, cy), 16));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(255, 255, 255, 10));
     for (int cx = 16; cx < kBackgroundPx; cx += 32)
-        for (int cy = 16; cy < kBackgroundPx; cy += 32)
-            p.drawPath(diamond(QPointF(cx, cy), 5));
+        for (int cy = 16; cy < kBackgroundPx; cy += 32) p.drawPath(diamond(QPointF(cx, cy), 5));
     return pm;
 }
 
-QPixmap paintSort(qreal dpr)
-{
+QPixmap paintSort(qreal dpr) {
     QPixmap pm = canvas(kSortPx, kSortPx, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -302,8 +296,7 @@ QPixmap paintSort(qreal dpr)
     return pm;
 }
 
-QPixmap paintToggle(bool on, qreal dpr)
-{
+QPixmap paintToggle(bool on, qreal dpr) {
     QPixmap pm = canvas(kToggleW, kToggleH, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -326,8 +319,7 @@ QPixmap paintToggle(bool on, qreal dpr)
     return pm;
 }
 
-QPixmap paintBoardFrame(qreal dpr)
-{
+QPixmap paintBoardFrame(qreal dpr) {
     QPixmap pm = canvas(kBoardFramePx, kBoardFramePx, dpr);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -356,30 +348,30 @@ QPixmap paintBoardFrame(qreal dpr)
 
 }  // namespace
 
-QColor seatColour(int seat)
-{
+QColor seatColour(int seat) {
     switch (seat) {
-    case 1: return QColor(255, 0, 0);
-    case 2: return QColor(0, 255, 0);
-    case 3: return QColor(67, 141, 252);
-    case 4: return QColor(255, 255, 0);
-    default: return QColor(128, 128, 128);
+        case 1:
+            return QColor(255, 0, 0);
+        case 2:
+            return QColor(0, 255, 0);
+        case 3:
+            return QColor(67, 141, 252);
+        case 4:
+            return QColor(255, 255, 0);
+        default:
+            return QColor(128, 128, 128);
     }
 }
 
-Artwork::Artwork(qreal dpr) : dpr_(dpr)
-{
-    for (int i = 0; i <= 5; ++i)
-        colours_.append(paintColour(i, dpr));
+Artwork::Artwork(qreal dpr) : dpr_(dpr) {
+    for (int i = 0; i <= 5; ++i) colours_.append(paintColour(i, dpr));
     for (int code = 0; code <= 25; ++code) {
         littles_.append(paintTile(code, kCellPx, dpr));
         bigs_.append(paintTile(code, kRackTilePx, dpr));
     }
     littles_.append(paintNewestFrame(dpr));
-    for (int seat = 0; seat <= 4; ++seat)
-        bars_.append(paintBar(seat, dpr));
-    for (int strip = 0; strip < 3; ++strip)
-        strips_.append(paintStrip(strip, dpr));
+    for (int seat = 0; seat <= 4; ++seat) bars_.append(paintBar(seat, dpr));
+    for (int strip = 0; strip < 3; ++strip) strips_.append(paintStrip(strip, dpr));
     eyes_ = paintEyes(dpr);
     background_ = paintBackground(dpr);
     sort_ = paintSort(dpr);
@@ -387,85 +379,99 @@ Artwork::Artwork(qreal dpr) : dpr_(dpr)
     toggleOn_ = paintToggle(true, dpr);
     frame_ = paintBoardFrame(dpr);
     blank_ = canvas(kCellPx, kCellPx, dpr);
+    blankBig_ = canvas(kRackTilePx, kRackTilePx, dpr);
 }
 
-const Artwork& Artwork::forRatio(qreal dpr)
-{
+const Artwork& Artwork::forRatio(qreal dpr) {
     // Screens report ratios such as 1.25 or 1.5; a hundredth is fine enough to share a set.
     static std::map<int, std::unique_ptr<Artwork>> cache;
-    if (!(dpr > 0.0) || dpr > 16.0)
-        dpr = 1.0;
+    if (!(dpr > 0.0) || dpr > 16.0) dpr = 1.0;
     const int key = int(std::lround(dpr * 100));
     auto& slot = cache[key];
-    if (!slot)
-        slot = std::make_unique<Artwork>(key / 100.0);
+    if (!slot) slot = std::make_unique<Artwork>(key / 100.0);
     return *slot;
 }
 
 // Entries out of range give a transparent cell rather than reading past a list.
-QPixmap Artwork::colour(int entry) const
-{
+QPixmap Artwork::colour(int entry) const {
     return entry >= 0 && entry < colours_.size() ? colours_[entry] : blank_;
 }
 
-QPixmap Artwork::little(int entry) const
-{
+QPixmap Artwork::little(int entry) const {
     return entry >= 0 && entry < littles_.size() ? littles_[entry] : blank_;
 }
 
-QPixmap Artwork::big(int code) const
-{
-    if (code >= 0 && code < bigs_.size())
-        return bigs_[code];
-    return canvas(kRackTilePx, kRackTilePx, dpr_);
+QPixmap Artwork::big(int code) const {
+    return code >= 0 && code < bigs_.size() ? bigs_[code] : blankBig_;
 }
 
-QPixmap Artwork::eyes() const { return eyes_; }
+QPixmap Artwork::eyes() const {
+    return eyes_;
+}
 
-QPixmap Artwork::bar(int seat) const
-{
+QPixmap Artwork::bar(int seat) const {
     return bars_[seat >= 1 && seat <= 4 ? seat : 0];
 }
 
-QPixmap Artwork::effectStrip(int strip) const
-{
+QPixmap Artwork::effectStrip(int strip) const {
     return strips_[strip >= 0 && strip < strips_.size() ? strip : 0];
 }
 
-QPixmap Artwork::background() const { return background_; }
-QPixmap Artwork::sortPicture() const { return sort_; }
-QPixmap Artwork::togglePicture(bool on) const { return on ? toggleOn_ : toggleOff_; }
-QPixmap Artwork::boardFrame() const { return frame_; }
+QPixmap Artwork::background() const {
+    return background_;
+}
+QPixmap Artwork::sortPicture() const {
+    return sort_;
+}
+QPixmap Artwork::togglePicture(bool on) const {
+    return on ? toggleOn_ : toggleOff_;
+}
+QPixmap Artwork::boardFrame() const {
+    return frame_;
+}
 
-QIcon appIcon()
-{
+// A lettered tile on the four-coloured board, drawn on a 64-unit square. The
+// same drawing is data/icons/zindle.svg, the desktop's scalable icon.
+void paintAppIcon(QPainter& p, const QRectF& rect) {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.translate(rect.topLeft());
+    p.scale(rect.width() / 64.0, rect.height() / 64.0);
+
+    QPainterPath board;
+    board.addRoundedRect(QRectF(0, 0, 64, 64), 8, 8);
+    p.setClipPath(board);
+    p.setPen(Qt::NoPen);
+    // Seat colours in the first arrangement: red, green, blue, yellow.
+    p.fillRect(QRectF(0, 0, 32, 32), QColor("#d9443a"));
+    p.fillRect(QRectF(0, 32, 32, 32), QColor("#3fa34d"));
+    p.fillRect(QRectF(32, 0, 32, 32), QColor("#3b6fd1"));
+    p.fillRect(QRectF(32, 32, 32, 32), QColor("#e8c02e"));
+    p.setClipping(false);
+
+    p.setPen(QPen(QColor("#8a6a3a"), 2));
+    p.setBrush(QColor("#f5e6c4"));
+    p.drawRoundedRect(QRectF(14, 14, 36, 36), 5, 5);
+
+    const QPolygonF z{{21, 20},   {43, 20}, {43, 26}, {29.5, 38}, {43, 38},
+                      {43, 44},   {21, 44}, {21, 38}, {34.5, 26}, {21, 26}};
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor("#3a2a14"));
+    p.drawPolygon(z);
+    p.restore();
+}
+
+QPixmap appIconPixmap(int size) {
+    QPixmap pm(size, size);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    paintAppIcon(p, QRectF(0, 0, size, size));
+    return pm;
+}
+
+QIcon appIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        const QRectF r(size * 0.04, size * 0.04, size * 0.88, size * 0.88);
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0, 0, 0, 70));
-        p.drawRoundedRect(r.translated(size * 0.04, size * 0.04), size * 0.16, size * 0.16);
-        QLinearGradient g(r.topLeft(), r.bottomLeft());
-        g.setColorAt(0, kTileLight);
-        g.setColorAt(1, kTileDark);
-        p.setBrush(g);
-        p.setPen(QPen(kTileEdge, qMax(1.0, size / 32.0)));
-        p.drawRoundedRect(r, size * 0.16, size * 0.16);
-        // A small seat-coloured corner ties the icon to the board's quarters.
-        p.setPen(Qt::NoPen);
-        p.setBrush(softened(seatColour(1), 0.2));
-        p.drawEllipse(QPointF(r.right() - size * 0.17, r.top() + size * 0.17), size * 0.08,
-                      size * 0.08);
-        p.setPen(kLetter);
-        p.setFont(letterFont(int(size * 0.62)));
-        p.drawText(r, Qt::AlignCenter, QStringLiteral("Z"));
-        p.end();
-        icon.addPixmap(pm);
-    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) icon.addPixmap(appIconPixmap(size));
     return icon;
 }
 

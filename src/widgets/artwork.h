@@ -9,6 +9,8 @@
 #include <QPixmap>
 #include <QVector>
 
+class QPainter;
+
 namespace zindle {
 
 inline constexpr int kCellPx = 28;      // board cell, image_color / image_little entries
@@ -35,16 +37,21 @@ public:
     QPixmap background() const;            // tile of the windows' tiled background, 64x64
     QPixmap sortPicture() const;           // the small sort picture beside the rack, 24x24
     QPixmap togglePicture(bool on) const;  // the options dialog's toggles, 32x20
-    QPixmap boardFrame() const;            // the frame picture behind the board, 548x548
+    QPixmap boardFrame() const;            // the frame picture behind the board, 548x548;
+                                           // the board sits 8 px in from each side
 
     explicit Artwork(qreal dpr);
 
 private:
     qreal dpr_;
     QVector<QPixmap> colours_, littles_, bigs_, bars_, strips_;
-    QPixmap eyes_, background_, sort_, toggleOn_, toggleOff_, frame_, blank_;
+    QPixmap eyes_, background_, sort_, toggleOn_, toggleOff_, frame_, blank_, blankBig_;
 };
 
 QIcon appIcon();  // the program's icon (painted)
+// The icon as one square picture, size pixels wide (about boxes, the sheet).
+QPixmap appIconPixmap(int size);
+// Paints the icon into rect (a 64-unit square, scaled to fit).
+void paintAppIcon(QPainter& painter, const QRectF& rect);
 
 }  // namespace zindle

@@ -2,8 +2,7 @@
 
 namespace zindle {
 
-CaptionButton::CaptionButton(const QString& text, QWidget* parent) : QPushButton(text, parent)
-{
+CaptionButton::CaptionButton(const QString& text, QWidget* parent) : QPushButton(text, parent) {
     setCheckable(true);
     setAutoExclusive(true);
     setFlat(true);

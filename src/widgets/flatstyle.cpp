@@ -1,15 +1,17 @@
 #include "widgets/flatstyle.h"
 
-#include "widgets/artwork.h"
-
 #include <QApplication>
+#include <QPalette>
 #include <QStyleFactory>
+#include <utility>
+
+#include "widgets/artwork.h"
 
 namespace zindle {
 
-QString flatStyleSheet()
-{
-    // Flat controls on the dark tiled background: light text, thin borders, no bevels.
+QString flatStyleSheet() {
+    // Flat controls on the dark tiled background: light text, thin borders, no bevels. Spin
+    // boxes are left to Fusion and the palette: a style sheet would lose their arrows.
     return QStringLiteral(R"(
 QPushButton {
     color: #f4ecd8;
@@ -49,7 +51,7 @@ QFrame[kit="panel"] {
     border: 1px solid #5a7488;
     border-radius: 4px;
 }
-QLineEdit, QTextEdit, QPlainTextEdit, QSpinBox, QListWidget, QTableWidget, QTextBrowser {
+QLineEdit, QTextEdit, QPlainTextEdit, QListWidget, QTableWidget, QTextBrowser {
     color: #f0f0f0;
     background: #101a22;
     border: 1px solid #5a7488;
@@ -57,17 +59,56 @@ QLineEdit, QTextEdit, QPlainTextEdit, QSpinBox, QListWidget, QTableWidget, QText
     selection-background-color: #e8c45a;
     selection-color: #2c1c08;
 }
-QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus, QSpinBox:focus { border-color: #e8c45a; }
+QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus { border-color: #e8c45a; }
+QCheckBox::indicator {
+    width: 12px;
+    height: 12px;
+    border: 1px solid #9fc0d8;
+    border-radius: 2px;
+    background: #101a22;
+}
+QCheckBox::indicator:checked { background: #e8c45a; border-color: #fff0b0; }
+QCheckBox::indicator:disabled { border-color: #4b5d6a; }
 QLineEdit:read-only { background: #18242e; }
-QLabel { color: #f4ecd8; background: transparent; }
-QCheckBox { color: #f4ecd8; }
 )");
 }
 
-void applyFlatStyle(QApplication& app)
-{
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
-        app.setStyle(fusion);
+QPalette flatPalette() {
+    // Dark like the background, so message boxes and pickers match the windows. Label text
+    // comes from here and not from the style sheet, so a window can still colour one label.
+    const QColor text(244, 236, 216);
+    const std::pair<QPalette::ColorRole, QColor> roles[] = {
+        {QPalette::Window, QColor(30, 52, 66)},
+        {QPalette::WindowText, text},
+        {QPalette::Base, QColor(16, 26, 34)},
+        {QPalette::AlternateBase, QColor(24, 38, 48)},
+        {QPalette::Text, QColor(240, 240, 240)},
+        {QPalette::PlaceholderText, QColor(140, 150, 160)},
+        {QPalette::Button, QColor(58, 90, 112)},
+        {QPalette::ButtonText, text},
+        {QPalette::BrightText, QColor(255, 120, 20)},
+        {QPalette::Highlight, QColor(232, 196, 90)},
+        {QPalette::HighlightedText, QColor(44, 28, 8)},
+        {QPalette::ToolTipBase, QColor(255, 246, 222)},
+        {QPalette::ToolTipText, QColor(52, 34, 20)},
+        {QPalette::Link, QColor(130, 190, 255)},
+        {QPalette::LinkVisited, QColor(190, 160, 255)},
+        {QPalette::Light, QColor(90, 120, 140)},
+        {QPalette::Midlight, QColor(60, 86, 104)},
+        {QPalette::Mid, QColor(40, 62, 78)},
+        {QPalette::Dark, QColor(16, 28, 36)},
+        {QPalette::Shadow, QColor(0, 0, 0)},
+    };
+    QPalette pal;
+    for (const auto& [role, colour] : roles) pal.setColor(role, colour);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        pal.setColor(QPalette::Disabled, role, QColor(128, 138, 146));
+    return pal;
+}
+
+void applyFlatStyle(QApplication& app) {
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
+    app.setPalette(flatPalette());
     app.setStyleSheet(flatStyleSheet());
     app.setWindowIcon(appIcon());
 }

@@ -13,8 +13,12 @@ QString dataFolder() {
         QDir().mkpath(home);
         return QDir(home).absolutePath();
     }
+    // Beside the program, as a portable copy keeps it; never inside a system
+    // installation, even when the folder happens to be writable (root).
     const QString exeDir = QCoreApplication::applicationDirPath();
-    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable()) return exeDir;
+    if (!exeDir.isEmpty() && QFileInfo(exeDir).isWritable() && !exeDir.startsWith("/usr/") &&
+        !exeDir.startsWith("/opt/"))
+        return exeDir;
     QString user = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (user.isEmpty()) user = QDir::homePath() + "/.local/share/zindle";
     QDir().mkpath(user);

@@ -4,11 +4,11 @@
 // unknown names play nothing. Without an audio output it stays silent.
 #pragma once
 
-#include "widgets/sounds.h"
-
 #include <QHash>
 #include <QString>
 #include <memory>
+
+#include "widgets/sounds.h"
 
 class QSoundEffect;
 
@@ -18,13 +18,16 @@ class SoundEffects : public SoundPlayer {
 public:
     SoundEffects();
     ~SoundEffects() override;
+    SoundEffects(const SoundEffects&) = delete;
+    SoundEffects& operator=(const SoundEffects&) = delete;
     void play(const QString& name) override;
 
     // The names it knows, in a fixed order.
     static QStringList names();
+    // Whether the system offers an audio output; asks quietly, without a warning.
+    static bool outputAvailable();
 
 private:
-    bool haveDevice_ = false;
     QHash<QString, QSoundEffect*> effects_;
     QSoundEffect* current_ = nullptr;
 };

@@ -107,6 +107,55 @@ TEST(ProtocolInbox, ForgettingAConnection) {
   EXPECT_EQ(in.take()->from, 8u);
 }
 
+TEST(ProtocolInbox, EmptyEntriesAreDroppedOnArrivalAndCostNothing) {
+  Inbox in;
+  EXPECT_TRUE(in.receive(1, std::string(1 << 20, kTerminator)));
+  EXPECT_TRUE(in.receive(1, "CMD_pass+1" + T + T + T + "CMD_pass+2" + T));
+  ASSERT_EQ(in.size(), 2u);
+  EXPECT_EQ(in.queuedFrom(1), 2u);
+  EXPECT_EQ(in.take()->text, "CMD_pass+1");
+  EXPECT_EQ(in.take()->text, "CMD_pass+2");
+  EXPECT_EQ(in.queuedFrom(1), 0u);
+}
+
+TEST(ProtocolInbox, AConnectionOverItsShareIsRefusedUntilForgotten) {
+  const std::string pass = "CMD_pass+1" + T;  // 10 bytes queued
+  struct Case {
+    const char* what;
+    std::size_t maxEntries, maxBytes;
+    int sent;       // messages in one read
+    bool accepted;  // within the share
+    std::size_t queued;
+  };
+  const Case cases[] = {
+      {"at the entry cap", 4, 1000, 4, true, 4},
+      {"one entry over", 4, 1000, 5, false, 4},
+      {"at the byte cap", 100, 30, 3, true, 3},
+      {"one byte over", 100, 29, 3, false, 2},
+  };
+  for (const Case& c : cases) {
+    Inbox in(c.maxEntries, c.maxBytes);
+    std::string read;
+    for (int i = 0; i < c.sent; ++i) read += pass;
+    EXPECT_EQ(in.receive(3, read), c.accepted) << c.what;
+    EXPECT_TRUE(in.receive(4, pass)) << c.what;  // others keep their own share
+    EXPECT_EQ(in.queuedFrom(3), c.queued) << c.what;
+    EXPECT_EQ(in.size(), c.queued + 1) << c.what;
+  }
+
+  Inbox in(2, 1000);
+  EXPECT_TRUE(in.receive(3, pass + pass));
+  in.take();  // taking an entry frees its place
+  EXPECT_TRUE(in.receive(3, pass));
+  EXPECT_FALSE(in.receive(3, pass));
+  in.take();
+  EXPECT_FALSE(in.receive(3, pass)) << "once over, nothing more until forgotten";
+  EXPECT_EQ(in.size(), 1u);
+  in.forget(3, true);
+  EXPECT_TRUE(in.empty());
+  EXPECT_TRUE(in.receive(3, pass));
+}
+
 TEST(ProtocolDispatch, ExactCaseSensitiveNamesAndDroppedEntries) {
   Strings seen;
   DispatchTable<> table;

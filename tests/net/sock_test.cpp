@@ -1,5 +1,6 @@
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "pump.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -24,17 +25,6 @@ namespace {
 using Strings = std::vector<std::string>;
 const std::string T(1, proto::kTerminator);
 
-// Runs the event loop until done() holds; the bound only keeps a broken
-// test from hanging.
-bool pumpUntil(const std::function<bool()>& done, int boundMs = 5000) {
-  QElapsedTimer t;
-  t.start();
-  while (!done()) {
-    if (t.elapsed() > boundMs) return false;
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 void pumpFor(int rounds) {
   for (int i = 0; i < rounds; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);

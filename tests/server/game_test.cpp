@@ -6,20 +6,6 @@ namespace {
 
 using ServerGame = Host;
 
-// Seed 1234, two players: arrangement (3, 4, 1, 2), seat 2 on turn first.
-class ServerTwoPlayers : public Host {
-protected:
-    void start(const std::string& settings) {
-        startHost(1234);
-        ann = &join("Ann");
-        bob = &join("Bob");
-        forgetAll();
-        say(*ann, "CMD_startgame+Ann+" + settings);
-    }
-    ScriptedClient* ann = nullptr;
-    ScriptedClient* bob = nullptr;
-};
-
 const Msgs kAnnDeal{"CMD_atile+1+0", "CMD_atile+2+4", "CMD_atile+3+11", "CMD_atile+4+4",
                     "CMD_atile+5+7", "CMD_atile+6+4", "CMD_atile+7+13", "CMD_atile+8+4",
                     "CMD_atile+9+3", "CMD_atile+10+13"};
@@ -173,13 +159,20 @@ TEST_F(ServerTwoPlayerGame, ANewcomerInheritsTheSeatWithItsRackAndScore) {
     settle();
     EXPECT_EQ(server->curplayer, 1);
     server->seats[2].tiles[4] = zindle::kNoTile;
+    // The tiles it inherits come first, in slot order, then the ones drawn.
+    Msgs rack;
+    for (int slot = 1; slot <= 10; ++slot)
+        if (slot != 4)
+            rack.push_back("CMD_atile+" + std::to_string(slot) + "+" +
+                           std::to_string(server->seats[2].tiles[slot]));
     auto& dee = join("Dee");
     EXPECT_EQ(dee.seat(), 2);
-    EXPECT_EQ(dee.take(), (Msgs{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Dee",
-                                "CMD_existingplayers+1+Ann", "CMD_arrangeboard+3+4+1+2",
-                                "CMD_showboard+8+9+20", "CMD_showboard+9+9+0",
-                                "CMD_atile+4+" + std::to_string(server->bag.bag[23]),
-                                "CMD_gamesettings+90+0+0+0+0+n+n", "CMD_nextplayer+1"}));
+    EXPECT_EQ(dee.take(), concat({{"CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Dee",
+                                   "CMD_existingplayers+1+Ann", "CMD_arrangeboard+3+4+1+2",
+                                   "CMD_showboard+8+9+20", "CMD_showboard+9+9+0"},
+                                  rack,
+                                  {"CMD_atile+4+" + std::to_string(server->bag.bag[23]),
+                                   "CMD_gamesettings+90+0+0+0+0+n+n", "CMD_nextplayer+1"}}));
     EXPECT_EQ(server->seats[2].score, 20);
     say(*ann, "CMD_pass+1");
     EXPECT_EQ(dee.take(), (Msgs{"CMD_pass+1", "CMD_tilecount+23", "CMD_nextplayer+2"}));

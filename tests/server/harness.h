@@ -41,13 +41,14 @@ protected:
         server.reset();
     }
 
-    void startHost(uint32_t seed = 1234) {
+    // With timers the host paces its own queue and clocks, as a real one does.
+    void startHost(uint32_t seed = 1234, bool timers = false) {
         zindle::ServerOptions o;
         o.port = "0";
         o.random = &random;
         o.seed = seed;
         o.wordsFile = shortWords();
-        o.runTimers = false;
+        o.runTimers = timers;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
         server->Sock1.setListen(true);
@@ -90,6 +91,20 @@ protected:
     std::unique_ptr<zindle::TServer> server;
     int port = 0;
     std::vector<std::unique_ptr<ScriptedClient>> clients;
+};
+
+// Seed 1234, two players: arrangement (3, 4, 1, 2), seat 2 on turn first.
+class ServerTwoPlayers : public Host {
+protected:
+    void start(const std::string& settings) {
+        startHost(1234);
+        ann = &join("Ann");
+        bob = &join("Bob");
+        forgetAll();
+        say(*ann, "CMD_startgame+Ann+" + settings);
+    }
+    ScriptedClient* ann = nullptr;
+    ScriptedClient* bob = nullptr;
 };
 
 }  // namespace servertest

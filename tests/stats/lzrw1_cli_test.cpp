@@ -92,8 +92,20 @@ TEST_F(LzrwCli, FailuresPrintTheMessageAndExitOne)
     spit(path("short.tld"), std::string("WRZL\x10\0\0\0", 8));
     r = run("decompress '" + path("short.tld") + "' '" + path("out.txt") + "'");
     EXPECT_EQ(r.code, 1);
-    EXPECT_EQ(r.err, "Lzrw1 (decompression LZRW1/KH) : Original and compressed sizes do not match !\n");
+    EXPECT_EQ(r.err, "Lzrw1 : Error reading from input file : " + path("short.tld") + " (LZRW1/KH)\n");
     EXPECT_FALSE(fs::exists(path("out.txt")));
+
+    // The same file in and out is refused before anything is written or deleted.
+    spit(path("tally.txt"), "9\r\nAnn\r\n");
+    r = run("compress --mode fast '" + path("tally.txt") + "' '" + path("tally.txt") + "'");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.err, "Lzrw1 (de)compression : Failed to open output file : " + path("tally.txt") + "\n");
+    EXPECT_EQ(slurp(path("tally.txt")), "9\r\nAnn\r\n");
+    ASSERT_EQ(run("compress --mode fast '" + path("tally.txt") + "' '" + path("t.tld") + "'").code, 0);
+    const std::string packed = slurp(path("t.tld"));
+    r = run("decompress '" + path("t.tld") + "' '" + path("t.tld") + "'");
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(slurp(path("t.tld")), packed);
 
     r = run("advise '" + path("missing") + "'");
     EXPECT_EQ(r.code, 1);

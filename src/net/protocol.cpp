@@ -1,5 +1,6 @@
 #include "net/protocol.h"
 
+#include <algorithm>
 #include <charconv>
 #include <limits>
 
@@ -47,7 +48,7 @@ void Framer::feed(std::string_view bytes, std::vector<std::string>& out) {
     std::size_t t = bytes.find(kTerminator, pos);
     if (t == std::string_view::npos) break;
     if (tail_.empty()) {
-      out.emplace_back(bytes.substr(pos, t - pos));
+      if (keepEmpty_ || t > pos) out.emplace_back(bytes.substr(pos, t - pos));
     } else {
       tail_.append(bytes.substr(pos, t - pos));
       out.push_back(std::move(tail_));
@@ -77,29 +78,53 @@ void Framer::reset() {
   skipping_ = false;
 }
 
-void Inbox::receive(ConnId from, std::string_view bytes) {
+bool Inbox::receive(ConnId from, std::string_view bytes) {
+  Source& src = sources_[from];
+  if (src.over) return false;
   scratch_.clear();
-  framers_[from].feed(bytes, scratch_);
-  for (std::string& s : scratch_) queue_.push_back(Entry{from, std::move(s)});
+  src.framer.feed(bytes, scratch_);
+  for (std::string& s : scratch_) {
+    if (src.entries + 1 > maxEntries_ || src.bytes + s.size() > maxBytes_) {
+      src.over = true;
+      break;
+    }
+    ++src.entries;
+    src.bytes += s.size();
+    queue_.push_back(Entry{from, std::move(s)});
+  }
   scratch_.clear();
+  return !src.over;
 }
 
 std::optional<Entry> Inbox::take() {
   if (queue_.empty()) return std::nullopt;
   Entry e = std::move(queue_.front());
   queue_.pop_front();
+  auto it = sources_.find(e.from);
+  // A connection forgotten while its entries stayed queued may have come
+  // back under the same id; its counts never go below zero.
+  if (it != sources_.end()) {
+    Source& src = it->second;
+    src.entries -= std::min(src.entries, std::size_t{1});
+    src.bytes -= std::min(src.bytes, e.text.size());
+  }
   return e;
 }
 
 void Inbox::forget(ConnId from, bool dropQueued) {
-  framers_.erase(from);
+  sources_.erase(from);
   if (!dropQueued) return;
   std::erase_if(queue_, [from](const Entry& e) { return e.from == from; });
 }
 
+std::size_t Inbox::queuedFrom(ConnId from) const {
+  auto it = sources_.find(from);
+  return it == sources_.end() ? 0 : it->second.entries;
+}
+
 void Inbox::clear() {
   queue_.clear();
-  framers_.clear();
+  sources_.clear();
 }
 
 std::optional<Split> split(std::string_view entry) {

@@ -1,3 +1,7 @@
+// TSock: errors, the host-name cache, construction, notifications,
+// properties, lookups, listening, opening, closing and accepting.
+// Reading and sending on a stream are in sock_stream.cpp, the blocking mode
+// and the stream adapter in sock_blocking.cpp, datagrams in sock_datagram.cpp.
 #include "net/sock.h"
 
 #include <QMetaObject>
@@ -7,15 +11,16 @@
 #include <cerrno>
 #include <cctype>
 #include <cstring>
-#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
-#include <thread>
 #include <unistd.h>
 #include <utility>
 #include <vector>
+
+#include "net/sock_support.h"
+
+using namespace socksupport;
 
 // ---- Error numbers --------------------------------------------------------
 
@@ -135,23 +140,6 @@ std::string wsaErrorText(int code) {
   return "Error #" + std::to_string(code) + " (" + wsaErrorName(code) + ")";
 }
 
-// ---- Stream adapter -------------------------------------------------------
-
-int TSockStream::Read(void* buffer, int count) {
-  if (count <= 0) return 0;
-  std::string s = sock_.Receive(count);
-  std::memcpy(buffer, s.data(), s.size());
-  return static_cast<int>(s.size());
-}
-
-int TSockStream::Write(const void* buffer, int count) {
-  if (count <= 0) return 0;
-  sock_.Send(std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(count)));
-  return count;
-}
-
-std::int64_t TSockStream::Seek(std::int64_t, int) { return 0; }
-
 // ---- Host-name cache ------------------------------------------------------
 
 namespace {
@@ -189,41 +177,6 @@ bool sameName(const std::string& a, const std::string& b) {
     if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
       return false;
   return true;
-}
-
-std::string dotted(std::uint32_t addrNet) {
-  in_addr a{};
-  a.s_addr = addrNet;
-  char buf[INET_ADDRSTRLEN] = {};
-  inet_ntop(AF_INET, &a, buf, sizeof buf);
-  return buf;
-}
-
-sockaddr_in makeAddr(std::uint32_t addrNet, std::uint16_t port) {
-  sockaddr_in sa{};
-  sa.sin_family = AF_INET;
-  sa.sin_port = htons(port);
-  sa.sin_addr.s_addr = addrNet;
-  return sa;
-}
-
-void setNonBlocking(int fd, bool on) {
-  int fl = fcntl(fd, F_GETFL, 0);
-  if (fl < 0) return;
-  fcntl(fd, F_SETFL, on ? (fl | O_NONBLOCK) : (fl & ~O_NONBLOCK));
-}
-
-bool transient(int err) { return err == EAGAIN || err == EWOULDBLOCK || err == EINTR; }
-
-// Waits for readability; seconds < 0 waits without limit.
-bool waitReadable(int fd, int seconds) {
-  pollfd p{fd, POLLIN, 0};
-  int ms = seconds < 0 ? -1 : seconds * 1000;
-  for (;;) {
-    int r = ::poll(&p, 1, ms);
-    if (r < 0 && errno == EINTR) continue;
-    return r > 0;
-  }
 }
 
 }  // namespace
@@ -305,150 +258,6 @@ void TSock::updateWriteWatch() {
     QObject::connect(writeNotifier_.get(), &QSocketNotifier::activated, this, [this] { onWriteReady(); });
   }
   if (writeNotifier_ && writeNotifier_->isEnabled() != want) writeNotifier_->setEnabled(want);
-}
-
-void TSock::onReadReady() {
-  try {
-    if (fd_ < 0) return;
-    if (listen_) {
-      handleAccept();
-    } else if (socketType_ == stDatagram) {
-      // Like the original's notifications: no new one until the owner reads.
-      if (readNotifier_) readNotifier_->setEnabled(false);
-      if (OnRead) {
-        ReadEvent h = OnRead;
-        h(*this, static_cast<int>(recvBuf_.size()));
-      }
-    } else {
-      handleRead();
-    }
-  } catch (const std::exception&) {
-    // An event handler failed; the event loop must go on.
-  }
-}
-
-void TSock::onWriteReady() {
-  try {
-    if (fd_ < 0) return;
-    if (connecting_) {
-      handleConnectDone();
-      return;
-    }
-    if (pending() == 0) {
-      updateWriteWatch();
-      return;
-    }
-    auto alive = alive_;
-    Send(std::string());
-    if (!*alive || fd_ < 0) return;
-    report(siSend, "Non-Blocking Outgoing Data");
-    if (!*alive || !OnWrite) return;
-    NotifyEvent h = OnWrite;
-    h(*this);
-  } catch (const std::exception&) {
-  }
-}
-
-void TSock::handleRead() {
-  auto alive = alive_;
-  std::size_t old = recvBuf_.size();
-  recvBuf_.resize(old + kReadChunk);
-  ssize_t n;
-  do {
-    n = ::recv(fd_, recvBuf_.data() + old, kReadChunk, 0);
-  } while (n < 0 && errno == EINTR);
-  int err = errno;
-  recvBuf_.resize(old + (n > 0 ? static_cast<std::size_t>(n) : 0));
-  if (n == 0) {
-    handleClose();
-    return;
-  }
-  if (n < 0 && !transient(err)) {
-    deadConnection(wsaErrorFromErrno(err));
-    return;
-  }
-  report(siReceive, "Non-Blocking Incoming Data");
-  if (!*alive || !OnRead) return;
-  ReadEvent h = OnRead;
-  h(*this, static_cast<int>(recvBuf_.size()));
-}
-
-void TSock::handleAccept() {
-  // As with the original, the next accept notice waits for Accept.
-  if (readNotifier_) readNotifier_->setEnabled(false);
-  if (autoAccept_ && OnAutoAccept) {
-    TSock* s = nullptr;
-    if (!Accept(s) || !s) return;
-    AutoAcceptEvent h = OnAutoAccept;
-    if (blocking_) {
-      std::thread([h, this, s] { h(*this, *s); }).detach();
-    } else {
-      h(*this, *s);
-    }
-    return;
-  }
-  if (OnAccept) {
-    NotifyEvent h = OnAccept;
-    h(*this);
-  }
-}
-
-void TSock::handleConnectDone() {
-  int err = 0;
-  socklen_t len = sizeof err;
-  if (getsockopt(fd_, SOL_SOCKET, SO_ERROR, &err, &len) < 0) err = errno;
-  if (err == 0) {
-    sockaddr_in peer{};
-    socklen_t plen = sizeof peer;
-    if (getpeername(fd_, reinterpret_cast<sockaddr*>(&peer), &plen) < 0) {
-      if (errno == ENOTCONN) return;  // woken early: still under way
-      err = errno;
-    }
-  }
-  if (err != 0) {
-    connectFailed(err);
-    return;
-  }
-  auto alive = alive_;
-  connecting_ = false;
-  connected_ = true;
-  registerNotifications();
-  report(siConnect, "Non-Blocking Socket Connected");
-  if (!*alive || !OnConnect) return;
-  NotifyEvent h = OnConnect;
-  h(*this);
-}
-
-void TSock::connectFailed(int err) {
-  // Only reported; the instance stays connecting until Close. Nothing is
-  // watched any more, so a dead socket cannot keep the loop busy.
-  connecting_ = false;
-  connectFailed_ = true;
-  if (readNotifier_) readNotifier_->setEnabled(false);
-  updateWriteWatch();
-  report(siError, wsaErrorText(wsaErrorFromErrno(err)));
-}
-
-void TSock::handleClose() {
-  auto alive = alive_;
-  if (OnDisconnect) {
-    NotifyEvent h = OnDisconnect;
-    h(*this);
-  }
-  if (*alive) Close();
-}
-
-void TSock::deadConnection(int wsaCode) {
-  // A broken connection is reported, then closed like an orderly one so the
-  // owner frees whatever hangs on it.
-  auto alive = alive_;
-  unsigned gen = gen_;
-  try {
-    report(siError, wsaErrorText(wsaCode));
-  } catch (const ESockException&) {
-  }
-  if (!*alive || fd_ < 0 || gen != gen_) return;
-  handleClose();
 }
 
 // ---- Properties -----------------------------------------------------------
@@ -655,132 +464,6 @@ bool TSock::Close() {
   return ok;
 }
 
-// ---- Send / Receive -------------------------------------------------------
-
-void TSock::flushNonBlocking() {
-  std::size_t left = pending();
-  if (left > 0) {
-    ssize_t n;
-    do {
-      n = ::send(fd_, sendBuf_.data() + sendHead_, left, MSG_NOSIGNAL);
-    } while (n < 0 && errno == EINTR);
-    if (n > 0) {
-      sendHead_ += static_cast<std::size_t>(n);
-      if (sendHead_ == sendBuf_.size()) {
-        sendBuf_.clear();
-        sendHead_ = 0;
-      }
-    } else if (n < 0 && !transient(errno) && !connecting_) {
-      // Kept queued, unreported; the read side notices the broken connection.
-      sendBroken_ = true;
-    }
-  }
-  updateWriteWatch();
-  if (connected_ && !closing_ && pending() > kMaxSendBuffer) {
-    // The peer stopped reading. Closing from inside Send would run the
-    // owner's close handlers in the middle of whatever it is sending.
-    closing_ = true;
-    if (writeNotifier_) writeNotifier_->setEnabled(false);
-    unsigned gen = gen_;
-    QMetaObject::invokeMethod(
-        this,
-        [this, gen] {
-          if (gen == gen_ && closing_ && fd_ >= 0) deadConnection(10055);
-        },
-        Qt::QueuedConnection);
-  }
-}
-
-bool TSock::Send(const std::string& data) {
-  if (fd_ < 0) throw ESockException("Send - Socket Not Connected");
-  if (listen_) throw ESockException("Send - Cannot Send On A Listener Socket");
-  if (socketType_ == stDatagram) {
-    SendDatagram(data, hostName_);
-    return true;
-  }
-  if (closing_) return true;  // a connection already given up: its close is on the way
-  if (sendHead_ > 0 && sendHead_ >= sendBuf_.size() / 2) {
-    sendBuf_.erase(0, sendHead_);
-    sendHead_ = 0;
-  }
-  sendBuf_.append(data);
-  if (pending() == 0) return true;
-
-  if (!blocking_) {
-    auto alive = alive_;
-    report(siSend, "Non-Blocking Outgoing Data");
-    if (!*alive || fd_ < 0) return true;
-    flushNonBlocking();
-    return true;
-  }
-
-  while (pending() > 0) {
-    ssize_t n = ::send(fd_, sendBuf_.data() + sendHead_, pending(), MSG_NOSIGNAL);
-    if (n < 0) {
-      int err = errno;
-      if (err == EINTR || err == EINPROGRESS) continue;
-      report(siError, "Socket Error On Send");
-      throw ESockException("Send - Socket Error");
-    }
-    sendHead_ += static_cast<std::size_t>(n);
-    report(siSend, "Blocking Outgoing Data");
-  }
-  sendBuf_.clear();
-  sendHead_ = 0;
-  return true;
-}
-
-std::string TSock::Receive(int count) {
-  if (fd_ < 0 && recvBuf_.empty()) throw ESockException("Receive - Socket Not Connected");
-  if (listen_) throw ESockException("Receive - Cannot Receive On A Listener Socket");
-  int readSize = (count < 0 || count > kReadChunk) ? kReadChunk : count;
-
-  if (socketType_ == stDatagram) {
-    std::string data, host;
-    ReceiveDatagram(data, host);
-    return data;
-  }
-
-  if (blocking_) {
-    auto alive = alive_;
-    if (connected_ && fd_ >= 0 && waitReadable(fd_, blockingTimeout_)) {
-      report(siReceive, "Blocking Incoming Data");
-      if (!*alive) return {};
-      std::string chunk(static_cast<std::size_t>(readSize), '\0');
-      ssize_t n;
-      do {
-        n = ::recv(fd_, chunk.data(), chunk.size(), 0);
-      } while (n < 0 && errno == EINTR);
-      if (n < 0) {
-        int err = errno;
-        recvBuf_.clear();
-        std::string name = wsaErrorName(wsaErrorFromErrno(err));
-        report(siError, "Socket Error On Receive");
-        throw ESockException("Receive - Socket Error " + name);
-      }
-      if (n > 0) {
-        recvBuf_.append(chunk.data(), static_cast<std::size_t>(n));
-      } else {
-        report(siClose, "Socket Disconnected On Receive");
-        if (!*alive) return {};
-        Close();
-        if (*alive && OnDisconnect) {
-          NotifyEvent h = OnDisconnect;
-          h(*this);
-        }
-        if (!*alive) return {};
-      }
-    }
-    return std::exchange(recvBuf_, std::string());
-  }
-
-  if (count < 0 || static_cast<std::size_t>(count) >= recvBuf_.size())
-    return std::exchange(recvBuf_, std::string());
-  std::string head = recvBuf_.substr(0, static_cast<std::size_t>(count));
-  recvBuf_.erase(0, static_cast<std::size_t>(count));
-  return head;
-}
-
 // ---- Accept ---------------------------------------------------------------
 
 bool TSock::Accept(TSock*& newSock) {
@@ -816,33 +499,3 @@ bool TSock::Accept(TSock*& newSock) {
   return true;
 }
 
-// ---- Datagrams ------------------------------------------------------------
-
-void TSock::SendDatagram(const std::string& data, const std::string& host) {
-  if (fd_ < 0) throw ESockException("SendDatagram - Socket Not Connected");
-  if (socketType_ == stStream) throw ESockException("SendDatagram - Datagram Send Not Supported On Stream Sockets");
-  setHostName(host);
-  if (data.empty()) return;
-  if (!connected_) peerAddr_ = lookupHost(hostName_);
-  sockaddr_in sa = makeAddr(peerAddr_, lookupPort(portName_));
-  ::sendto(fd_, data.data(), data.size(), MSG_NOSIGNAL, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
-}
-
-void TSock::ReceiveDatagram(std::string& data, std::string& host) {
-  if (fd_ < 0) throw ESockException("ReceiveDatagram - Socket Not Connected");
-  if (socketType_ == stStream)
-    throw ESockException("ReceiveDatagram - Datagram Receive Not Supported On Stream Sockets");
-  data.clear();
-  host.clear();
-  if (waitReadable(fd_, blockingTimeout_)) {
-    std::string buf(static_cast<std::size_t>(kReadChunk), '\0');
-    sockaddr_in from{};
-    socklen_t len = sizeof from;
-    ssize_t n = ::recvfrom(fd_, buf.data(), buf.size(), 0, reinterpret_cast<sockaddr*>(&from), &len);
-    if (n >= 0) {
-      data.assign(buf.data(), static_cast<std::size_t>(n));
-      host = dotted(from.sin_addr.s_addr);
-    }
-  }
-  if (readNotifier_ && !blocking_) readNotifier_->setEnabled(true);
-}

@@ -37,6 +37,12 @@ inline constexpr std::string_view kLobbyPort = "9001";
 // An unterminated tail longer than this is thrown away, with the rest of
 // that message: a peer must not make us hold unbounded memory.
 inline constexpr std::size_t kMaxTail = 64u * 1024u;
+// What one connection may hold in a receive queue. The host takes one entry
+// per 10 ms tick from one queue for everybody, so a connection's share is
+// also the longest it can make the others wait (64 entries: 0.64 s). The
+// byte cap still lets two messages of the longest kept size wait.
+inline constexpr std::size_t kMaxQueuedEntries = 64;
+inline constexpr std::size_t kMaxQueuedBytes = 2 * kMaxTail;
 
 // Command names.
 namespace cmd {
@@ -120,10 +126,11 @@ class Builder {
 // ---- Cutting and queueing -------------------------------------------------
 
 // Cuts one connection's byte stream at 0xFF. Every piece before a
-// terminator, empty ones included, is one entry; the unterminated tail is
-// kept and put in front of the next feed.
+// terminator is one entry (empty ones too, unless told to drop them); the
+// unterminated tail is kept and put in front of the next feed.
 class Framer {
  public:
+  explicit Framer(bool keepEmpty = true) : keepEmpty_(keepEmpty) {}
   // Appends the complete entries of prefix-tail + bytes to out.
   void feed(std::string_view bytes, std::vector<std::string>& out);
   std::vector<std::string> feed(std::string_view bytes);
@@ -133,6 +140,7 @@ class Framer {
  private:
   std::string tail_;
   bool skipping_ = false;  // inside an oversized message: drop up to its terminator
+  bool keepEmpty_ = true;
 };
 
 using ConnId = std::uint64_t;
@@ -144,21 +152,39 @@ struct Entry {
 
 // One FIFO of complete entries fed by any number of connections, each with
 // its own Framer, so an entry always knows the connection it came from.
+// Empty entries are dropped on arrival: they change nothing, and a stream of
+// bare terminators must not cost memory. Each connection may hold at most
+// maxEntries entries and maxBytes bytes in the queue at once.
 class Inbox {
  public:
-  void receive(ConnId from, std::string_view bytes);
+  explicit Inbox(std::size_t maxEntries = kMaxQueuedEntries, std::size_t maxBytes = kMaxQueuedBytes)
+      : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
+  // Queues the complete entries. False once the connection has gone over its
+  // share: what did not fit is dropped, and so is everything it sends until
+  // it is forgotten. The owner should close such a connection.
+  bool receive(ConnId from, std::string_view bytes);
   // The oldest entry, removed from the queue; nullopt when empty.
   std::optional<Entry> take();
   // Forget a closed connection's partial tail; optionally drop its queued entries.
   void forget(ConnId from, bool dropQueued = false);
   std::size_t size() const { return queue_.size(); }
   bool empty() const { return queue_.empty(); }
+  // Entries of one connection waiting in the queue.
+  std::size_t queuedFrom(ConnId from) const;
   void clear();
 
  private:
+  struct Source {
+    Framer framer{false};
+    std::size_t entries = 0;
+    std::size_t bytes = 0;
+    bool over = false;  // went over its share
+  };
   std::deque<Entry> queue_;
-  std::unordered_map<ConnId, Framer> framers_;
+  std::unordered_map<ConnId, Source> sources_;
   std::vector<std::string> scratch_;
+  std::size_t maxEntries_;
+  std::size_t maxBytes_;
 };
 
 // ---- Dispatch -------------------------------------------------------------

@@ -47,7 +47,8 @@ std::string wsaErrorText(int code);      // "Error #10061 (WSAECONNREFUSED)"
 
 class TSock;
 
-// Stream adapter over one TSock: Read takes buffered bytes with Receive,
+// Stream adapter over one TSock: Read takes buffered bytes with Receive and
+// copies at most the count asked (the surplus is kept for the next Read),
 // Write hands bytes to Send, Seek is a no-op.
 class TSockStream {
  public:
@@ -58,6 +59,7 @@ class TSockStream {
 
  private:
   TSock& sock_;
+  std::string rest_;  // taken from the socket but not yet read
 };
 
 class TSock : public QObject {
@@ -113,12 +115,19 @@ class TSock : public QObject {
   bool Open();
   bool Close();
   bool Send(const std::string& data);
+  // Takes up to count buffered bytes; -1 takes all. Any other count below 1
+  // returns "" without touching the network.
   std::string Receive(int count);
   std::string Text() { return Receive(-1); }
   // Accepts one waiting connection into a new TSock owned by this listener
   // (a QObject child: deleted with it unless the owner deletes it first).
   bool Accept(TSock*& newSock);
   void SendDatagram(const std::string& data, const std::string& host);
+  // Gives up on a connection the way a stalled one is given up: reading
+  // stops now, and from the event loop it is reported (10055, WSAENOBUFS)
+  // and closed like a broken one (OnDisconnect, then "Socket Closed").
+  // Safe to call from the socket's own handlers.
+  void Drop();
   void ReceiveDatagram(std::string& data, std::string& host);
 
   TSockStream& Stream() { return stream_; }
@@ -152,6 +161,9 @@ class TSock : public QObject {
   void adoptAccepted(int fd);
   void flushNonBlocking();
   void deadConnection(int wsaCode);
+  void scheduleDeadClose(int wsaCode);
+  void sendBlocking();
+  std::string receiveBlocking(int readSize);
   void connectFailed(int err);
   std::size_t pending() const { return sendBuf_.size() - sendHead_; }
 

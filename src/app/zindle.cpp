@@ -1,0 +1,103 @@
+// zindle: the game. No parameters plays solo; "NAME HOST true" hosts and
+// "NAME HOST join" joins, with the lobby link on 127.0.0.1:9001.
+//   ZINDLE_PORT, ZINDLE_LOBBY_PORT: the two ports; ZINDLE_HOME: the data folder.
+#include <QApplication>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include <memory>
+
+#include "client/chatform.h"
+#include "client/gameoptionsform.h"
+#include "client/phrasesform.h"
+#include "client/singleinstance.h"
+#include "client/spylistform.h"
+#include "stats/tallylistform.h"
+#include "rules/random.h"
+#include "server/server.h"
+#include "side/aboutform.h"
+#include "side/downloadform.h"
+#include "side/helpform.h"
+#include "widgets/artwork.h"
+#include "widgets/dialogs.h"
+#include "widgets/flatstyle.h"
+#include "widgets/paths.h"
+#include "widgets/soundeffects.h"
+
+namespace {
+
+std::string envPort(const char* name, const char* fallback) {
+    const QByteArray v = qgetenv(name);
+    bool ok = false;
+    const int port = v.toInt(&ok);
+    return ok && port > 0 && port < 65536 ? std::to_string(port) : std::string(fallback);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zindle");
+    QApplication::setApplicationDisplayName("Zindle");
+    QGuiApplication::setDesktopFileName("org.zindle.Zindle");
+    const QString folder = zindle::dataFolder();
+
+    zindle::SingleInstance instance(folder);
+    if (instance.otherRunning()) return 0;
+
+    zindle::applyFlatStyle(app);
+    QApplication::setWindowIcon(zindle::appIcon());
+    zindle::randomize();
+
+    zindle::QtDialogs dialogs;
+    zindle::SoundEffects sounds;
+    zindle::ChatSetup setup;
+    setup.dialogs = &dialogs;
+    setup.sounds = &sounds;
+    setup.params = app.arguments().mid(1);
+    setup.dataFolder = folder;
+    setup.port = envPort("ZINDLE_PORT", "7772");
+    setup.lobbyPort = envPort("ZINDLE_LOBBY_PORT", "9001");
+
+    // The windows in their fixed order; the game window is the main one.
+    auto chat = std::make_unique<zindle::Tchat>(setup);
+    zindle::Thelp help;
+    zindle::ServerOptions serverOptions;
+    serverOptions.port = setup.port;
+    auto server = std::make_unique<zindle::TServer>(serverOptions);
+    zindle::Tabout about;
+    zindle::Tgameoptions options;
+    zindle::Tspylist spylist;
+    zindle::Ttallylist tally(dialogs);
+    zindle::Tphrases phrases;
+    zindle::Tdownload download(dialogs);
+
+    zindle::ChatWindows w;
+    w.server = server.get();
+    w.help = &help;
+    w.about = &about;
+    w.options = &options;
+    w.spylist = &spylist;
+    w.tally = &tally;
+    w.phrases = &phrases;
+    w.download = &download;
+    w.fillChecklist = [&tally](const QStringList& names) { tally.fillChecklist(names); };
+    w.addgame = [&tally](const QString& winner) { tally.addgame(winner); };
+    chat->setWindows(w);
+    tally.refreshPlayers = [&chat] { chat->loadchecklist(); };
+    help.showAbout = [&about] { about.show(); };
+    download.endGame = [&chat] { chat->close(); };
+    QApplication::setQuitOnLastWindowClosed(false);
+    chat->onClosed = [] { QCoreApplication::quit(); };
+
+    instance.listen([&chat] {
+        chat->showNormal();
+        chat->raise();
+        chat->activateWindow();
+    });
+    chat->show();
+    const int rc = app.exec();
+    chat.reset();
+    server.reset();
+    return rc;
+}

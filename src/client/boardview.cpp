@@ -1,0 +1,72 @@
+#include "client/boardview.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "clientstate/gamestate.h"
+#include "widgets/artwork.h"
+
+namespace zindle {
+
+BoardView::BoardView(const GameState& state, QWidget* parent) : QWidget(parent), state_(state) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+// boardPaint: the colours, the letters over them, the newest word's frame.
+void BoardView::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const Artwork& art = Artwork::forRatio(devicePixelRatioF());
+    for (int x = 0; x < kBoardSize; ++x) {
+        for (int y = 0; y < kBoardSize; ++y) {
+            const QPoint at(x * kCellPx, y * kCellPx);
+            p.drawPixmap(at, art.colour(state_.colours[x][y]));
+            if (state_.letters[x][y] != kNoTile) p.drawPixmap(at, art.little(state_.letters[x][y]));
+            if (state_.newest[x][y] > 0) p.drawPixmap(at, art.little(26));
+            if (state_.cellslot[x][y] != kNoTile) {
+                // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
+                p.setPen(QPen(seatColour(state_.mySeat), 2, Qt::DashLine));
+                p.setBrush(Qt::NoBrush);
+                p.drawRect(QRect(at, QSize(kCellPx, kCellPx)).adjusted(1, 1, -1, -1));
+            }
+        }
+    }
+    if (hasFocus() && onBoard(cursor.x(), cursor.y())) {
+        p.setPen(QPen(Qt::white, 2));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(cursor * kCellPx, QSize(kCellPx, kCellPx)).adjusted(1, 1, -1, -1));
+    }
+}
+
+void BoardView::mousePressEvent(QMouseEvent* e) {
+    setFocus(Qt::MouseFocusReason);
+    if (onMouseDown) onMouseDown(e);
+}
+
+void BoardView::mouseMoveEvent(QMouseEvent* e) {
+    if (onMouseMove) onMouseMove(e);
+}
+
+void BoardView::keyPressEvent(QKeyEvent* e) {
+    if (onKey) onKey(e);
+    if (!e->isAccepted()) QWidget::keyPressEvent(e);
+}
+
+PictureControl::PictureControl(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+
+void PictureControl::mousePressEvent(QMouseEvent* e) {
+    if (onMouseDown) onMouseDown(e);
+}
+
+void PictureControl::mouseMoveEvent(QMouseEvent* e) {
+    if (onMouseMove) onMouseMove(e);
+}
+
+void PictureControl::mouseReleaseEvent(QMouseEvent* e) {
+    if (onClick && e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        onClick();
+}
+
+}  // namespace zindle

@@ -1,0 +1,50 @@
+// The board: paints the seat's board model and turns pointer events into
+// pixels of the board; the window decides what a click means.
+#pragma once
+
+#include <QLabel>
+#include <QWidget>
+
+#include <functional>
+
+namespace zindle {
+
+class GameState;
+
+class BoardView : public QWidget {
+public:
+    BoardView(const GameState& state, QWidget* parent = nullptr);
+    std::function<void(QMouseEvent*)> onMouseDown;
+    std::function<void(QMouseEvent*)> onMouseMove;
+    std::function<void(QKeyEvent*)> onKey;
+    // The keyboard cursor cell, drawn while the board has the focus; x < 0 hides it.
+    QPoint cursor{9, 9};
+
+protected:
+    void paintEvent(QPaintEvent*) override;  // boardPaint
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
+    void focusInEvent(QFocusEvent*) override { update(); }
+    void focusOutEvent(QFocusEvent*) override { update(); }
+
+private:
+    const GameState& state_;
+};
+
+// A picture control that reports presses and moves: the rack tiles, the sort
+// picture, the board frame.
+class PictureControl : public QLabel {
+public:
+    explicit PictureControl(QWidget* parent = nullptr);
+    std::function<void(QMouseEvent*)> onMouseDown;
+    std::function<void(QMouseEvent*)> onMouseMove;
+    std::function<void()> onClick;
+
+protected:
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+};
+
+}  // namespace zindle

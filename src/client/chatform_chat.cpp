@@ -1,0 +1,269 @@
+// Tchat: the chat view, the entry line, the phrase buttons, colours, links.
+// Peer text is inserted as plain text with character formats, never as markup.
+#include "client/chatform.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QVBoxLayout>
+
+#include "client/boardview.h"
+#include "widgets/codepage.h"
+#include "client/phrasesform.h"
+#include "client/rteurl.h"
+#include "widgets/dialogs.h"
+
+namespace zindle {
+
+namespace {
+
+const QString kPlaceholder = "<Enter Chat Here>";
+
+const std::array<const char*, 11> kPhrases{
+    "",          "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",          "Brilliant!",
+    "Wow, WTG!", "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!", "See ya!"};
+
+QColor toQColor(ColorRef c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+
+ColorRef fromQColor(const QColor& c) {
+    return static_cast<ColorRef>(c.red()) | static_cast<ColorRef>(c.green()) << 8 |
+           static_cast<ColorRef>(c.blue()) << 16;
+}
+
+}  // namespace
+
+void Tchat::buildChat(QWidget* side) {
+    const int w = side->width();
+    mainchat = new QTextEdit(side);
+    mainchat->setObjectName("mainchat");
+    mainchat->setReadOnly(true);
+    mainchat->setAcceptRichText(false);
+    mainchat->setUndoRedoEnabled(false);
+    mainchat->setGeometry(0, 290, w, 206);
+    mainchat->setContextMenuPolicy(Qt::ActionsContextMenu);
+    mainchat->viewport()->setMouseTracking(true);
+    mainchat->viewport()->installEventFilter(this);
+    mainchat->document()->setDocumentMargin(3);
+    // A long evening, or a host that floods us, must not grow without end.
+    mainchat->document()->setMaximumBlockCount(5000);
+    Copy1 = new QAction("Copy", mainchat);
+    Copy1->setObjectName("Copy1");
+    Copy1->setShortcut(QKeySequence("Ctrl+C"));
+    Copy1->setShortcutContext(Qt::WidgetShortcut);
+    connect(Copy1, &QAction::triggered, this, &Tchat::Copy1Click);
+    ScrollChatOff2 = new QAction("Scroll Chat Off", mainchat);
+    ScrollChatOff2->setObjectName("ScrollChatOff2");
+    ScrollChatOff2->setCheckable(true);
+    connect(ScrollChatOff2, &QAction::triggered, this, [this] {
+        ScrollChatOff2->setChecked(!ScrollChatOff2->isChecked());  // the handler flips it
+        ScrollChatOff1Click();
+    });
+    mainchat->addAction(Copy1);
+    mainchat->addAction(ScrollChatOff2);
+
+    mychat = new QLineEdit(kPlaceholder, side);
+    mychat->setObjectName("mychat");
+    mychat->setGeometry(0, 500, w, 24);
+    mychat->setMaxLength(400);
+    mychat->installEventFilter(this);
+    mychat->setContextMenuPolicy(Qt::ActionsContextMenu);
+    Paste1 = new QAction("Paste", mychat);
+    Paste1->setObjectName("Paste1");
+    connect(Paste1, &QAction::triggered, this, &Tchat::Paste1Click);
+    mychat->addAction(Paste1);
+    setTabOrder(mychat, board);
+
+    for (int n = 1; n <= 10; ++n) {
+        auto* b = new QToolButton(side);
+        b->setObjectName(QString("b_phrase%1").arg(n));
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolButtonStyle(Qt::ToolButtonTextOnly);
+        connect(b, &QToolButton::clicked, this, [this, n] { b_phrase1Click(n); });
+        b_phrase[n] = b;
+        setPhrase(n, kPhrases[n]);
+    }
+    applyChatColors();
+}
+
+void Tchat::setPhrase(int n, const QString& text) {
+    QToolButton* b = b_phrase[n];
+    b->setProperty("hint", text);
+    b->setToolTip(text);
+    b->setText(b->fontMetrics().elidedText(text, Qt::ElideRight, 170).replace('&', "&&"));
+    layoutPhrases();
+}
+
+// The phrase buttons flow in rows under the entry line, each as wide as its text.
+void Tchat::layoutPhrases() {
+    QWidget* side = mychat->parentWidget();
+    int x = 0;
+    int y = mychat->geometry().bottom() + 4;
+    for (int n = 1; n <= 10; ++n) {
+        QToolButton* b = b_phrase[n];
+        if (!b) continue;
+        const int bw = b->fontMetrics().horizontalAdvance(b->text()) + 14;
+        if (x > 0 && x + bw > side->width()) {
+            x = 0;
+            y += 26;
+        }
+        b->setGeometry(x, y, bw, 23);
+        x += bw + 3;
+    }
+}
+
+QString Tchat::phrase(int n) const { return b_phrase[n]->property("hint").toString(); }
+
+void Tchat::applyChatColors() {
+    mainchat->setStyleSheet(
+        QString("QTextEdit#mainchat { background: black; color: silver; font-size: %1pt; }")
+            .arg(chatSize));
+    mychat->setStyleSheet(
+        QString("QLineEdit#mychat { color: %1; }").arg(toQColor(textColor).name()));
+}
+
+void Tchat::addlinetochat(const QString& text, ColorRef color) {
+    QScrollBar* sb = mainchat->verticalScrollBar();
+    const bool keepView = ScrollChatOff1->isChecked();
+    const int top = sb->value();
+    QTextCursor cur(mainchat->document());
+    cur.movePosition(QTextCursor::End);
+    if (!mainchat->document()->isEmpty()) cur.insertBlock();
+    QTextCharFormat fmt;
+    fmt.setForeground(toQColor(color));
+    const qsizetype colon = text.indexOf(':');
+    const QString head = colon < 0 ? QString() : text.left(colon + 1);
+    fmt.setFontWeight(QFont::Bold);
+    cur.insertText(head, fmt);
+    fmt.setFontWeight(QFont::Normal);
+    cur.insertText(text.mid(head.size()), fmt);
+    if (keepView)
+        sb->setValue(top);
+    else
+        sb->setValue(sb->maximum());
+}
+
+QStringList Tchat::chatLines() const {
+    QStringList lines;
+    for (QTextBlock b = mainchat->document()->begin(); b.isValid(); b = b.next())
+        lines << b.text();
+    if (lines.size() == 1 && lines[0].isEmpty()) lines.clear();
+    return lines;
+}
+
+void Tchat::chatrecieved(std::string_view f) {
+    const QString payload = fromWire(f);
+    const qsizetype bar = payload.indexOf('|');
+    if (bar < 0) {
+        addlinetochat(payload, kWhite);
+        return;
+    }
+    const ColorRef c = parseColorText(toWire(payload.mid(bar + 1))).value_or(kWhite);
+    addlinetochat(payload.left(bar), c);
+}
+
+void Tchat::sendit() {
+    if (!state.loggedIn) return;
+    const QString text = mychat->text();
+    if (!text.isEmpty()) {
+        if (!text.startsWith('/')) {
+            sendToHost(proto::message(proto::cmd::chat,
+                                      {state.mySeat, toWire(text) + "|" + colorText(textColor)}));
+        } else if (text.startsWith("/me")) {
+            sendToHost(proto::message(proto::cmd::action,
+                                      {state.mySeat, toWire(text.mid(4)) + "|" + colorText(actionColor)}));
+        }
+    }
+    mychat->clear();
+}
+
+void Tchat::b_phrase1Click(int n) {
+    if (!phraseReady) return;
+    const QString p = phrase(n);
+    const QString text = p.startsWith("/me ") ? p.mid(4) : "says: " + p;
+    sendToHost(proto::message(proto::cmd::action,
+                              {state.mySeat, toWire(text) + "|" + colorText(actionColor)}));
+    phraseReady = false;
+    phraseTicks = 0;
+    if (!Timer1.isActive()) Timer1.start();
+}
+
+void Tchat::PhraseList1Click() {
+    if (!windows_.phrases) return;
+    for (int n = 1; n <= 10; ++n) windows_.phrases->phrase[n]->setText(phrase(n));
+    windows_.phrases->show();
+    windows_.phrases->raise();
+}
+
+void Tchat::textcolor1Click() {
+    QColor chosen;
+    if (!setup_.dialogs->pickColor(this, toQColor(textColor), chosen)) return;
+    textColor = fromQColor(chosen);
+    applyChatColors();
+    saveinifile();
+}
+
+void Tchat::ActionColor1Click() {
+    QColor chosen;
+    if (setup_.dialogs->pickColor(this, toQColor(actionColor), chosen)) actionColor = fromQColor(chosen);
+    saveinifile();
+}
+
+void Tchat::N14Click(int size, bool save) {
+    chatSize = std::clamp(size, 1, 200);
+    applyChatColors();
+    if (save) saveinifile();
+}
+
+void Tchat::ScrollChatOff1Click() {
+    ScrollChatOff2->setChecked(!ScrollChatOff2->isChecked());
+    ScrollChatOff1->setChecked(ScrollChatOff2->isChecked());
+}
+
+void Tchat::Copy1Click() {
+    setup_.dialogs->setClipboardText(mainchat->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
+}
+
+void Tchat::Paste1Click() {
+    const QString text = setup_.dialogs->clipboardText();
+    if (!text.isEmpty()) mychat->setText(text);
+}
+
+bool Tchat::eventFilter(QObject* o, QEvent* e) {
+    if (o == mychat && e->type() == QEvent::KeyPress) {
+        auto* k = static_cast<QKeyEvent*>(e);
+        if (mychat->text() == kPlaceholder) mychat->clear();  // mychatKeyDown
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            sendit();  // mychatKeyPress: Enter is swallowed
+            return true;
+        }
+        if (k->key() == Qt::Key_Tab) {
+            board->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+    } else if (o == mainchat->viewport() &&
+               (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress)) {
+        auto* m = static_cast<QMouseEvent*>(e);
+        const QPoint at = m->position().toPoint();
+        // The nearest cursor boundary lies after the character when the
+        // pointer is on its right half.
+        const QTextCursor c = mainchat->cursorForPosition(at);
+        int pos = c.position();
+        if (mainchat->cursorRect(c).x() > at.x() && pos > 0) --pos;
+        const auto link = linkAt(mainchat->toPlainText().toStdU16String(), static_cast<std::size_t>(pos));
+        if (e->type() == QEvent::MouseMove) {
+            mainchat->viewport()->setCursor(link ? Qt::PointingHandCursor : Qt::IBeamCursor);
+        } else if (link && m->button() == Qt::LeftButton) {
+            QTextCursor sel(mainchat->document());
+            sel.setPosition(static_cast<int>(link->start));
+            sel.setPosition(static_cast<int>(link->start + link->length), QTextCursor::KeepAnchor);
+            mainchat->setTextCursor(sel);
+            setup_.dialogs->openUrl(sel.selectedText());
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(o, e);
+}
+
+}  // namespace zindle

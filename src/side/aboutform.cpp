@@ -1,0 +1,94 @@
+#include "side/aboutform.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QVBoxLayout>
+
+#include "net/protocol.h"
+#include "widgets/artwork.h"
+#include "side/helpform.h"
+
+namespace zindle {
+
+Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
+    setObjectName("about");
+    setWindowTitle("Zindle - About");
+    setWindowIcon(appIcon());
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setPixmap(appIconPixmap(96));
+    Image1->setCursor(Qt::PointingHandCursor);
+    Image1->installEventFilter(this);
+
+    auto* title = new QLabel("Zindle", this);
+    title->setObjectName("label_title");
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() + 8);
+    big.setBold(true);
+    title->setFont(big);
+
+    auto* versionCaption = new QLabel("Version:", this);
+    versionCaption->setObjectName("label_version");
+    version = new QLabel(QString::fromLatin1(proto::kVersion.data(), qsizetype(proto::kVersion.size())), this);
+    version->setObjectName("version");
+    auto* build = new QLabel(".1", this);
+    build->setObjectName("label_build");
+    auto* versionRow = new QHBoxLayout;
+    versionRow->setSpacing(0);
+    versionRow->addWidget(versionCaption);
+    versionRow->addSpacing(4);
+    versionRow->addWidget(version);
+    versionRow->addWidget(build);
+    versionRow->addStretch();
+
+    auto* credits = new QLabel(
+        "A word game for one to four players.\n"
+        "Written by the Zindle developers.\n"
+        "Word list from SCOWL by Kevin Atkinson.",
+        this);
+    credits->setObjectName("label_credits");
+
+    Button1 = new QPushButton("Ok", this);
+    Button1->setObjectName("Button1");
+    Button1->setDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &Tabout::Button1Click);
+
+    auto* text = new QVBoxLayout;
+    text->addWidget(title);
+    text->addLayout(versionRow);
+    text->addWidget(credits);
+    text->addStretch();
+    auto* top = new QHBoxLayout;
+    top->addWidget(Image1, 0, Qt::AlignTop);
+    top->addSpacing(12);
+    top->addLayout(text, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(Button1, 0, Qt::AlignRight);
+    setFixedSize(sizeHint().expandedTo(QSize(360, 180)));
+}
+
+void Tabout::Button1Click() { close(); }
+
+void Tabout::Image1Click() { hide(); }
+
+bool Tabout::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        Image1Click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void Tabout::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    centreOnFirstShow(this, event, placed);
+}
+
+}  // namespace zindle

@@ -1,0 +1,53 @@
+// The help window: seven pages behind seven buttons, an About button and Done.
+// Created hidden; the game window shows it from Help > Content.
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QShowEvent;
+class QStackedWidget;
+class QTextBrowser;
+
+namespace zindle {
+
+class Thelp : public QWidget {
+    Q_OBJECT
+public:
+    explicit Thelp(QWidget* parent = nullptr);
+
+    // Set by the game window: shows the about window.
+    std::function<void()> showAbout;
+
+    // The page buttons carry their page number in the "Tag" property; memoN is page N.
+    QPushButton* pageButton(int tag) const;
+    QTextBrowser* memo(int tag) const;
+    // The page in front, 1 to 7.
+    int currentPage() const;
+
+    QLabel* label_caption;
+    QPushButton* button_about;
+    QPushButton* button_done;
+
+    void SelButton1Click();
+    void button_aboutClick();
+    void button_doneClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void bringToFront(int tag, const QString& caption);
+
+    QStackedWidget* pages;
+    bool placed = false;
+};
+
+// Centres a top-level window over its parent window, or on its screen when it has none.
+void centreOverParent(QWidget* window);
+// Does that at a window's first own show only.
+void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed);
+
+}  // namespace zindle

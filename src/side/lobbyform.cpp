@@ -1,0 +1,179 @@
+#include "side/lobbyform.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QLabel>
+#include <QLineEdit>
+#include <QNetworkInterface>
+#include <QPushButton>
+#include <QSettings>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QVBoxLayout>
+
+#include "net/protocol.h"
+#include "widgets/artwork.h"
+#include "widgets/dialogs.h"
+#include "widgets/paths.h"
+
+namespace zindle {
+
+namespace {
+
+// The lobby's own settings; the game's "korvolobby.ini" is left to the game.
+QString settingsPath() { return dataFile("zindlelobby.ini"); }
+
+quint16 lobbyPort() {
+    bool ok = false;
+    const uint port = qEnvironmentVariable("ZINDLE_LOBBY_PORT").toUInt(&ok);
+    if (ok && port > 0 && port < 65536) return quint16(port);
+    return quint16(std::stoi(std::string(proto::kLobbyPort)));
+}
+
+}  // namespace
+
+QStringList Tlobby::machineAddresses() {
+    QStringList out;
+    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
+        if (a.isLoopback() || a.isLinkLocal() || a.isNull()) continue;
+        QHostAddress plain = a;
+        plain.setScopeId({});
+        out.append(plain.toString());
+    }
+    return out;
+}
+
+Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), dialogs(dialogs), linkServer(new QTcpServer(this)), linkPort(lobbyPort()) {
+    setObjectName("lobby");
+    setWindowTitle("Zindle Lobby");
+    setWindowIcon(appIcon());
+
+    gameProgram = qEnvironmentVariable("ZINDLE_GAME");
+    if (gameProgram.isEmpty()) gameProgram = QCoreApplication::applicationDirPath() + "/zindle";
+
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    edit_name = new QLineEdit(settings.value("Name").toString(), this);
+    edit_name->setObjectName("edit_name");
+    edit_name->setMaxLength(20);  // the game keeps no more
+    edit_address = new QLineEdit(settings.value("Address").toString(), this);
+    edit_address->setObjectName("edit_address");
+    edit_address->setMaxLength(20);
+    edit_address->setPlaceholderText("address of the player who hosts");
+
+    button_host = new QPushButton("Host a Game", this);
+    button_host->setObjectName("button_host");
+    button_join = new QPushButton("Join Game", this);
+    button_join->setObjectName("button_join");
+    connect(button_host, &QPushButton::clicked, this, &Tlobby::button_hostClick);
+    connect(button_join, &QPushButton::clicked, this, &Tlobby::button_joinClick);
+
+    const QStringList mine = machineAddresses();
+    label_addresses = new QLabel(
+        mine.isEmpty() ? QStringLiteral("This machine has no network address; games stay on it.")
+                       : "Friends join you at: " + mine.join(", "),
+        this);
+    label_addresses->setObjectName("label_addresses");
+    label_addresses->setWordWrap(true);
+    label_addresses->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    label_status = new QLabel(this);
+    label_status->setObjectName("label_status");
+    label_status->setWordWrap(true);
+
+    auto* form = new QFormLayout;
+    form->addRow("Your name", edit_name);
+    form->addRow("Host address", edit_address);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button_host);
+    buttons->addWidget(button_join);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+    layout->addWidget(label_addresses);
+    layout->addWidget(label_status);
+    setMinimumWidth(360);
+
+    connect(linkServer, &QTcpServer::newConnection, this, &Tlobby::linkAccepted);
+    if (linkServer->listen(QHostAddress::LocalHost, linkPort)) {
+        label_status->setText("Ready.");
+    } else {
+        // A game started now would find another program on the port, so none is started.
+        label_status->setText(QStringLiteral("Port %1 is taken (%2). Is another lobby open?")
+                                  .arg(linkPort)
+                                  .arg(linkServer->errorString()));
+        button_host->setEnabled(false);
+        button_join->setEnabled(false);
+    }
+}
+
+Tlobby::~Tlobby() { endGames(); }
+
+bool Tlobby::listening() const { return linkServer->isListening(); }
+
+void Tlobby::button_hostClick() { startGame("127.0.0.1", "true"); }
+
+void Tlobby::button_joinClick() {
+    const QString address = edit_address->text().trimmed();
+    if (address.isEmpty()) {
+        dialogs.message(this, windowTitle(), "Type the address of the player who hosts.");
+        return;
+    }
+    startGame(address, "join");
+}
+
+bool Tlobby::startGame(const QString& address, const QString& mode) {
+    const QString name = edit_name->text().trimmed();
+    if (name.isEmpty()) {
+        dialogs.message(this, windowTitle(), "Type your name first.");
+        return false;
+    }
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    settings.setValue("Name", name);
+    if (mode != "true") settings.setValue("Address", address);
+    settings.sync();
+
+    if (!dialogs.startProgram(gameProgram, {name, address, mode})) {
+        dialogs.message(this, windowTitle(), "The game could not be started: " + gameProgram);
+        return false;
+    }
+    label_status->setText(mode == "true" ? "Starting the game as host..."
+                                         : "Joining " + address + "...");
+    return true;
+}
+
+void Tlobby::linkAccepted() {
+    while (QTcpSocket* link = linkServer->nextPendingConnection()) {
+        links.append(link);
+        connect(link, &QTcpSocket::disconnected, this, [this, link] {
+            links.removeOne(link);
+            link->deleteLater();
+            label_status->setText("The game has ended.");
+            emit gameUnlinked();
+        });
+        // The game sends nothing; anything that arrives is dropped.
+        connect(link, &QTcpSocket::readyRead, link, [link] { link->readAll(); });
+        label_status->setText("The game is running. Closing the lobby ends it.");
+        emit gameLinked();
+    }
+}
+
+void Tlobby::endGames() {
+    const QList<QTcpSocket*> open = links;
+    links.clear();
+    for (QTcpSocket* link : open) {
+        link->disconnect(this);
+        link->abort();
+        link->deleteLater();
+    }
+}
+
+void Tlobby::closeEvent(QCloseEvent* event) {
+    endGames();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace zindle

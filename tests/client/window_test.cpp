@@ -1,0 +1,557 @@
+// Whole-window tests: real windows, an in-process host, scripted peers over
+// loopback, and real mouse and key events.
+#include <QApplication>
+#include <QFile>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QComboBox>
+#include <QSpinBox>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "client/boardview.h"
+#include "client/chatform.h"
+#include "client/gameoptionsform.h"
+#include "client/phrasesform.h"
+#include "client/singleinstance.h"
+#include "client/spylistform.h"
+#include "rules/board.h"
+#include "server/server.h"
+#include "stats/tallylistform.h"
+#include "support/scriptedclient.h"
+#include "widgets/artwork.h"
+#include "widgets/dialogs.h"
+#include "widgets/sounds.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
+
+namespace zindle {
+namespace {
+
+using testsupport::ScriptedClient;
+
+// One window with its dialogs, sounds and data folder.
+struct Window {
+    Window(QStringList params, TServer* server, int port, std::string lobbyPort = "1") {
+        ChatSetup setup;
+        setup.dialogs = &dialogs;
+        setup.sounds = &sounds;
+        setup.params = std::move(params);
+        setup.dataFolder = home.path();
+        setup.port = std::to_string(port);
+        setup.lobbyPort = std::move(lobbyPort);
+        setup.botDelayMs = 0;
+        chat = std::make_unique<Tchat>(setup);
+        ChatWindows w;
+        w.server = server;
+        w.options = &options;
+        w.spylist = &spylist;
+        w.phrases = &phrases;
+        w.fillChecklist = [this](const QStringList& names) { checklist = names; };
+        w.addgame = [this](const QString& winner) { tallied << winner; };
+        chat->setWindows(w);
+    }
+    QTemporaryDir home;
+    RecordingDialogs dialogs;
+    RecordingSounds sounds;
+    Tgameoptions options;
+    Tspylist spylist;
+    Tphrases phrases;
+    std::unique_ptr<Tchat> chat;
+    QStringList checklist;
+    QStringList tallied;
+};
+
+struct HostRig {
+    HostRig() {
+        testsupport::ensureApp();
+        ServerOptions o;
+        o.port = "0";
+        o.seed = 11;
+        o.runTimers = false;
+        server = std::make_unique<TServer>(o);
+    }
+    bool pump(const std::function<bool()>& done, int ms = 5000) {
+        return testsupport::pumpUntil(done, [this] { server->socktimerTimer(); }, ms);
+    }
+    int port() const { return server->Sock1.LocalPort(); }
+    std::unique_ptr<TServer> server;
+};
+
+void click(QWidget* w, QPoint at = {}, Qt::MouseButton b = Qt::LeftButton) {
+    QTest::mouseClick(w, b, {}, at.isNull() ? w->rect().center() : at);
+}
+
+QPoint cellPoint(int x, int y) { return {x * kCellPx + 10, y * kCellPx + 12}; }
+
+// Two rack slots whose letters make a word of the host's list, or {0, 0}.
+std::pair<int, int> twoLetterWord(const GameState& s, const TDictn& dict) {
+    for (int a = 1; a <= 10; ++a)
+        for (int b = 1; b <= 10; ++b)
+            if (a != b && s.rack[a].visible && s.rack[b].visible &&
+                dict.lookup(converttoletter(s.rack[a].code) + converttoletter(s.rack[b].code)))
+                return {a, b};
+    return {0, 0};
+}
+
+TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
+    HostRig rig;
+    Window ann({"Ann", "somewhere", "true"}, rig.server.get(), 0);
+    Tchat& chat = *ann.chat;
+    chat.show();
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
+    EXPECT_EQ(chat.chatLines().first(), "Loading Multi-player Game.. Please Wait.");
+    EXPECT_TRUE(chat.StartGame1->isEnabled());
+    EXPECT_EQ(chat.state.mySeat, 1);
+    EXPECT_TRUE(chat.mychat->hasFocus() || !chat.isActiveWindow());
+
+    ScriptedClient bob(rig.port(), "Bob");
+    bob.open();
+    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[2]->text() == "Bob"; }));
+    EXPECT_EQ(ann.checklist, QStringList{"Bob"});
+
+    // Chat both ways, "/me", and the phrase limiter.
+    bob.send("CMD_chat+2+Hi <b>all</b>|clRed");
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("Bob chats: Hi <b>all</b>"); }));
+    QTest::keyClicks(chat.mychat, "hello");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    chat.mychat->setText("/me waves");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    chat.mychat->setText("/help");
+    QTest::keyClick(chat.mychat, Qt::Key_Return);
+    EXPECT_EQ(chat.mychat->text(), "");
+    click(chat.b_phrase[1]);
+    click(chat.b_phrase[2]);  // too soon: ignored
+    ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: Way To Go!|clWhite"); }));
+    ASSERT_TRUE(rig.pump([&] { return chat.phraseReady; }));
+    click(chat.b_phrase[10]);
+    ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: See ya!|clWhite"); }));
+    EXPECT_TRUE(bob.has("CMD_chat+Ann chats: hello|clWhite"));
+    EXPECT_TRUE(bob.has("CMD_action+Ann waves|clWhite"));
+    EXPECT_EQ(bob.count("CMD_action+Ann says:"), 2u);
+    EXPECT_EQ(bob.count("CMD_chat+Ann chats: /help"), 0u);
+
+    // The host starts a game from the options dialog.
+    click(chat.button_startgame);
+    ASSERT_TRUE(ann.options.isVisible());
+    click(ann.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return chat.state.turnSeat != 0; }));
+    EXPECT_EQ(chat.label_gametime->text(), "No Limit");
+    EXPECT_EQ(chat.label_playtoscore->text(), "Until out of Tiles");
+    EXPECT_EQ(chat.label_turntime->text(), "90");
+
+    std::unique_ptr<Window> cat;
+    int bobTurns = 0;
+    bool laid = false;
+    int points = 0;
+    const auto playOn = [&] {
+        if (chat.state.turnSeat == 1 && chat.button_pass->isVisible()) {
+            const auto [a, b] = twoLetterWord(chat.state, rig.server->dictionary());
+            if (!laid && a != 0) {
+                laid = true;
+                click(chat.tiles[a]);
+                click(chat.board, cellPoint(4, 3));
+                click(chat.tiles[b]);
+                click(chat.board, cellPoint(5, 3));
+                EXPECT_EQ(chat.state.letters[5][3], chat.state.rack[b].code);
+                EXPECT_EQ(chat.label_preview->text(), "10 points");
+                // ZINDLE_SHOTS=dir saves what the player sees, for the README.
+                if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
+                {
+                    chat.panel_screen->hide();  // the offscreen screen is 800 pixels wide
+                    chat.grab().save(dir + "/game.png");
+                }
+                click(chat.button_done);
+                EXPECT_TRUE(rig.pump([&] { return !chat.button_done->isVisible(); }));
+                points = chat.state.scores[1];
+                EXPECT_EQ(chat.state.letters[4][3], kNoTile);  // moved to the middle
+                EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
+                // A latecomer joins now and catches up.
+                cat = std::make_unique<Window>(QStringList{"Cat", "127.0.0.1", "join"}, nullptr,
+                                               rig.port());
+                cat->chat->show();
+            } else {
+                click(chat.button_pass);
+            }
+        } else if (chat.state.turnSeat == 2 && bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
+            ++bobTurns;
+            bob.send("CMD_pass+2");
+        } else if (cat && cat->chat->state.ownTurn() && cat->chat->button_pass->isVisible()) {
+            click(cat->chat->button_pass);
+        }
+        return chat.panel_winner->isVisible() && chat.label_reason->text() != "Game Over!";
+    };
+    ASSERT_TRUE(rig.pump(playOn, 20000));
+    ASSERT_TRUE(laid);
+    ASSERT_TRUE(cat);
+    ASSERT_TRUE(rig.pump([&] { return cat->chat->label_reason->text() != "Game Over!"; }));
+
+    // Every window shows the same board, scores and end.
+    EXPECT_EQ(cat->chat->state.letters, chat.state.letters);
+    EXPECT_EQ(cat->chat->state.colours, chat.state.colours);
+    for (Tchat* w : {&chat, cat->chat.get()}) {
+        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");  // passed seats hold none
+        EXPECT_EQ(w->label_winner[1]->text(), "Congratulations to the Winner!");
+        EXPECT_EQ(w->label_winner[3]->text(), "Ann");
+        EXPECT_EQ(w->label_playername[1]->text(), "Ann");
+        EXPECT_EQ(w->label_playername[3]->text(), "Cat");
+    }
+    EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
+    EXPECT_EQ(chat.label_score[2]->text(), "0");
+    EXPECT_EQ(chat.chatLines().mid(8), (QStringList{"You have started a game.", "*Ann: LO +10 points.*",
+                                                     "Cat is Connected.", "Bob Passed", "Cat Passed",
+                                                     "You Passed"}));
+    EXPECT_EQ(ann.tallied, QStringList{"addtomine"});
+    EXPECT_EQ(cat->tallied, QStringList{"Ann"});
+    EXPECT_TRUE(chat.button_startgame->isVisible());
+    EXPECT_TRUE(ann.sounds.played.contains("word"));
+    EXPECT_TRUE(ann.sounds.played.contains("gameover"));
+
+    // Removing the latecomer closes its window; the others see it leave.
+    chat.popupSeat = 3;
+    chat.RemoveFromGame1->trigger();
+    ASSERT_TRUE(rig.pump([&] { return cat->chat->closing(); }));
+    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[3]->text() == "<Waiting>"; }));
+    EXPECT_TRUE(chat.chatLines().contains("Cat disconnected."));
+}
+
+TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
+    HostRig rig;
+    Window ann({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
+    ann.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state.loggedIn; }));
+    // Every program has a host of its own, listening or not: its word list
+    // serves the score preview.
+    Window bob({"Bob", "127.0.0.1", "join"}, rig.server.get(), rig.port());
+    bob.chat->show();
+    // Ann keeps a real tally, wired as the program wires it, and follows Bob.
+    Ttallylist tally(ann.dialogs, ann.home.filePath("zindletally.tld"));
+    ChatWindows aw;
+    aw.server = rig.server.get();
+    aw.options = &ann.options;
+    aw.tally = &tally;
+    aw.fillChecklist = [&](const QStringList& names) { tally.fillChecklist(names); };
+    aw.addgame = [&](const QString& winner) { tally.addgame(winner); };
+    ann.chat->setWindows(aw);
+    tally.refreshPlayers = [&] { ann.chat->loadchecklist(); };
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->label_playername[2]->text() == "Bob"; }));
+    ASSERT_EQ(tally.checklist->count(), 1);
+    tally.checklistClickCheck(tally.checklist->item(0));
+
+    // Bob watches for a while, then plays again; the mark follows the host's answer.
+    bob.chat->JustWatch1->trigger();
+    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
+    ASSERT_TRUE(rig.pump([&] { return bob.chat->JustWatch1->isChecked(); }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->image_eyes[2]->isVisible(); }));
+    EXPECT_TRUE(ann.chat->chatLines().contains("Bob is just watching"));
+    bob.chat->JustWatch1->trigger();
+    ASSERT_TRUE(rig.pump([&] { return !ann.chat->image_eyes[2]->isVisible(); }));
+    EXPECT_TRUE(ann.chat->chatLines().contains("Bob now playing again"));
+    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
+
+    // Options: the arrows stop at their bounds; the toggles flip by a click.
+    ann.chat->StartGame1->trigger();
+    QSpinBox* turn = ann.options.spin_turntime;
+    for (int i = 0; i < 80; ++i) QTest::keyClick(turn, Qt::Key_Up);
+    EXPECT_EQ(turn->value(), 360);
+    for (int i = 0; i < 80; ++i) QTest::keyClick(turn, Qt::Key_Down);
+    EXPECT_EQ(turn->value(), 45);
+    QTest::keyClick(ann.options.spin_squares, Qt::Key_Up);
+    EXPECT_EQ(ann.options.spin_squares->value(), 16);
+    click(ann.options.image_double);
+    click(ann.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return bob.chat->state.turnSeat != 0; }));
+    EXPECT_EQ(bob.chat->label_double->text(), "Yes");
+    EXPECT_EQ(bob.chat->label_turntime->text(), "45");
+    EXPECT_TRUE(QFile(ann.home.filePath("korvolobby.ini")).exists());
+
+    // A guest's seat menu is all grey; the host's has no removal on an empty seat.
+    bob.chat->label_playername1ContextPopup(1, {});
+    EXPECT_FALSE(bob.chat->RemoveFromGame1->isEnabled() || bob.chat->SettoJustWatch1->isEnabled());
+    ann.chat->label_playername1ContextPopup(3, {});
+    EXPECT_FALSE(ann.chat->RemoveFromGame1->isEnabled());
+    EXPECT_TRUE(ann.chat->SettoJustWatch1->isEnabled());
+    ann.chat->popup_kick->hide();
+    bob.chat->popup_kick->hide();
+
+    // Flipping by the right button: double tiles are on.
+    Tchat& first = ann.chat->state.turnSeat == 1 ? *ann.chat : *bob.chat;
+    Tchat& second = &first == ann.chat.get() ? *bob.chat : *ann.chat;
+    const int code = first.state.rack[1].code;
+    click(first.tiles[1], {20, 20}, Qt::RightButton);
+    EXPECT_EQ(first.tiles[1]->property("hint").toString(),
+              QString("y+%1").arg(flippedletter(code)));
+    click(first.tiles[1], {20, 20}, Qt::RightButton);
+
+    // The first mover lays a word by mouse; the keyboard lays and takes back.
+    const auto [a, b] = twoLetterWord(first.state, rig.server->dictionary());
+    ASSERT_NE(a, 0);
+    const QString word = QString::fromStdString(converttoletter(first.state.rack[a].code) +
+                                                converttoletter(first.state.rack[b].code)).toUpper();
+    QApplication::setActiveWindow(&first);
+    first.board->setFocus();
+    QTest::keyClick(first.board, Qt::Key_A + first.state.rack[a].code);
+    QTest::keyClick(first.board, Qt::Key_Space);
+    EXPECT_EQ(first.state.letters[9][9], first.state.rack[a].code);
+    QTest::keyClick(first.board, Qt::Key_Backspace);
+    EXPECT_EQ(first.state.letters[9][9], kNoTile);
+    click(first.tiles[a]);
+    click(first.board, cellPoint(2, 7));
+    click(first.tiles[b]);
+    click(first.board, cellPoint(2, 8));
+    EXPECT_TRUE(first.label_preview->text().endsWith("points"));
+    click(first.button_done);
+    ASSERT_TRUE(rig.pump([&] { return second.state.ownTurn(); }));
+    const int points = first.state.scores[first.state.mySeat];
+
+    // The second exchanges its rack (the turn stays), then both pass to the end.
+    click(second.button_newtiles);
+    ASSERT_TRUE(rig.pump([&] { return second.state.scores[second.state.mySeat] == -10; }));
+    EXPECT_TRUE(second.state.ownTurn());
+    click(second.button_pass);
+    ASSERT_TRUE(rig.pump([&] { return first.state.ownTurn(); }));
+    click(first.button_pass);
+    ASSERT_TRUE(rig.pump([&] { return first.label_reason->text() != "Game Over!" &&
+                                      second.label_reason->text() != "Game Over!"; }));
+
+    const QString f = first.label_playername[first.state.mySeat]->text();
+    const QString s2 = second.label_playername[second.state.mySeat]->text();
+    for (Tchat* w : {ann.chat.get(), bob.chat.get()}) {
+        EXPECT_EQ(w->state.letters, first.state.letters);
+        EXPECT_EQ(w->label_score[first.state.mySeat]->text(), QString::number(points));
+        EXPECT_EQ(w->label_score[second.state.mySeat]->text(), "-10");
+        EXPECT_EQ(w->label_winner[3]->text(), f);
+        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");
+    }
+    const QStringList lines = first.chatLines();
+    EXPECT_EQ(lines.mid(lines.size() - 4),
+              (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
+                           s2 + " Bought New Tiles", s2 + " Passed", "You Passed"}));
+    const QStringList other = second.chatLines();
+    EXPECT_EQ(other.mid(other.size() - 4),
+              (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
+                           "You Bought New Tiles", "You Passed", f + " Passed"}));
+    EXPECT_TRUE(first.mychat->hasFocus() || !first.isActiveWindow());
+
+    // The game counts in Ann's tally once, and survives a restart.
+    const bool annWon = &first == ann.chat.get();
+    EXPECT_EQ(tally.mylabel_1->text(), "1");
+    EXPECT_EQ(tally.mylabel_2->text(), annWon ? "1" : "0");
+    Ttallylist again(ann.dialogs, ann.home.filePath("zindletally.tld"));
+    EXPECT_EQ(again.mylabel_1->text(), "1");
+    ASSERT_EQ(again.listbox_tally->count(), 1);
+    EXPECT_EQ(again.listbox_tally->item(0)->text(), "Bob");
+}
+
+TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
+    HostRig rig;
+    Window you({}, rig.server.get(), 0);
+    you.chat->setWindows([&] {
+        ChatWindows w;
+        w.server = rig.server.get();
+        w.options = &you.options;
+        return w;
+    }());
+    you.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state.loggedIn; }));
+    you.options.setComputers(3, "hard");
+    EXPECT_EQ(you.options.combo_level->currentText(), "Hard");
+    you.options.spin_computers->setValue(3);
+    click(you.chat->button_startgame);
+    click(you.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state.turnSeat != 0; }));
+    for (int s = 2; s <= 4; ++s)
+        EXPECT_EQ(you.chat->label_playername[s]->text(), QString("Computer %1").arg(s - 1));
+    ASSERT_TRUE(rig.pump(
+        [&] {
+            if (you.chat->state.ownTurn() && you.chat->button_pass->isVisible()) click(you.chat->button_pass);
+            return you.chat->label_reason->text() != "Game Over!";
+        },
+        120000));
+    EXPECT_GT(you.chat->chatLines().filter(" points.*").size(), 5);
+    EXPECT_EQ(you.chat->chatLines().filter("Invalid Word!").size(), 0);
+    // The computers stay for the next game; fewer asked for, fewer stay.
+    you.options.spin_computers->setValue(1);
+    you.chat->startWithComputers();
+    ASSERT_TRUE(rig.pump([&] { return you.chat->label_playername[4]->text() == "<Waiting>"; }));
+    EXPECT_EQ(you.chat->label_playername[2]->text(), "Computer 1");
+}
+
+TEST(GameWindow, SurvivesAnythingAHostSends) {
+    HostRig rig;
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    const std::vector<std::string> junk = {
+        "CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Eve", "CMD_startgame+Eve+90+12+0+0+y+n+n",
+        "CMD_atile+1+4",       "CMD_atile+11+4",          "CMD_atile+2+26",
+        "CMD_atile+3+-7",      "CMD_showboard+30+2+4",     "CMD_showboard+2+2+999",
+        "CMD_arrangeboard+9+1+2+3", "CMD_newword+1+1+1+40+40+1", "CMD_reposition+0+0",
+        "CMD_postscore+1+77+3+15+30+99+1+word+", "CMD_postscore+1+2+3+15+30+4+1+word+",
+        "CMD_nextplayer+9",    "CMD_nextplayer+2",        "CMD_notiles+0+",
+        "CMD_timeup+-1",       "CMD_pass+5",              "CMD_newtiles+8+1+1+1",
+        "CMD_justwatching+7+1", "CMD_winner+1+9+x+2",     "CMD_playerdisconnected+44+x",
+        "CMD_gamesettings+a+b+c+d+e+f+g", "CMD_tilecount+-2147483648", "CMD_chat+x|$zz",
+        "CMD_placeletter+18+18+25", std::string(100000, 'A'), "CMD_full",
+    };
+    for (const auto& m : junk) chat.receive(m + '\xFF');
+    chat.receive("CMD_newplayerinfo+5+Spy\xFF");
+    while (!chat.receivedlist.empty()) chat.processsocktimer();
+    EXPECT_EQ(w.spylist.listbox_spys->count(), 1);
+    EXPECT_EQ(w.spylist.listbox_spys->item(0)->text(), "5: Spy");
+    chat.receive("CMD_playerdisconnected+5+Spy\xFF");
+    chat.receive("CMD_chat+split ");  // a message cut by TCP arrives whole
+    chat.receive(std::string("over two reads|clLime\xFF"));
+    while (!chat.receivedlist.empty()) chat.processsocktimer();
+
+    EXPECT_EQ(chat.state.rack[1].hint(), "n+4");
+    EXPECT_EQ(chat.state.rack[2].hint(), "n");
+    EXPECT_EQ(chat.state.letters[18][18], 25);
+    EXPECT_EQ(chat.label_bonus[2]->text(), "+15");  // the one valid score message
+    EXPECT_EQ(chat.label_score[2]->text(), "30");
+    EXPECT_EQ(chat.label_score[4]->text(), "1");
+    EXPECT_EQ(chat.label_turn->text(), "Your Turn.");
+    EXPECT_EQ(chat.label_winner[3]->text(), "<Waiting>,Eve");
+    EXPECT_EQ(chat.label_tilesleft->text(), "Tiles Left: 100");  // the overflowing count was dropped
+    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 5),
+              (QStringList{"x", "Spy is Connected.", "Spy is spying.", "Spy has left.",
+                           "split over two reads"}));
+    EXPECT_EQ(w.spylist.listbox_spys->count(), 0);
+    EXPECT_TRUE(w.dialogs.calls.isEmpty());  // "CMD_full" without "+" is no message
+}
+
+TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    chat.resize(900, 700);
+    chat.show();
+    chat.receive("CMD_chat+Bob chats: see www.example.org. now|clLime\xFF");
+    chat.processsocktimer();
+    QTextCursor c(chat.mainchat->document());
+    c.movePosition(QTextCursor::End);
+    c.movePosition(QTextCursor::StartOfBlock);
+    c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 20);  // inside the link
+    const QPoint at = chat.mainchat->cursorRect(c).center() + QPoint(1, 0);
+    QTest::mouseClick(chat.mainchat->viewport(), Qt::LeftButton, {}, at);
+    ASSERT_FALSE(w.dialogs.calls.isEmpty());
+    EXPECT_EQ(w.dialogs.calls.last().text, "www.example.org");
+    EXPECT_EQ(chat.mainchat->textCursor().selectedText(), "www.example.org");
+    chat.Copy1->trigger();
+    EXPECT_EQ(w.dialogs.clipboard, "www.example.org");
+    chat.Paste1->trigger();
+    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+
+    // Scroll Chat Off keeps the view where it is while lines arrive.
+    for (int i = 0; i < 60; ++i) chat.systemLine(QString("line %1").arg(i));
+    QScrollBar* bar = chat.mainchat->verticalScrollBar();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    chat.ScrollChatOff1->trigger();
+    EXPECT_TRUE(chat.ScrollChatOff2->isChecked());
+    bar->setValue(0);
+    for (int i = 0; i < 20; ++i) chat.systemLine("more");
+    EXPECT_EQ(bar->value(), 0);
+}
+
+TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
+    HostRig rig;
+    Window w({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
+    const QString ini = w.home.filePath("korvolobby.ini");
+    const QByteArray original =
+        "[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
+        "Phrase3=Hi, all = friends\r\nTurntime=500\r\nSquares=x\r\nTeam=1\r\n"
+        "Textcolor=$000000FF\r\nLeft=40\r\nTop=30\r\nWidth=900\r\nHeight=700\r\n";
+    {
+        QFile f(ini);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(original);
+    }
+    Tchat& chat = *w.chat;
+    chat.show();
+    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
+    EXPECT_FALSE(chat.PlaySounds1->isChecked());
+    EXPECT_EQ(chat.chatSize, 9);
+    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
+    EXPECT_EQ(chat.phrase(3), "Hi, all = friends");
+    EXPECT_EQ(chat.phrase(4), "Excellent!");
+    EXPECT_EQ(w.options.spin_turntime->value(), 360);
+    EXPECT_EQ(w.options.spin_squares->value(), 12);
+    EXPECT_TRUE(w.options.checked("image_team"));
+    EXPECT_EQ(chat.textColor, 0x0000FFu);
+    EXPECT_TRUE(w.sounds.played.isEmpty());  // sounds were off once the seat was confirmed
+
+    // Closing without moving writes nothing; a colour choice writes only our keys.
+    chat.close();
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), original);
+    f.close();
+    w.dialogs.colorToPick = QColor(0x30, 0x20, 0x10);
+    chat.textcolor1Click();
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QByteArray after = f.readAll();
+    EXPECT_TRUE(after.startsWith("[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
+                                 "Phrase3=Hi, all = friends\r\nTurntime=360\r\n"));
+    EXPECT_TRUE(after.contains("Textcolor=$00102030\r\n"));
+}
+
+TEST(GameWindow, LobbyLinkAndSoloStart) {
+    HostRig rig;
+    rig.server->Sock1.setListen(true);
+    // The lobby's end of the link: closing it ends the game.
+    TSock lobby;
+    lobby.setPortName("0");
+    TSock* link = nullptr;
+    lobby.OnAccept = [&](TSock& l) { l.Accept(link); };
+    lobby.setListen(true);
+    Window w({"Ann", "127.0.0.1", "True"}, nullptr, rig.port(), std::to_string(lobby.LocalPort()));
+    w.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return w.chat->chatLines().contains("You are Connected."); }));
+    EXPECT_FALSE(w.chat->state.isHost);  // only "true" hosts
+    ASSERT_TRUE(rig.pump([&] { return link != nullptr && link->Connected(); }));
+    link->Close();
+    ASSERT_TRUE(rig.pump([&] { return w.chat->closing(); }));
+
+    // No parameters: a solo game that hosts, offers the download window and connects.
+    HostRig solo;
+    Window you({}, solo.server.get(), 0);
+    QWidget download;
+    ChatWindows sw;
+    sw.server = solo.server.get();
+    sw.download = &download;
+    you.chat->setWindows(sw);
+    you.chat->show();
+    ASSERT_TRUE(solo.pump([&] { return you.chat->label_playername[1]->text() == "You"; }));
+    EXPECT_TRUE(download.isVisible());
+    EXPECT_EQ(you.chat->chatLines(),
+              (QStringList{"Loading Solo Game..Please wait.", "You are Connected."}));
+    EXPECT_TRUE(you.chat->StartGame1->isEnabled());
+    EXPECT_FALSE(you.chat->Sock11.Connected());
+
+    // Two parameters connect nothing.
+    Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
+    two.chat->show();
+    rig.pump([] { return false; }, 200);
+    EXPECT_EQ(two.chat->state.mySeat, 0);
+    EXPECT_EQ(two.chat->chatLines(), QStringList{"Loading Multi-player Game.. Please Wait."});
+}
+
+TEST(GameWindow, ASecondStartRaisesTheFirstAndEnds) {
+    QTemporaryDir folder;
+    SingleInstance first(folder.path());
+    int raised = 0;
+    ASSERT_FALSE(first.otherRunning());
+    ASSERT_TRUE(first.listen([&] { ++raised; }));
+    SingleInstance second(folder.path());
+    QTemporaryDir elsewhere;
+    EXPECT_FALSE(SingleInstance(elsewhere.path()).otherRunning());  // another data folder
+    EXPECT_TRUE(second.otherRunning());
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return raised == 1; }));
+}
+
+}  // namespace
+}  // namespace zindle
