@@ -2,6 +2,8 @@
 // the host never refuses one of their moves.
 #include <gtest/gtest.h>
 
+#include <QProcess>
+
 #include <memory>
 #include <string>
 #include <vector>
@@ -155,4 +157,55 @@ TEST_F(Bots, NoHostIsAFailure) {
     bot.start();
     ASSERT_TRUE(testsupport::pumpUntil([&] { return bot.closed(); }));
     EXPECT_TRUE(failed);
+}
+
+// The programs themselves: two zindle-bot processes on a zindle-host, with a
+// scripted window in seat 1 that watches and starts the game.
+TEST(BotProgram, TwoBotsPlayAWholeGameOnADedicatedHost) {
+    testsupport::ensureApp();
+    QProcess host;
+    host.start(ZINDLE_HOST_PATH, {"--port", "0", "--seed", "9"});
+    ASSERT_TRUE(host.waitForReadyRead(10000));
+    const QString line = QString::fromUtf8(host.readLine()).trimmed();
+    ASSERT_TRUE(line.startsWith("listening on port ")) << line.toStdString();
+    const QString port = line.section(' ', 3);
+
+    ScriptedClient starter(port.toInt(), "Starter");
+    starter.open();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return starter.seat() == 1; }));
+    QProcess bots[2];
+    for (int i = 0; i < 2; ++i) {
+        bots[i].start(ZINDLE_BOT_PATH, {"--port", port, "--name", QString("Computer %1").arg(i + 1), "--level",
+                                        i ? "easy" : "hard", "--delay", "0"});
+        ASSERT_TRUE(testsupport::pumpUntil([&] { return starter.count("CMD_newplayerinfo+") == 2u + i; }));
+    }
+    starter.send("CMD_justwatch+1+1");
+    starter.send("CMD_startgame+Starter+90+12+0+0+y+n+");
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return starter.count("CMD_winner") > 0; }, {}, 60000));
+    EXPECT_GT(starter.count("CMD_postscore+"), 10u);
+    EXPECT_EQ(starter.count("CMD_startgame+"), 1u);  // the bot in no way starts one
+
+    host.terminate();
+    ASSERT_TRUE(host.waitForFinished(10000));
+    for (QProcess& b : bots) {
+        ASSERT_TRUE(b.waitForFinished(10000));
+        EXPECT_EQ(b.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(b.exitCode(), 0);
+        EXPECT_EQ(b.readAllStandardError().toStdString(), "");  // no refused move reported
+    }
+}
+
+TEST(BotProgram, BadArgumentsAndNoHost) {
+    testsupport::ensureApp();
+    struct Run {
+        QStringList args;
+        int code;
+    };
+    for (const Run& r : {Run{{"--level", "expert"}, 2}, Run{{"--port", "70000"}, 2}, Run{{"--delay"}, 2},
+                         Run{{"--colour", "red"}, 2}, Run{{"--port", "1", "--delay", "0"}, 1}}) {
+        QProcess bot;
+        bot.start(ZINDLE_BOT_PATH, r.args);
+        ASSERT_TRUE(bot.waitForFinished(10000));
+        EXPECT_EQ(bot.exitCode(), r.code) << r.args.join(' ').toStdString();
+    }
 }
