@@ -56,7 +56,7 @@ struct Window {
         setup.params = std::move(params);
         setup.dataFolder = home.path();
         setup.port = std::to_string(port);
-        setup.lobbyPort = "1";
+        setup.lobbyPort = std::to_string(1);  // nothing listens there: no lobby link
         chat = std::make_unique<zindle::Tchat>(setup);
         zindle::ChatWindows w;
         w.server = server;
