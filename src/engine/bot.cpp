@@ -1,5 +1,7 @@
 #include "engine/bot.h"
 
+#include <algorithm>
+
 namespace zindle::engine {
 
 namespace {
@@ -80,7 +82,13 @@ void Bot::onRead(TSock& s) {
     for (const std::string& entry : framer_.feed(text)) {
         if (auto answer = seat_.receive(entry)) send(*answer);
     }
-    if (seat_.turnPending() && !delay_.isActive()) delay_.start(options_.delayMs);
+    if (seat_.turnPending() && !delay_.isActive()) {
+        // However long the chosen delay, the move goes before the turn clock runs out.
+        int delay = options_.delayMs;
+        const int left = seat_.state().turnSecondsLeft;
+        if (left > 0) delay = std::min(delay, std::max(0, (left - 2) * 1000));
+        delay_.start(delay);
+    }
 }
 
 void Bot::think() {

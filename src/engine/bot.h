@@ -35,6 +35,12 @@ public:
     // Closes the connection: the host frees the seat.
     void leave();
 
+    // A seated bot plays its next turns at this level.
+    void setLevel(Level level) {
+        options_.level = level;
+        seat_.setLevel(level);
+    }
+
     bool closed() const { return closed_; }
     const BotSeat& seat() const { return seat_; }
     const BotOptions& options() const { return options_; }

@@ -40,6 +40,7 @@ public:
     const GameState& state() const { return state_; }
     GameState& state() { return state_; }
     Level level() const { return level_; }
+    void setLevel(Level level) { level_ = level; }
     int refused() const { return refused_; }  // "CMD_invalid" answers: never expected
     Situation situation() const;
 
