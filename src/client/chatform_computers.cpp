@@ -30,6 +30,7 @@ void Tchat::startWithComputers() {
     int free = 0;
     for (int s = 1; s <= 4; ++s) free += state.names[s] == kWaiting;
     const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
+    for (const auto& b : bots) b->setLevel(level.value_or(engine::Level::Normal));  // those who stay
     for (int n = 1; static_cast<int>(bots.size()) < want && free > 0; ++n) {
         const std::string name = "Computer " + std::to_string(n);
         if (std::any_of(bots.begin(), bots.end(),

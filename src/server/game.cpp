@@ -235,10 +235,25 @@ void TServer::pass(std::string_view fields, int fromSeat) {
     if (!gameon || !seat || *seat != fromSeat || *seat != curplayer) return;
     seats[curplayer].passed = true;
     sendtoall(message(cmd::pass, {fields}));
-    if (checkforwin())
+    if (checkforwin()) {
         curplayer = 0;
-    else
+    } else if (everyoneElseIsDone()) {
+        // Seats with empty racks are only ever passed over; without this a
+        // watcher's tiles would keep the game going round for ever.
+        curplayer = 0;
+        findwinner();
+        sendtoall(message(cmd::everyonepassed, {""}));
+    } else {
         findplayer();
+    }
+}
+
+bool TServer::everyoneElseIsDone() const {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
+        const TSeat& st = seats[s];
+        if (st.connected && !st.watching && !st.passed && hasTile(s)) return false;
+    }
+    return true;
 }
 
 void TServer::findplayer() { findplayerFrom(0); }

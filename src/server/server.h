@@ -164,6 +164,7 @@ private:
     void sendtoall(const std::string& msg);
     void sendtoplayers(const std::string& msg);
     bool hasTile(int seat) const;
+    bool everyoneElseIsDone() const;  // every seat that could still play has passed
     bool eligible(int seat) const;
     void setScore(int seat, int32_t score);
     void findplayerFrom(int fruitless);  // fruitless: no-tile turns in a row with nothing drawn

@@ -243,3 +243,28 @@ TEST_F(ServerGame, PartnersNeedAllFourSeatsAndWatchingOnTurnPassesItOn) {
 
 }  // namespace
 }  // namespace servertest
+
+namespace servertest {
+namespace {
+
+TEST_F(ServerGame, AnEmptyRackCannotKeepEveryonePassedFromEndingTheGame) {
+    startHost(7);
+    for (const char* n : {"A", "B", "C"}) join(n);
+    say(*clients[0], "CMD_startgame+A+90+0+0+0+n+n+");
+    // C watches with tiles in hand; A's rack is empty and the bag is spent.
+    say(*clients[2], "CMD_justwatch+3+1");
+    ASSERT_TRUE(server->seats[3].watching);
+    server->seats[1].tiles = zindle::emptyRack();
+    server->bag.bagpos = zindle::kMaxDrawn;
+    forgetAll();
+    for (int i = 0; i < 3 && server->gameon; ++i) {
+        const int cur = server->curplayer;
+        if (cur >= 1 && cur <= 3)
+            say(*clients[static_cast<std::size_t>(cur - 1)], "CMD_pass+" + std::to_string(cur));
+    }
+    EXPECT_FALSE(server->gameon);
+    EXPECT_TRUE(clients[1]->has("CMD_everyonepassed+"));
+}
+
+}  // namespace
+}  // namespace servertest
