@@ -36,7 +36,10 @@ Tspylist::Tspylist(QWidget* parent) : TiledBackground(parent) {
 }
 
 void Tspylist::addEntry(const QString& entry) {
-    if (listbox_spys->findItems(entry, Qt::MatchExactly).isEmpty()) listbox_spys->addItem(entry);
+    // One entry a seat: a seat has one occupant, whatever a host announces.
+    const QString seat = entry.section(':', 0, 0) + ":";
+    for (QListWidgetItem* old : listbox_spys->findItems(seat, Qt::MatchStartsWith)) delete old;
+    listbox_spys->addItem(entry);
 }
 
 bool Tspylist::removeEntry(const QString& entry) {

@@ -400,7 +400,8 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
         "CMD_placeletter+18+18+25", std::string(100000, 'A'), "CMD_full",
     };
     for (const auto& m : junk) chat.receive(m + '\xFF');
-    chat.receive("CMD_newplayerinfo+5+Spy\xFF");
+    chat.receive("CMD_newplayerinfo+5+Eve\xFF");
+    chat.receive("CMD_newplayerinfo+5+Spy\xFF");  // the seat's newer occupant
     while (!chat.receivedlist.empty()) chat.processsocktimer();
     EXPECT_EQ(w.spylist.listbox_spys->count(), 1);
     EXPECT_EQ(w.spylist.listbox_spys->item(0)->text(), "5: Spy");
@@ -418,9 +419,9 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
     EXPECT_EQ(chat.label_turn->text(), "Your Turn.");
     EXPECT_EQ(chat.label_winner[3]->text(), "<Waiting>,Eve");
     EXPECT_EQ(chat.label_tilesleft->text(), "Tiles Left: 100");  // the overflowing count was dropped
-    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 5),
-              (QStringList{"x", "Spy is Connected.", "Spy is spying.", "Spy has left.",
-                           "split over two reads"}));
+    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 7),
+              (QStringList{"x", "Eve is Connected.", "Eve is spying.", "Spy is Connected.",
+                           "Spy is spying.", "Spy has left.", "split over two reads"}));
     EXPECT_EQ(w.spylist.listbox_spys->count(), 0);
     EXPECT_TRUE(w.dialogs.calls.isEmpty());  // "CMD_full" without "+" is no message
 }
