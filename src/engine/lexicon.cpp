@@ -26,25 +26,6 @@ std::array<unsigned char, kMaxWordLength> recordText(const unsigned char* rec) {
     return t;
 }
 
-// The host's binary search over the records, for lists that are out of order.
-bool searchFinds(WordListBytes records, const std::string& word) {
-    std::array<unsigned char, kMaxWordLength> key;
-    key.fill(' ');
-    std::memcpy(key.data(), word.data(), word.size());
-    int64_t low = 0, high = static_cast<int64_t>(records.size() / kRecordSize) - 1;
-    while (high >= low) {
-        const int64_t middle = (low + high) / 2;
-        const auto t = recordText(records.data() + middle * kRecordSize);
-        const int c = std::memcmp(t.data(), key.data(), kMaxWordLength);
-        if (c == 0) return true;
-        if (c < 0)
-            low = middle + 1;
-        else
-            high = middle - 1;
-    }
-    return false;
-}
-
 }  // namespace
 
 // Incremental construction of a minimal automaton from sorted words: each time
@@ -205,7 +186,7 @@ Lexicon Lexicon::fromRecords(WordListBytes records) {
             words.push_back(std::move(w));
     }
     if (!ordered) {
-        std::erase_if(words, [&](const std::string& w) { return !searchFinds(records, w); });
+        std::erase_if(words, [&](const std::string& w) { return !searchRecords(records, w); });
         std::sort(words.begin(), words.end());
     }
     words.erase(std::unique(words.begin(), words.end()), words.end());

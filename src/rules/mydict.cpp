@@ -1,11 +1,13 @@
 #include "rules/mydict.h"
 
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 #include <string>
@@ -98,35 +100,36 @@ TDictn::~TDictn() {
     if (ownFolder_) std::filesystem::remove(folder_, ec);
 }
 
-bool TDictn::lookup(std::string_view word) const {
-    if (!open_) return false;
+namespace {
 
-    // Zero bytes count as blanks; blanks around the word are ignored.
+using Key = std::array<unsigned char, kRecordSize>;
+
+// The word upper-cased and padded with blanks to a record's 15 characters.
+// Zero bytes count as blanks; blanks around the word are ignored. Nothing
+// for an empty word or one too long for any record.
+std::optional<Key> recordKey(std::string_view word) {
     const auto blank = [](char ch) { return ch == ' ' || ch == '\0'; };
     std::size_t b = 0, e = word.size();
     while (b < e && blank(word[b])) ++b;
     while (e > b && blank(word[e - 1])) --e;
-    if (b == e) return false;
-    // A record's text is 15 characters ending in a blank: a longer key never matches.
-    if (e - b > kRecordSize) return false;
-    unsigned char key[kRecordSize];
-    std::memset(key, ' ', kRecordSize);
+    if (b == e || e - b > kRecordSize) return std::nullopt;
+    Key key;
+    key.fill(' ');
     for (std::size_t i = b; i < e; ++i)
         key[i - b] = upper(static_cast<unsigned char>(word[i] == '\0' ? ' ' : word[i]));
+    return key;
+}
 
+// Binary search over records 0..last; record(i) gives one record's bytes,
+// or null when it cannot be read (the search then fails).
+template <typename Fetch>
+bool searchRecordsWith(const Key& key, int64_t last, Fetch record) {
     int64_t low = 0;
-    int64_t high = last_;
+    int64_t high = last;
     while (high >= low) {
         const int64_t middle = (low + high) / 2;
-        const std::size_t at = static_cast<std::size_t>(middle) * kRecordSize;
-        const unsigned char* rec = record_;
-        if (map_ != nullptr) {
-            if (at + kRecordSize > mapSize_) return false;
-            rec = map_ + at;
-        } else {
-            const ssize_t n = ::pread(fd_, record_, kRecordSize, static_cast<off_t>(at));
-            if (n != static_cast<ssize_t>(kRecordSize)) return false;
-        }
+        const unsigned char* rec = record(static_cast<std::size_t>(middle) * kRecordSize);
+        if (rec == nullptr) return false;
         // The record's 14 word bytes and a blank, upper-cased, against the key.
         int c = 0;
         for (std::size_t i = 0; i < kRecordSize && c == 0; ++i) {
@@ -140,6 +143,26 @@ bool TDictn::lookup(std::string_view word) const {
             high = middle - 1;
     }
     return false;
+}
+
+}  // namespace
+
+bool searchRecords(WordListBytes records, std::string_view word) {
+    const auto key = recordKey(word);
+    if (!key) return false;
+    const int64_t last = static_cast<int64_t>(records.size() / kRecordSize) - 1;
+    return searchRecordsWith(*key, last, [&](std::size_t at) { return records.data() + at; });
+}
+
+bool TDictn::lookup(std::string_view word) const {
+    if (!open_) return false;
+    const auto key = recordKey(word);
+    if (!key) return false;
+    return searchRecordsWith(*key, last_, [this](std::size_t at) -> const unsigned char* {
+        if (map_ != nullptr) return at + kRecordSize <= mapSize_ ? map_ + at : nullptr;
+        const ssize_t n = ::pread(fd_, record_, kRecordSize, static_cast<off_t>(at));
+        return n == static_cast<ssize_t>(kRecordSize) ? record_ : nullptr;
+    });
 }
 
 }  // namespace zindle

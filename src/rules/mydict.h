@@ -27,6 +27,10 @@ using WordListBytes = std::span<const unsigned char>;
 // The list built into the program.
 WordListBytes builtinWordList();
 
+// The lookup's binary search over records in memory: the word is upper-cased
+// and padded with blanks, and compared with each record's text.
+bool searchRecords(WordListBytes records, std::string_view word);
+
 // Sorted, deduplicated records from a plain list, one word a line. Words of
 // 2..14 letters a-z (either case) are kept; anything else is skipped. With
 // lowerOnly, words holding an upper-case letter (proper names) are skipped too.
