@@ -65,6 +65,8 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std
 
     Timer1.setInterval(1);
     connect(&Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
+    startTimeout.setSingleShot(true);
+    connect(&startTimeout, &QTimer::timeout, this, [this] { sendStartWhenSeated(true); });
     Timer2.setInterval(1000);
     connect(&Timer2, &QTimer::timeout, this, &Tchat::Timer2Timer);
 
@@ -179,7 +181,7 @@ void Tchat::buildBoardPanel() {
     Image1->setObjectName("Image1");
     Image1->setGeometry(4, 4, 548, 548);
     Image1->setPixmap(art.boardFrame());
-    Image1->onMouseMove = [this](QMouseEvent* e) { boardMouseMove(e); };
+    Image1->onMouseMove = [this](QMouseEvent* e) { followPointer(Image1, e->position().toPoint()); };
 
     board = new BoardView(state, panel_board);
     board->setObjectName("board");

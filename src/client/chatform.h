@@ -213,6 +213,7 @@ public:
     void image_znChangeFrame();
     void showMoveButtons(bool on);
     void showScoreboard();
+    void showSettings();
     void loadchecklist();
     QStringList otherPlayers() const;
     int znFrames = 0;
@@ -247,7 +248,7 @@ public:
     void button_startClick();
     // The options dialog's start: seat the computer players first, then start.
     void startWithComputers();
-    void sendStartWhenSeated();
+    void sendStartWhenSeated(bool waitedEnough = false);
     std::vector<std::unique_ptr<engine::Bot>> bots;
     bool startPending = false;
     QTimer startTimeout;

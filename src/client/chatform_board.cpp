@@ -124,7 +124,7 @@ void Tchat::layAt(int x, int y, bool leftButton) {
 }
 
 void Tchat::boardMouseMove(QMouseEvent* e) {
-    followPointer(static_cast<QWidget*>(sender() ? sender() : board), e->position().toPoint());
+    followPointer(board, e->position().toPoint());
 }
 
 void Tchat::followPointer(QWidget* from, const QPoint& pos) {

@@ -46,24 +46,16 @@ void Tchat::startWithComputers() {
         --free;
     }
     startPending = true;
-    startTimeout.setSingleShot(true);
-    startTimeout.setInterval(kSeatWaitMs);
-    if (!startTimeout.isActive()) {
-        connect(&startTimeout, &QTimer::timeout, this, [this] {
-            if (startPending) {
-                startPending = false;
-                sendToHost(windows_.options->startMessage(state.playerName));
-            }
-        }, Qt::UniqueConnection);
-    }
-    startTimeout.start();
+    startTimeout.start(kSeatWaitMs);
     sendStartWhenSeated();
 }
 
-// Called again as players are announced: the start waits for every bot's seat.
-void Tchat::sendStartWhenSeated() {
+// Called again as players are announced: the start waits for every bot's
+// seat, or until startTimeout gives up on the missing ones.
+void Tchat::sendStartWhenSeated(bool waitedEnough) {
     if (!startPending || !windows_.options) return;
     for (const auto& b : bots) {
+        if (waitedEnough) break;
         const std::string& name = b->options().name;
         if (b->closed()) continue;
         if (std::none_of(state.names.begin() + 1, state.names.end(),

@@ -160,18 +160,8 @@ void Tchat::playerdisconnected(std::string_view f) {
 }
 
 void Tchat::gamesettings(std::string_view f) {
-    proto::FieldReader r(f);
-    const QString turn = fromWire(r.field());
-    r.field();
-    const QString minutes = fromWire(r.field());
-    r.field();
-    const QString target = fromWire(r.field());
     if (!state.gamesettings(f)) return;
-    label_turntime->setText(turn);
-    label_gametime->setText(minutes == "0" ? QString("No Limit") : minutes + " mins");
-    label_playtoscore->setText(target == "0" ? QString("Until out of Tiles") : target);
-    label_double->setText(state.doubleTiles ? "Yes" : "No");
-    label_partners->setText(state.partners ? "Yes" : "No");
+    showSettings();
     countedThisGame = false;  // a latecomer plays the rest of this game
     board->update();
 }

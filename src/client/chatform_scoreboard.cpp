@@ -159,13 +159,18 @@ void Tchat::clearall() {
     board->update();
 }
 
+// The game's settings from the model: the start message or a newcomer's settings.
+void Tchat::showSettings() {
+    label_turntime->setText(QString::number(state.turnLength));
+    label_gametime->setText(state.gameLength == 0 ? QString("No Limit")
+                                                  : QString("%1 mins").arg(state.gameLength));
+    label_playtoscore->setText(state.playToScore == 0 ? QString("Until out of Tiles")
+                                                      : QString::number(state.playToScore));
+    label_double->setText(state.doubleTiles ? "Yes" : "No");
+    label_partners->setText(state.partners ? "Yes" : "No");
+}
+
 void Tchat::startthegame(std::string_view f) {
-    proto::FieldReader r(f);
-    r.field();
-    const QString turn = fromWire(r.field());
-    r.field();
-    const QString minutes = fromWire(r.field());
-    const QString target = fromWire(r.field());
     label_tilesleft->setText("Tiles Left: 100");
     panel_winner->hide();
     const auto news = state.startthegame(f);
@@ -175,11 +180,7 @@ void Tchat::startthegame(std::string_view f) {
     board->update();
     showMoveButtons(false);
     if (!news) return;
-    label_turntime->setText(turn);
-    label_gametime->setText(minutes == "0" ? QString("No Limit") : minutes + " mins");
-    label_playtoscore->setText(target == "0" ? QString("Until out of Tiles") : target);
-    label_double->setText(state.doubleTiles ? "Yes" : "No");
-    label_partners->setText(state.partners ? "Yes" : "No");
+    showSettings();
     systemLine(news->ownStart ? QString("You have started a game.")
                               : fromWire(news->starter) + " has started a game.");
     button_startgame->hide();
