@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    // Destroyed before the application, so the word list's working copy goes too.
+    // Destroyed before the application: it owns sockets with notifiers.
     auto server = std::make_unique<zindle::TServer>(options);
     try {
         server->Sock1.setListen(true);

@@ -1,13 +1,11 @@
 // The word list: 15-byte records (0x1E, then the upper-case word blank-padded
-// to 14), sorted by their bytes. Lookups binary-search a working copy on disk,
-// one record read per probe; the list is never copied into memory. The copy is
-// mapped read-only so a probe costs no system call; where mapping fails each
-// probe is one pread.
+// to 14), sorted by their bytes. Lookups binary-search the records where they
+// lie: the list built into the program, or one the host read from a file.
+// Nothing is copied to disk, so nothing can be left behind by a kill.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <functional>
 #include <istream>
 #include <optional>
@@ -41,16 +39,11 @@ public:
     using Reporter = std::function<void(const std::string&)>;
 
     static constexpr const char* kNotFoundMessage = "English.dic dictionary not found!";
-    static constexpr const char* kWorkingName = "English";
 
-    // resource: the record bytes to write to the working copy; nullopt stands
-    // for a missing resource. The working copy goes into a private temporary
-    // folder, or into folder when one is given (an existing "English" there is
-    // used unchanged). A failed open reports kNotFoundMessage once through
-    // report and leaves every lookup false.
-    explicit TDictn(std::optional<WordListBytes> resource = builtinWordList(),
-                    Reporter report = {}, std::filesystem::path folder = {});
-    ~TDictn();
+    // records: the list, which must outlive the dictionary; nullopt stands for
+    // a missing list, reported once as kNotFoundMessage, after which every
+    // lookup is false. A cut-short last record is not counted.
+    explicit TDictn(std::optional<WordListBytes> records = builtinWordList(), Reporter report = {});
 
     TDictn(const TDictn&) = delete;
     TDictn& operator=(const TDictn&) = delete;
@@ -60,20 +53,11 @@ public:
 
     bool isOpen() const { return open_; }
     int64_t last() const { return last_; }  // number of the last record
-    const std::filesystem::path& workingFile() const { return file_; }
 
 private:
-    void openlist(std::optional<WordListBytes> resource, const Reporter& report);
-
-    std::filesystem::path folder_;
-    std::filesystem::path file_;
-    bool ownFolder_ = false;
+    WordListBytes records_;
     bool open_ = false;
-    int fd_ = -1;
-    const unsigned char* map_ = nullptr;  // the working copy, mapped; null when not
-    std::size_t mapSize_ = 0;
     int64_t last_ = -1;
-    mutable unsigned char record_[kRecordSize]{};
 };
 
 }  // namespace zindle

@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,7 +8,6 @@
 #include "rules/mydict.h"
 
 using namespace zindle;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -23,16 +19,6 @@ std::vector<unsigned char> records(const std::string& words, bool lowerOnly = fa
 std::string recordText(const std::vector<unsigned char>& r, std::size_t i) {
     return std::string(reinterpret_cast<const char*>(r.data()) + i * kRecordSize + 1, kMaxWordLength);
 }
-
-// A fresh folder for tests that pick where the working copy goes.
-struct TempFolder {
-    fs::path path;
-    TempFolder() {
-        std::string t = (fs::temp_directory_path() / "rulestest-XXXXXX").string();
-        path = ::mkdtemp(t.data());
-    }
-    ~TempFolder() { fs::remove_all(path); }
-};
 
 }  // namespace
 
@@ -86,75 +72,31 @@ TEST(RulesDictionary, FifteenLettersNeverMatch) {
     EXPECT_FALSE(d.lookup("abcdefghijklmn "  "x"));
 }
 
-TEST(RulesDictionary, WorkingCopyIsPrivateAndRemoved) {
-    const auto r = records("cat\n");
-    fs::path file, folder;
-    {
-        TDictn d{WordListBytes(r)};
-        file = d.workingFile();
-        folder = file.parent_path();
-        EXPECT_EQ(file.filename(), "English");
-        EXPECT_NE(folder, fs::current_path());
-        ASSERT_TRUE(fs::exists(file));
-        EXPECT_EQ(fs::file_size(file), r.size());
-        const auto perms = fs::status(folder).permissions();
-        EXPECT_EQ(perms & (fs::perms::group_all | fs::perms::others_all), fs::perms::none);
-
-        TDictn other{WordListBytes(r)};  // a second instance does not share the file
-        EXPECT_NE(other.workingFile(), file);
-    }
-    EXPECT_FALSE(fs::exists(file));
-    EXPECT_FALSE(fs::exists(folder));
-}
-
-TEST(RulesDictionary, ExistingWorkingCopyIsUsedUnchanged) {
-    TempFolder tmp;
-    const auto mine = records("dog\n");
-    {
-        std::ofstream out(tmp.path / "English", std::ios::binary);
-        out.write(reinterpret_cast<const char*>(mine.data()), static_cast<std::streamsize>(mine.size()));
-    }
-    const auto resource = records("cat\n");
-    {
-        TDictn d(WordListBytes(resource), {}, tmp.path);
-        EXPECT_TRUE(d.lookup("dog"));
-        EXPECT_FALSE(d.lookup("cat"));
-    }
-    EXPECT_FALSE(fs::exists(tmp.path / "English"));  // deleted on destruction
-    // Once deleted, the next start writes it again from the resource.
-    TDictn again(WordListBytes(resource), {}, tmp.path);
-    EXPECT_TRUE(again.lookup("cat"));
-    EXPECT_TRUE(fs::exists(tmp.path / "English"));
-}
-
 TEST(RulesDictionary, MissingResourceReportsOnceAndRefusesAll) {
-    TempFolder tmp;
     std::vector<std::string> messages;
-    TDictn d(std::nullopt, [&](const std::string& m) { messages.push_back(m); }, tmp.path);
+    TDictn d(std::nullopt, [&](const std::string& m) { messages.push_back(m); });
     EXPECT_FALSE(d.isOpen());
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0], "English.dic dictionary not found!");
     EXPECT_FALSE(d.lookup("cat"));
     EXPECT_FALSE(d.lookup(""));
-    EXPECT_FALSE(fs::exists(tmp.path / "English"));
 
     std::vector<std::string> none;
     TDictn fine(WordListBytes(records("cat\n")), [&](const std::string& m) { none.push_back(m); });
     EXPECT_TRUE(none.empty());
 }
 
-TEST(RulesDictionary, TruncatedWorkingCopyIsReadSafely) {
-    TempFolder tmp;
+TEST(RulesDictionary, CutShortListIsReadSafely) {
     auto r = records("ant\nbee\ncat\n");
     r.resize(r.size() - 4);  // the last record is cut short
-    TDictn d(WordListBytes(r), {}, tmp.path);
+    TDictn d{WordListBytes(r)};
     EXPECT_EQ(d.last(), 1);  // only whole records count
     EXPECT_TRUE(d.lookup("ant"));
     EXPECT_TRUE(d.lookup("bee"));
     EXPECT_FALSE(d.lookup("cat"));
 
-    TDictn empty(WordListBytes{}, {}, tmp.path / "none");  // a folder that cannot be written
-    EXPECT_FALSE(empty.isOpen());
+    TDictn empty{WordListBytes{}};
+    EXPECT_EQ(empty.last(), -1);
     EXPECT_FALSE(empty.lookup("ant"));
 }
 

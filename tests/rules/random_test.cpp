@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <vector>
+
 #include "rules/random.h"
 
 using namespace zindle;
@@ -40,10 +43,33 @@ TEST(RulesRandom, NonPositiveRangeStillSteps) {
     EXPECT_EQ(r.state(), 7u * 134775813u + 1u);
 }
 
-TEST(RulesRandom, SharedGeneratorAndTimeSeed) {
+TEST(RulesRandom, UnseededDrawsAreStrongAndASeedReturnsToTheReplay) {
     EXPECT_EQ(&rng(), &rng());
     EXPECT_LT(timeOfDaySeed(), 24u * 60u * 60u * 1000u);
+
+    // Two strong generators made at the same moment still differ.
+    Random a, b;
+    a.makeStrong();
+    b.makeStrong();
+    std::vector<int> da, db;
+    std::array<int, 7> counts{};
+    for (int i = 0; i < 7000; ++i) {
+        da.push_back(a.random(1000));
+        db.push_back(b.random(1000));
+        const int v = a.random(7);
+        ASSERT_GE(v, 0);
+        ASSERT_LT(v, 7);
+        ++counts[static_cast<std::size_t>(v)];
+    }
+    EXPECT_NE(da, db);
+    for (int c : counts) EXPECT_GT(c, 800);  // ~1000 each
+    EXPECT_EQ(a.random(0), 0);
+
+    // A seed brings back the linear generator exactly.
+    a.seed(12345);
+    EXPECT_FALSE(a.isStrong());
+    EXPECT_EQ(a.random(99), 38);
+
     randomize();
-    const uint32_t s = rng().state();
-    EXPECT_LT(s, 24u * 60u * 60u * 1000u);
+    EXPECT_TRUE(rng().isStrong());
 }

@@ -11,11 +11,12 @@ struct HostProcess {
     pid_t pid = -1;
     int port = 0;
 
-    explicit HostProcess(const std::vector<std::string>& args) {
+    explicit HostProcess(const std::vector<std::string>& args, const std::string& tmpdir = {}) {
         int fds[2];
         if (::pipe(fds) != 0) return;
         pid = ::fork();
         if (pid == 0) {
+            if (!tmpdir.empty()) ::setenv("TMPDIR", tmpdir.c_str(), 1);
             ::dup2(fds[1], 1);
             ::close(fds[0]);
             std::vector<char*> argv{const_cast<char*>("zindle-host")};
@@ -31,16 +32,6 @@ struct HostProcess {
         ::close(fds[0]);
         std::sscanf(line.c_str(), "listening on port %d", &port);
     }
-    // The word list's working copy, found among the host's open files.
-    std::string workingCopy() const {
-        const std::string dir = "/proc/" + std::to_string(pid) + "/fd";
-        for (const auto& e : std::filesystem::directory_iterator(dir)) {
-            std::error_code ec;
-            const auto target = std::filesystem::read_symlink(e.path(), ec).string();
-            if (target.ends_with("/English")) return target;
-        }
-        return {};
-    }
     int stop(int sig) {
         ::kill(pid, sig);
         int status = 0;
@@ -53,9 +44,21 @@ struct HostProcess {
     }
 };
 
+// The temporary folder a host is given, which it must leave as it found it.
+struct EmptyFolder {
+    std::string path;
+    EmptyFolder() {
+        std::string t = (std::filesystem::temp_directory_path() / "zindle-hosttmp-XXXXXX").string();
+        path = ::mkdtemp(t.data());
+    }
+    bool empty() const { return std::filesystem::is_empty(path); }
+    ~EmptyFolder() { std::filesystem::remove_all(path); }
+};
+
 Msgs dealOf(int seed) {
     const std::string words = shortWords();
-    HostProcess host({"--port", "0", "--seed", std::to_string(seed), "--words", words});
+    EmptyFolder tmp;
+    HostProcess host({"--port", "0", "--seed", std::to_string(seed), "--words", words}, tmp.path);
     EXPECT_GT(host.port, 0);
     ScriptedClient first(host.port, "Solo");
     first.open();
@@ -63,10 +66,8 @@ Msgs dealOf(int seed) {
     first.send("CMD_startgame+Solo+90+0+0+0+n+n+");
     EXPECT_TRUE(testsupport::pumpUntil([&] { return first.count("CMD_nextplayer+") > 0; }));
     EXPECT_EQ(first.seat(), 1);
-    const std::string copy = host.workingCopy();
-    EXPECT_FALSE(copy.empty());
     EXPECT_EQ(host.stop(SIGINT), 0);
-    EXPECT_FALSE(std::filesystem::exists(copy)) << copy;
+    EXPECT_TRUE(tmp.empty());
     std::filesystem::remove(words);
     return first.received();
 }
@@ -77,6 +78,47 @@ TEST(ServerHost, ASeedReplaysTheGameAndAnInterruptCleansUp) {
     EXPECT_EQ(dealOf(77), one);
     EXPECT_NE(dealOf(78), one);
     EXPECT_EQ(one.at(0), "CMD_sendlogininfo+1");
+}
+
+// What a seat learns from its first rack of a solo game: rotation, shuffle,
+// then slots 1..10 from the top of the bag.
+std::vector<int> firstRackFromSeed(uint32_t seed) {
+    zindle::Random r(seed);
+    r.random(4);
+    zindle::Bag bag;
+    bag.createtileorder(r);
+    return {bag.bag.begin() + 1, bag.bag.begin() + 1 + zindle::kRackSize};
+}
+
+TEST(ServerHost, UnseededHostsDealWhatNoSeatCanForesee) {
+    testsupport::ensureApp();
+    const uint32_t before = zindle::timeOfDaySeed();
+    // Two hosts started together, killed hard: nothing of theirs stays behind.
+    EmptyFolder tmp;
+    HostProcess one({"--port", "0"}, tmp.path), two({"--port", "0"}, tmp.path);
+    ASSERT_GT(one.port, 0);
+    ASSERT_GT(two.port, 0);
+    std::vector<std::vector<int>> racks;
+    for (int port : {one.port, two.port}) {
+        ScriptedClient c(port, "Solo");
+        c.open();
+        ASSERT_TRUE(testsupport::pumpUntil([&] { return c.count("CMD_newplayerinfo+") > 0; }));
+        c.send("CMD_startgame+Solo+90+0+0+0+n+n+");
+        ASSERT_TRUE(testsupport::pumpUntil([&] { return c.count("CMD_atile+") >= 10; }));
+        auto rack = c.rack();
+        racks.emplace_back(rack.begin() + 1, rack.begin() + 11);
+    }
+    const uint32_t after = zindle::timeOfDaySeed();
+    EXPECT_NE(racks[0], racks[1]);
+    // The attack: try every start-up time around the deal.
+    for (uint32_t seed = before - 2000; seed != after + 2000; ++seed) {
+        const auto guess = firstRackFromSeed(seed);
+        ASSERT_NE(guess, racks[0]) << seed;
+        ASSERT_NE(guess, racks[1]) << seed;
+    }
+    one.stop(SIGKILL);
+    two.stop(SIGTERM);
+    EXPECT_TRUE(tmp.empty());
 }
 
 TEST(ServerHost, TerminateExitsCleanlyAndBadArgumentsAreRefused) {
