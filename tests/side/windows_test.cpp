@@ -72,6 +72,7 @@ QImage grabLogical(QWidget* w) {
 void saveShot(const QString& name) {
     const QString dir = qEnvironmentVariable("ZINDLE_SHOTS");
     if (dir.isEmpty()) return;
+    QTest::qWait(100);  // let the windows repaint first
     QDir().mkpath(dir);
     QApplication::primaryScreen()->grabWindow(0).save(dir + "/" + name + ".png");
 }
@@ -205,6 +206,8 @@ TEST(Windows, TallyCheckBoxesAndSelectedRowAreReadable) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&tally));
     ASSERT_EQ(tally.listbox_tally->count(), 2);
     tally.listbox_tally->setCurrentRow(0);
+    tally.listbox_tally->setFocus();
+    saveShot(QStringLiteral("tally-rows-x%1").arg(qEnvironmentVariable("QT_SCALE_FACTOR", "1")));
 
     auto indicator = [](QListWidget* view, int row) {
         QStyleOptionViewItem opt;
