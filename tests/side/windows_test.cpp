@@ -209,12 +209,16 @@ TEST(Windows, TallyCheckBoxesAndSelectedRowAreReadable) {
     tally.listbox_tally->setFocus();
     saveShot(QStringLiteral("tally-rows-x%1").arg(qEnvironmentVariable("QT_SCALE_FACTOR", "1")));
 
-    auto indicator = [](QListWidget* view, int row) {
+    auto part = [](QListWidget* view, int row, QStyle::SubElement element) {
         QStyleOptionViewItem opt;
         opt.initFrom(view);
         opt.rect = view->visualItemRect(view->item(row));
-        opt.features |= QStyleOptionViewItem::HasCheckIndicator;
-        return view->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &opt, view);
+        opt.text = view->item(row)->text();
+        opt.features |= QStyleOptionViewItem::HasCheckIndicator | QStyleOptionViewItem::HasDisplay;
+        return view->style()->subElementRect(element, &opt, view);
+    };
+    auto indicator = [&](QListWidget* view, int row) {
+        return part(view, row, QStyle::SE_ItemViewItemCheckIndicator);
     };
     // Cat is seated and not followed: an empty box on the list's own background.
     {
@@ -226,15 +230,28 @@ TEST(Windows, TallyCheckBoxesAndSelectedRowAreReadable) {
         EXPECT_GE(inkContrast(image, indicator(view, 2), bg), 4.5) << "unticked box";
     }
     // The selected row, whatever its colours, keeps its name readable.
-    for (bool focused : {true, false}) {
+    // Focused, focus elsewhere in the window, and the window behind the game window.
+    for (int state : {0, 1, 2}) {
+        const char* name[] = {"focused", "unfocused", "inactive"};
         QListWidget* view = tally.listbox_tally;
-        if (focused) view->setFocus(); else tally.checklist->setFocus();
+        if (state == 0) {
+            tally.activateWindow();
+            view->setFocus();
+        } else if (state == 1) {
+            tally.checklist->setFocus();
+        } else {
+            all.chat->show();
+            all.chat->activateWindow();
+            ASSERT_TRUE(QTest::qWaitForWindowActive(all.chat.get()));
+            EXPECT_FALSE(tally.isActiveWindow());
+        }
         const QImage image = grabLogical(view->viewport());
         const QRect row = view->visualItemRect(view->item(0));
         const QRect box = indicator(view, 0);
-        const QRect text(box.right() + 4, row.top(), row.right() - box.right() - 24, row.height());
+        // Only the name: the box beside it has colours of its own.
+        const QRect text = part(view, 0, QStyle::SE_ItemViewItemText).adjusted(2, 0, 0, 0) & row;
         const QPoint bg(row.right() - 2, row.center().y());
-        EXPECT_GE(inkContrast(image, text, bg), 4.5) << (focused ? "focused" : "unfocused");
+        EXPECT_GE(inkContrast(image, text, bg), 4.5) << name[state];
         EXPECT_GE(inkContrast(image, box, bg), 3.0) << "ticked box on the selected row";
     }
 }
