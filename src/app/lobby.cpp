@@ -4,11 +4,11 @@
 #include "side/lobbyform.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatstyle.h"
+#include "widgets/paths.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("zindle");
-    QApplication::setDesktopFileName("org.zindle.Zindle.Lobby");
+    zindle::setProgramIdentity("org.zindle.Zindle.Lobby");
     zindle::applyFlatStyle(app);  // the same look as the game
     zindle::QtDialogs dialogs;
     zindle::Tlobby lobby(dialogs);

@@ -37,9 +37,7 @@ std::string envPort(const char* name, const char* fallback) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName("zindle");
-    QApplication::setApplicationDisplayName("Zindle");
-    QGuiApplication::setDesktopFileName("org.zindle.Zindle");
+    zindle::setProgramIdentity("org.zindle.Zindle");
     const QString folder = zindle::dataFolder();
 
     zindle::SingleInstance instance(folder);
@@ -86,6 +84,9 @@ int main(int argc, char** argv) {
     chat->setWindows(w);
     tally.refreshPlayers = [&chat] { chat->loadchecklist(); };
     help.showAbout = [&about] { about.show(); };
+    help.centreOver(chat.get());
+    about.centreOver(chat.get());
+    tally.centreOver(chat.get());
     download.endGame = [&chat] { chat->close(); };
     QApplication::setQuitOnLastWindowClosed(false);
     chat->onClosed = [] { QCoreApplication::quit(); };

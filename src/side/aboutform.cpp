@@ -5,12 +5,11 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "net/protocol.h"
 #include "widgets/artwork.h"
-#include "side/helpform.h"
+#include "widgets/placement.h"
 
 namespace zindle {
 
@@ -18,6 +17,7 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setObjectName("about");
     setWindowTitle("Zindle - About");
     setWindowIcon(appIcon());
+    placer = new WindowPlacer(this);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -86,9 +86,6 @@ bool Tabout::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Tabout::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    centreOnFirstShow(this, event, placed);
-}
+void Tabout::centreOver(QWidget* owner) { placer->setOwner(owner); }
 
 }  // namespace zindle

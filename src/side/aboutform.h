@@ -8,6 +8,8 @@ class QPushButton;
 
 namespace zindle {
 
+class WindowPlacer;
+
 class Tabout : public QWidget {
     Q_OBJECT
 public:
@@ -19,13 +21,14 @@ public:
 
     void Button1Click();
     void Image1Click();
+    // Opens centred over the game window rather than the screen.
+    void centreOver(QWidget* owner);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
 
 private:
-    bool placed = false;
+    WindowPlacer* placer;
 };
 
 }  // namespace zindle

@@ -10,13 +10,13 @@
 #include <QNetworkRequest>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QScreen>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
+#include "widgets/placement.h"
 
 #ifndef ZINDLE_LOBBY_SERVER
 #define ZINDLE_LOBBY_SERVER "http://www.korvo9.com"
@@ -42,13 +42,11 @@ QLabel* wrappedLabel(const QString& text, QWidget* parent) {
 QFrame* whitePanel(const char* name, QWidget* parent) {
     auto* p = new QFrame(parent);
     p->setObjectName(name);
-    p->setProperty("kit", "panel");
-    p->setFrameShape(QFrame::StyledPanel);
-    p->setAutoFillBackground(true);
-    QPalette pal = p->palette();
-    pal.setColor(QPalette::Window, Qt::white);
-    pal.setColor(QPalette::WindowText, Qt::black);
-    p->setPalette(pal);
+    // White with dark text; the flat kit's dark panel would hide the offer.
+    p->setStyleSheet(QStringLiteral("QFrame#%1 { background: white; border: 1px solid #5a7488;"
+                                    " border-radius: 4px; }"
+                                    " QLabel { color: #1a1a1a; background: transparent; }")
+                         .arg(QLatin1String(name)));
     return p;
 }
 
@@ -90,7 +88,8 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     setObjectName("download");
     setWindowTitle("Download The Korvo9 Lobby");
     setWindowIcon(appIcon());
-    setFixedSize(724, 500);
+    resize(724, 500);
+    new WindowPlacer(this);  // centred on the desktop, not over the game window
 
     // Left: the offer to download.
     FlatPanel1 = whitePanel("FlatPanel1", this);
@@ -178,12 +177,6 @@ Tdownload::~Tdownload() {
 void Tdownload::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
-    // Centred on the desktop, not over the game window.
-    if (QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
     label_closed->move((Image1->width() - label_closed->width()) / 2,
                        (Image1->height() - label_closed->height()) / 2);
 }

@@ -1,19 +1,17 @@
 #include "side/helpform.h"
 
 #include <QFile>
-#include <QShowEvent>
 #include <QFrame>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 #include <QStackedWidget>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <iterator>
 
 #include "widgets/artwork.h"
+#include "widgets/placement.h"
 
 namespace zindle {
 
@@ -41,30 +39,12 @@ QString readPage(const char* file) {
 
 }  // namespace
 
-void centreOverParent(QWidget* window) {
-    QRect area;
-    if (QWidget* owner = window->parentWidget(); owner && owner->isVisible())
-        area = owner->window()->frameGeometry();
-    else if (QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen())
-        area = screen->availableGeometry();
-    if (area.isEmpty()) return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(area.center());
-    window->move(frame.topLeft());
-}
-
-void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed) {
-    // Placed once; after that the window stays where the player puts it.
-    if (event->spontaneous() || placed) return;
-    centreOverParent(window);
-    placed = true;
-}
-
 Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     setObjectName("help");
     setWindowTitle("Zindle -  Help File");
     setWindowIcon(appIcon());
     resize(640, 460);
+    placer = new WindowPlacer(this);
 
     auto* side = new QFrame(this);
     side->setObjectName("panel_side");
@@ -155,9 +135,6 @@ void Thelp::button_aboutClick() {
 
 void Thelp::button_doneClick() { hide(); }
 
-void Thelp::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    centreOnFirstShow(this, event, placed);
-}
+void Thelp::centreOver(QWidget* owner) { placer->setOwner(owner); }
 
 }  // namespace zindle

@@ -7,11 +7,12 @@
 
 class QLabel;
 class QPushButton;
-class QShowEvent;
 class QStackedWidget;
 class QTextBrowser;
 
 namespace zindle {
+
+class WindowPlacer;
 
 class Thelp : public QWidget {
     Q_OBJECT
@@ -35,19 +36,14 @@ public:
     void button_aboutClick();
     void button_doneClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Opens centred over the game window rather than the screen.
+    void centreOver(QWidget* owner);
 
 private:
     void bringToFront(int tag, const QString& caption);
 
     QStackedWidget* pages;
-    bool placed = false;
+    WindowPlacer* placer;
 };
-
-// Centres a top-level window over its parent window, or on its screen when it has none.
-void centreOverParent(QWidget* window);
-// Does that at a window's first own show only.
-void centreOnFirstShow(QWidget* window, QShowEvent* event, bool& placed);
 
 }  // namespace zindle

@@ -16,6 +16,7 @@
 
 #include "net/protocol.h"
 #include "widgets/artwork.h"
+#include "widgets/placement.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
 
@@ -51,6 +52,7 @@ Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
     setObjectName("lobby");
     setWindowTitle("Zindle Lobby");
     setWindowIcon(appIcon());
+    new WindowPlacer(this);
 
     gameProgram = qEnvironmentVariable("ZINDLE_GAME");
     if (gameProgram.isEmpty()) gameProgram = QCoreApplication::applicationDirPath() + "/zindle";

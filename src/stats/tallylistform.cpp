@@ -2,6 +2,7 @@
 
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
+#include "widgets/placement.h"
 
 #include <QFont>
 #include <QFrame>
@@ -57,6 +58,7 @@ Ttallylist::Ttallylist(Dialogs& dialogs, QString tallyFile, QWidget* parent)
 {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(Caption);
+    placer_ = new WindowPlacer(this);
     buildControls();
     FormCreate();
 }
@@ -64,6 +66,11 @@ Ttallylist::Ttallylist(Dialogs& dialogs, QString tallyFile, QWidget* parent)
 Ttallylist::~Ttallylist()
 {
     FormDestroy();
+}
+
+void Ttallylist::centreOver(QWidget* owner)
+{
+    placer_->setOwner(owner);
 }
 
 QString Ttallylist::fileName() const

@@ -20,6 +20,8 @@ class QPushButton;
 
 namespace zindle {
 
+class WindowPlacer;
+
 class Dialogs;
 
 class Ttallylist : public QWidget {
@@ -36,6 +38,8 @@ public:
     // refreshPlayers, which the game window sets to its own loadchecklist.
     void addgame(const QString& winner);
     std::function<void()> refreshPlayers;
+    // Opens centred over the game window rather than the screen.
+    void centreOver(QWidget* owner);
     // Replaces the tally file atomically; false on failure (stderr says why, the player is
     // not bothered).
     bool save();
@@ -89,6 +93,7 @@ private:
     TallyFile file_;
     TallyModel stringgrid_scores;
     std::array<QLabel*, 8> labels_{};
+    WindowPlacer* placer_ = nullptr;
     // Set while the program itself changes check marks, so only the player's clicks count.
     bool updating_ = false;
 };

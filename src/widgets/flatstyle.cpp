@@ -60,14 +60,19 @@ QLineEdit, QTextEdit, QPlainTextEdit, QListWidget, QTableWidget, QTextBrowser {
     selection-color: #2c1c08;
 }
 QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus { border-color: #e8c45a; }
-QCheckBox::indicator {
+QCheckBox::indicator, QAbstractItemView::indicator {
     width: 12px;
     height: 12px;
     border: 1px solid #9fc0d8;
     border-radius: 2px;
     background: #101a22;
 }
-QCheckBox::indicator:checked { background: #e8c45a; border-color: #fff0b0; }
+QCheckBox::indicator:checked, QAbstractItemView::indicator:checked {
+    background: #e8c45a;
+    border-color: #fff0b0;
+}
+/* A ticked box on a selected row would melt into the yellow of the row. */
+QAbstractItemView::indicator:checked:selected { border-color: #2c1c08; }
 QCheckBox::indicator:disabled { border-color: #4b5d6a; }
 QLineEdit:read-only { background: #18242e; }
 )");

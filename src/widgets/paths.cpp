@@ -2,10 +2,16 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFileInfo>
 #include <QStandardPaths>
 
 namespace zindle {
+
+void setProgramIdentity(const QString& desktopEntry) {
+    QCoreApplication::setApplicationName(QStringLiteral("zindle"));
+    QGuiApplication::setDesktopFileName(desktopEntry);
+}
 
 QString dataFolder() {
     const QString home = qEnvironmentVariable("ZINDLE_HOME");

@@ -7,6 +7,11 @@
 
 namespace zindle {
 
+// The program's names: "zindle" for its folders, and the desktop entry that gives the
+// desktop its human name and icon. No display name is set, because Qt adds one to every
+// window's caption and the captions are the program's own.
+void setProgramIdentity(const QString& desktopEntry);
+
 QString dataFolder();
 // dataFolder() + "/" + name.
 QString dataFile(const QString& name);
