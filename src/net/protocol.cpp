@@ -78,22 +78,41 @@ void Framer::reset() {
   skipping_ = false;
 }
 
+bool Inbox::fits(const Source& src, std::size_t size) const {
+  // An empty share always takes one entry, however long, so none is stuck.
+  if (src.entries == 0) return true;
+  return src.entries + 1 <= maxEntries_ && src.bytes + size <= maxBytes_;
+}
+
+void Inbox::admit(ConnId from, Source& src) {
+  while (!src.aside.empty() && fits(src, src.aside.front().size())) {
+    std::string s = std::move(src.aside.front());
+    src.aside.pop_front();
+    src.asideBytes -= s.size();
+    ++src.entries;
+    src.bytes += s.size();
+    queue_.push_back(Entry{from, std::move(s)});
+  }
+}
+
 bool Inbox::receive(ConnId from, std::string_view bytes) {
   Source& src = sources_[from];
   if (src.over) return false;
   scratch_.clear();
   src.framer.feed(bytes, scratch_);
   for (std::string& s : scratch_) {
-    if (src.entries + 1 > maxEntries_ || src.bytes + s.size() > maxBytes_) {
-      src.over = true;
-      break;
-    }
-    ++src.entries;
-    src.bytes += s.size();
-    queue_.push_back(Entry{from, std::move(s)});
+    src.asideBytes += s.size();
+    src.aside.push_back(std::move(s));
   }
   scratch_.clear();
-  return !src.over;
+  admit(from, src);
+  // One read and the tail it completes fit with room to spare.
+  if (src.asideBytes > kMaxTail && src.asideBytes - kMaxTail > maxBytes_) {
+    src.over = true;
+    src.aside.clear();
+    src.asideBytes = 0;
+  }
+  return hasRoom(from);
 }
 
 std::optional<Entry> Inbox::take() {
@@ -107,6 +126,7 @@ std::optional<Entry> Inbox::take() {
     Source& src = it->second;
     src.entries -= std::min(src.entries, std::size_t{1});
     src.bytes -= std::min(src.bytes, e.text.size());
+    admit(e.from, src);
   }
   return e;
 }
@@ -120,6 +140,18 @@ void Inbox::forget(ConnId from, bool dropQueued) {
 std::size_t Inbox::queuedFrom(ConnId from) const {
   auto it = sources_.find(from);
   return it == sources_.end() ? 0 : it->second.entries;
+}
+
+bool Inbox::hasRoom(ConnId from) const {
+  auto it = sources_.find(from);
+  if (it == sources_.end()) return true;
+  const Source& src = it->second;
+  return !src.over && src.aside.empty() && src.entries < maxEntries_ && src.bytes < maxBytes_;
+}
+
+bool Inbox::over(ConnId from) const {
+  auto it = sources_.find(from);
+  return it != sources_.end() && it->second.over;
 }
 
 void Inbox::clear() {

@@ -154,23 +154,32 @@ struct Entry {
 // its own Framer, so an entry always knows the connection it came from.
 // Empty entries are dropped on arrival: they change nothing, and a stream of
 // bare terminators must not cost memory. Each connection may hold at most
-// maxEntries entries and maxBytes bytes in the queue at once.
+// maxEntries entries and maxBytes bytes in the queue at once; what it sends
+// past its share waits aside, in order, and moves up as its entries are
+// taken. The owner stops reading a full connection, so what waits aside is
+// at most one read; a connection that piles up more than another share
+// there was never stopped and has gone over.
 class Inbox {
  public:
   explicit Inbox(std::size_t maxEntries = kMaxQueuedEntries, std::size_t maxBytes = kMaxQueuedBytes)
       : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
-  // Queues the complete entries. False once the connection has gone over its
-  // share: what did not fit is dropped, and so is everything it sends until
-  // it is forgotten. The owner should close such a connection.
+  // Queues the complete entries. True while the connection has room for
+  // more; false once it is at its share (stop reading it until hasRoom) or
+  // over it (see over; the owner should close it).
   bool receive(ConnId from, std::string_view bytes);
   // The oldest entry, removed from the queue; nullopt when empty.
   std::optional<Entry> take();
-  // Forget a closed connection's partial tail; optionally drop its queued entries.
+  // Forget a closed connection's partial tail and what waits aside;
+  // optionally drop its queued entries.
   void forget(ConnId from, bool dropQueued = false);
   std::size_t size() const { return queue_.size(); }
   bool empty() const { return queue_.empty(); }
   // Entries of one connection waiting in the queue.
   std::size_t queuedFrom(ConnId from) const;
+  // The connection is below its share and nothing of it waits aside.
+  bool hasRoom(ConnId from) const;
+  // It went over its share while it should have been stopped.
+  bool over(ConnId from) const;
   void clear();
 
  private:
@@ -178,8 +187,12 @@ class Inbox {
     Framer framer{false};
     std::size_t entries = 0;
     std::size_t bytes = 0;
-    bool over = false;  // went over its share
+    std::deque<std::string> aside;  // past the share, in arrival order
+    std::size_t asideBytes = 0;
+    bool over = false;
   };
+  bool fits(const Source& src, std::size_t size) const;
+  void admit(ConnId from, Source& src);
   std::deque<Entry> queue_;
   std::unordered_map<ConnId, Source> sources_;
   std::vector<std::string> scratch_;
