@@ -36,8 +36,9 @@ public:
     // refreshPlayers, which the game window sets to its own loadchecklist.
     void addgame(const QString& winner);
     std::function<void()> refreshPlayers;
-    // Replaces the tally file atomically; false on failure (stderr says why, the player is
-    // not bothered).
+    // Replaces the tally file atomically; false on failure. The first failure of a session
+    // is told to the player in a message box naming the file and the reason; later ones go
+    // to stderr only, so a full disk does not raise a box after every game.
     bool save();
 
     const TallyModel& scores() const { return stringgrid_scores; }
@@ -91,6 +92,8 @@ private:
     std::array<QLabel*, 8> labels_{};
     // Set while the program itself changes check marks, so only the player's clicks count.
     bool updating_ = false;
+    bool toldSaveFailure_ = false;
+    bool closing_ = false;  // saving from the destructor: no parent for a box
 };
 
 }  // namespace zindle
