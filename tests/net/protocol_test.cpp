@@ -145,8 +145,8 @@ TEST(ProtocolInbox, WhatComesPastTheShareWaitsAsideAndNothingIsLost) {
     EXPECT_FALSE(in.over(3)) << c.what;
   }
 
-  // Entries set aside move up in order as the queue drains, after the
-  // others' entries that came first.
+  // Entries set aside move up in order as the queue drains, and the
+  // connections take turns.
   Inbox in(2, 1000);
   std::string burst;
   for (int i = 1; i <= 5; ++i) burst += "CMD_pass+" + std::to_string(i) + T;
@@ -154,7 +154,7 @@ TEST(ProtocolInbox, WhatComesPastTheShareWaitsAsideAndNothingIsLost) {
   EXPECT_TRUE(in.receive(4, "CMD_chat+4+x" + T));
   Strings order;
   while (auto e = in.take()) order.push_back(std::to_string(e->from) + ":" + e->text);
-  EXPECT_EQ(order, (Strings{"3:CMD_pass+1", "3:CMD_pass+2", "4:CMD_chat+4+x", "3:CMD_pass+3",
+  EXPECT_EQ(order, (Strings{"3:CMD_pass+1", "4:CMD_chat+4+x", "3:CMD_pass+2", "3:CMD_pass+3",
                             "3:CMD_pass+4", "3:CMD_pass+5"}));
   EXPECT_TRUE(in.hasRoom(3));
 
