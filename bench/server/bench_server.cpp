@@ -223,7 +223,9 @@ int main(int argc, char** argv) {
         const std::string relayed = "CMD_chat+W1 chats: " + text;
         if (pumpUntil([&] { return w[1]->find(0, relayed) != std::string::npos; }, 60000))
             f.chatMs = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
-        pumpUntil([&] { return closedNow || flooder.sock.SendBufferSize() == 0; }, 60000);
+        // A flooder the host slows down rather than closes may take minutes
+        // to drain; memory is measured while it still pushes.
+        pumpUntil([&] { return closedNow || flooder.sock.SendBufferSize() == 0; }, 10000);
         pumpUntil([] { return false; }, 500);
         f.closed = closedNow;
         f.after = residentKiB(host);

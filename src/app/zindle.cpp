@@ -12,6 +12,7 @@
 #include "client/phrasesform.h"
 #include "client/singleinstance.h"
 #include "client/spylistform.h"
+#include "stats/tallyfile.h"
 #include "stats/tallylistform.h"
 #include "rules/random.h"
 #include "server/server.h"
@@ -36,6 +37,7 @@ std::string envPort(const char* name, const char* fallback) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    zindle::ignoreFileSizeSignal();
     QApplication app(argc, argv);
     zindle::setProgramIdentity("org.zindle.Zindle");
     const QString folder = zindle::dataFolder();

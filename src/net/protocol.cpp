@@ -78,53 +78,102 @@ void Framer::reset() {
   skipping_ = false;
 }
 
+bool Inbox::fits(const Source& src, std::size_t size) const {
+  // An empty share always takes one entry, however long, so none is stuck.
+  if (src.queued.empty()) return true;
+  return src.queued.size() + 1 <= maxEntries_ && src.bytes + size <= maxBytes_;
+}
+
+void Inbox::admit(ConnId from, Source& src) {
+  const bool waiting = !src.queued.empty();
+  while (!src.aside.empty() && fits(src, src.aside.front().size())) {
+    src.asideBytes -= src.aside.front().size();
+    src.bytes += src.aside.front().size();
+    src.queued.push_back(std::move(src.aside.front()));
+    src.aside.pop_front();
+    ++size_;
+  }
+  if (!waiting && !src.queued.empty()) turns_.push_back(from);
+}
+
 bool Inbox::receive(ConnId from, std::string_view bytes) {
   Source& src = sources_[from];
   if (src.over) return false;
   scratch_.clear();
   src.framer.feed(bytes, scratch_);
   for (std::string& s : scratch_) {
-    if (src.entries + 1 > maxEntries_ || src.bytes + s.size() > maxBytes_) {
-      src.over = true;
-      break;
-    }
-    ++src.entries;
-    src.bytes += s.size();
-    queue_.push_back(Entry{from, std::move(s)});
+    src.asideBytes += s.size();
+    src.aside.push_back(std::move(s));
   }
   scratch_.clear();
-  return !src.over;
+  admit(from, src);
+  // One read and the tail it completes fit with room to spare.
+  if (src.asideBytes > kMaxTail && src.asideBytes - kMaxTail > maxBytes_) {
+    src.over = true;
+    src.aside.clear();
+    src.asideBytes = 0;
+  }
+  return hasRoom(from);
 }
 
 std::optional<Entry> Inbox::take() {
-  if (queue_.empty()) return std::nullopt;
-  Entry e = std::move(queue_.front());
-  queue_.pop_front();
-  auto it = sources_.find(e.from);
-  // A connection forgotten while its entries stayed queued may have come
-  // back under the same id; its counts never go below zero.
-  if (it != sources_.end()) {
+  while (!turns_.empty()) {
+    const ConnId from = turns_.front();
+    turns_.pop_front();
+    auto it = sources_.find(from);
+    if (it == sources_.end() || it->second.queued.empty()) continue;
     Source& src = it->second;
-    src.entries -= std::min(src.entries, std::size_t{1});
-    src.bytes -= std::min(src.bytes, e.text.size());
+    Entry e{from, std::move(src.queued.front())};
+    src.queued.pop_front();
+    src.bytes -= e.text.size();
+    --size_;
+    if (!src.queued.empty()) turns_.push_back(from);
+    admit(from, src);
+    return e;
   }
-  return e;
+  return std::nullopt;
 }
 
 void Inbox::forget(ConnId from, bool dropQueued) {
-  sources_.erase(from);
-  if (!dropQueued) return;
-  std::erase_if(queue_, [from](const Entry& e) { return e.from == from; });
+  auto it = sources_.find(from);
+  if (it == sources_.end()) return;
+  Source& src = it->second;
+  if (dropQueued) {
+    size_ -= src.queued.size();
+    sources_.erase(it);
+    std::erase(turns_, from);
+    return;
+  }
+  // Its queued entries stay in line; a connection coming back under the
+  // same id starts with a fresh tail and share.
+  src.framer.reset();
+  src.aside.clear();
+  src.asideBytes = 0;
+  src.over = false;
 }
 
 std::size_t Inbox::queuedFrom(ConnId from) const {
   auto it = sources_.find(from);
-  return it == sources_.end() ? 0 : it->second.entries;
+  return it == sources_.end() ? 0 : it->second.queued.size();
+}
+
+bool Inbox::hasRoom(ConnId from) const {
+  auto it = sources_.find(from);
+  if (it == sources_.end()) return true;
+  const Source& src = it->second;
+  return !src.over && src.aside.empty() && src.queued.size() < maxEntries_ &&
+         src.bytes < maxBytes_;
+}
+
+bool Inbox::over(ConnId from) const {
+  auto it = sources_.find(from);
+  return it != sources_.end() && it->second.over;
 }
 
 void Inbox::clear() {
-  queue_.clear();
   sources_.clear();
+  turns_.clear();
+  size_ = 0;
 }
 
 std::optional<Split> split(std::string_view entry) {

@@ -37,10 +37,9 @@ inline constexpr std::string_view kLobbyPort = "9001";
 // An unterminated tail longer than this is thrown away, with the rest of
 // that message: a peer must not make us hold unbounded memory.
 inline constexpr std::size_t kMaxTail = 64u * 1024u;
-// What one connection may hold in a receive queue. The host takes one entry
-// per 10 ms tick from one queue for everybody, so a connection's share is
-// also the longest it can make the others wait (64 entries: 0.64 s). The
-// byte cap still lets two messages of the longest kept size wait.
+// What one connection may hold in a receive queue: it bounds the memory a
+// fast sender costs. The byte cap still lets two messages of the longest kept
+// size wait.
 inline constexpr std::size_t kMaxQueuedEntries = 64;
 inline constexpr std::size_t kMaxQueuedBytes = 2 * kMaxTail;
 
@@ -150,38 +149,56 @@ struct Entry {
   std::string text;  // without the terminator
 };
 
-// One FIFO of complete entries fed by any number of connections, each with
+// One queue of complete entries fed by any number of connections, each with
 // its own Framer, so an entry always knows the connection it came from.
-// Empty entries are dropped on arrival: they change nothing, and a stream of
-// bare terminators must not cost memory. Each connection may hold at most
-// maxEntries entries and maxBytes bytes in the queue at once.
+// Connections take turns: each waits in line with its oldest entry and, once
+// served, goes to the back of the line while it still has entries. Entries of
+// one connection keep their order; while no one floods, arrival order is
+// kept too, and a flooding connection delays the others by at most one entry
+// each. Empty entries are dropped on arrival: they change nothing, and a
+// stream of bare terminators must not cost memory. Each connection may hold
+// at most maxEntries entries and maxBytes bytes in the queue at once; what it
+// sends past its share waits aside, in order, and moves up as its entries are
+// taken. The owner stops reading a full connection, so what waits aside is
+// at most one read; a connection that piles up more than another share
+// there was never stopped and has gone over.
 class Inbox {
  public:
   explicit Inbox(std::size_t maxEntries = kMaxQueuedEntries, std::size_t maxBytes = kMaxQueuedBytes)
       : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
-  // Queues the complete entries. False once the connection has gone over its
-  // share: what did not fit is dropped, and so is everything it sends until
-  // it is forgotten. The owner should close such a connection.
+  // Queues the complete entries. True while the connection has room for
+  // more; false once it is at its share (stop reading it until hasRoom) or
+  // over it (see over; the owner should close it).
   bool receive(ConnId from, std::string_view bytes);
-  // The oldest entry, removed from the queue; nullopt when empty.
+  // The next entry in turn, removed from the queue; nullopt when empty.
   std::optional<Entry> take();
-  // Forget a closed connection's partial tail; optionally drop its queued entries.
+  // Forget a closed connection's partial tail and what waits aside;
+  // optionally drop its queued entries.
   void forget(ConnId from, bool dropQueued = false);
-  std::size_t size() const { return queue_.size(); }
-  bool empty() const { return queue_.empty(); }
+  std::size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
   // Entries of one connection waiting in the queue.
   std::size_t queuedFrom(ConnId from) const;
+  // The connection is below its share and nothing of it waits aside.
+  bool hasRoom(ConnId from) const;
+  // It went over its share while it should have been stopped.
+  bool over(ConnId from) const;
   void clear();
 
  private:
   struct Source {
     Framer framer{false};
-    std::size_t entries = 0;
-    std::size_t bytes = 0;
-    bool over = false;  // went over its share
+    std::deque<std::string> queued;
+    std::size_t bytes = 0;          // of queued
+    std::deque<std::string> aside;  // past the share, in arrival order
+    std::size_t asideBytes = 0;
+    bool over = false;
   };
-  std::deque<Entry> queue_;
+  bool fits(const Source& src, std::size_t size) const;
+  void admit(ConnId from, Source& src);
   std::unordered_map<ConnId, Source> sources_;
+  std::deque<ConnId> turns_;  // connections with queued entries, next first
+  std::size_t size_ = 0;
   std::vector<std::string> scratch_;
   std::size_t maxEntries_;
   std::size_t maxBytes_;

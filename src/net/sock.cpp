@@ -242,7 +242,7 @@ void TSock::registerNotifications() {
       QObject::connect(readNotifier_.get(), &QSocketNotifier::activated, this, [this] { onReadReady(); });
     }
     // A pending connect is watched through write readiness only.
-    readNotifier_->setEnabled(!connecting_ && !connectFailed_);
+    readNotifier_->setEnabled(!connecting_ && !connectFailed_ && !readPaused_);
     updateWriteWatch();
     return;
   }
@@ -453,7 +453,7 @@ bool TSock::Close() {
     if (fd_ >= 0) ok = ::close(fd_) == 0;
     fd_ = -1;
     connected_ = false;
-    connecting_ = connectFailed_ = sendBroken_ = closing_ = false;
+    connecting_ = connectFailed_ = sendBroken_ = closing_ = readPaused_ = false;
     // Unsent data belonged to this connection, not to the next one.
     sendBuf_.clear();
     sendHead_ = 0;

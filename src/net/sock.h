@@ -128,6 +128,10 @@ class TSock : public QObject {
   // and closed like a broken one (OnDisconnect, then "Socket Closed").
   // Safe to call from the socket's own handlers.
   void Drop();
+  // Stops or resumes reading a stream connection. While paused nothing is
+  // read, so the peer's data waits in the kernel and TCP slows the peer.
+  void PauseReading(bool paused);
+  bool ReadingPaused() const { return readPaused_; }
   void ReceiveDatagram(std::string& data, std::string& host);
 
   TSockStream& Stream() { return stream_; }
@@ -190,7 +194,8 @@ class TSock : public QObject {
   bool connecting_ = false;   // a non-blocking connect is under way
   bool closing_ = false;      // a deferred close is already scheduled
   bool connectFailed_ = false;  // left connecting after an error, until Close
-  bool sendBroken_ = false;   // the network refused our data: stop watching writes
+  bool sendBroken_ = false;
+  bool readPaused_ = false;   // the owner is not taking more for now   // the network refused our data: stop watching writes
   unsigned gen_ = 0;          // bumped per socket, so deferred work finds its own
   std::uint32_t peerAddr_ = 0;  // network byte order
   std::uint16_t peerPort_ = 0;  // host byte order

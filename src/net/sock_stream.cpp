@@ -184,6 +184,13 @@ void TSock::flushNonBlocking() {
   if (connected_ && !closing_ && pending() > kMaxSendBuffer) scheduleDeadClose(10055);
 }
 
+void TSock::PauseReading(bool paused) {
+  if (listen_ || socketType_ != stStream) return;
+  readPaused_ = paused;
+  if (readNotifier_ && fd_ >= 0 && !closing_ && !connecting_ && !connectFailed_)
+    readNotifier_->setEnabled(!paused);
+}
+
 void TSock::Drop() {
   if (fd_ < 0 || listen_ || closing_) return;
   scheduleDeadClose(10055);

@@ -18,6 +18,20 @@ std::string cut(std::string_view text, std::size_t n) {
     return std::string(text.substr(0, n));
 }
 
+// A relayed line is the typed text, a bar and the sender's colour text. The
+// text is cut to what the entry line holds (a phrase button's "says: " on
+// top) and the colour text to the longest colour name, so that no peer can
+// make the others' windows lay out megabytes.
+constexpr std::size_t kMaxColourText = 32;
+
+std::string typedLine(std::string_view text, std::string_view allowance = {}) {
+    std::size_t limit = kMaxChatLine;
+    if (!allowance.empty() && text.starts_with(allowance)) limit += allowance.size();
+    const std::size_t bar = text.find('|');
+    if (bar == std::string_view::npos) return cut(text, limit);
+    return cut(text.substr(0, bar), limit) + "|" + cut(text.substr(bar + 1), kMaxColourText);
+}
+
 }  // namespace
 
 int TServer::chooseSeat() const {
@@ -35,8 +49,18 @@ proto::ConnId TServer::seatConnection(int seat, TSock* sock) {
     st.sock = sock;
     st.connected = true;
     st.conn = ++nextConn_;
+    st.loggedin = false;
+    if (options_.loginDeadlineMs > 0) {
+        const proto::ConnId conn = st.conn;
+        QTimer::singleShot(options_.loginDeadlineMs, this, [this, conn] { loginOverdue(conn); });
+    }
     sendto(seat, message(cmd::sendlogininfo, {seat}));
     return st.conn;
+}
+
+void TServer::loginOverdue(proto::ConnId conn) {
+    const int seat = seatOf(conn);
+    if (seat != 0 && !seats[seat].loggedin) disconnectsock(seat);
 }
 
 void TServer::Sock1Accept(TSock& listener) {
@@ -82,9 +106,15 @@ void TServer::Sock1Read(TSock& sock, int) {
         return;
     }
     if (seat == 0) return;
-    // Over its share of the queue: given up like a connection that stopped
-    // reading, so the others play on.
-    if (!receivedlist.receive(seats[seat].conn, text)) sock.Drop();
+    // At its share it is not read until its entries drain: TCP holds the
+    // rest back at the sender and nothing is lost.
+    const proto::ConnId conn = seats[seat].conn;
+    if (!receivedlist.receive(conn, text)) {
+        if (receivedlist.over(conn))
+            sock.Drop();
+        else
+            sock.PauseReading(true);
+    }
     wakeQueue();
 }
 
@@ -111,6 +141,7 @@ void TServer::connectionClosed(int seat) {
     st.name.clear();
     st.sock = nullptr;
     st.conn = 0;
+    st.loggedin = false;
     if (sock) {
         sock->OnRead = nullptr;
         sock->deleteLater();
@@ -138,6 +169,7 @@ void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
     TSeat& st = seats[fromSeat];
     st.name = name;
     st.connected = true;
+    st.loggedin = true;
 
     sendtoall(message(cmd::newplayerinfo, {fromSeat, name}));
     for (int s = 1; s <= seatcount; ++s)
@@ -206,7 +238,7 @@ void TServer::chat(std::string_view fields, int fromSeat) {
     FieldReader r(fields);
     const auto seat = r.number();
     if (!seat || *seat != fromSeat) return;
-    sendtoall("CMD_chat+" + seats[fromSeat].name + " chats: " + std::string(r.rest()) +
+    sendtoall("CMD_chat+" + seats[fromSeat].name + " chats: " + typedLine(r.rest()) +
               proto::kTerminator);
 }
 
@@ -214,7 +246,7 @@ void TServer::action(std::string_view fields, int fromSeat) {
     FieldReader r(fields);
     const auto seat = r.number();
     if (!seat || *seat != fromSeat) return;
-    sendtoall("CMD_action+" + seats[fromSeat].name + " " + std::string(r.rest()) +
+    sendtoall("CMD_action+" + seats[fromSeat].name + " " + typedLine(r.rest(), "says: ") +
               proto::kTerminator);
 }
 

@@ -111,10 +111,17 @@ void TServer::socktimerTimer() {
             socktimer.start(kQueueTickMs);
     }
     if (!entry) return;
+    resumeReading(entry->from);
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
     if (from == 0) return;
     table_.dispatch(entry->text, from);
+}
+
+void TServer::resumeReading(proto::ConnId conn) {
+    if (!receivedlist.hasRoom(conn)) return;
+    if (const int seat = seatOf(conn))
+        if (TSock* sock = seats[seat].sock; sock && sock->ReadingPaused()) sock->PauseReading(false);
 }
 
 void TServer::sendto(int seat, const std::string& msg) {
@@ -156,7 +163,9 @@ proto::ConnId TServer::attach() {
 void TServer::inject(proto::ConnId from, std::string_view bytes) {
     const int seat = seatOf(from);
     if (seat == 0) return;
-    if (!receivedlist.receive(from, bytes)) disconnectsock(seat);
+    // Without a socket there is nothing to pause: only going over counts.
+    receivedlist.receive(from, bytes);
+    if (receivedlist.over(from)) disconnectsock(seat);
     wakeQueue();
 }
 

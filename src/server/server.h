@@ -7,8 +7,13 @@
 //   entries still queued from a connection that has closed since (its seat
 //   speaks for no one any more).
 // - One connection may hold only its share of the queue
-//   (proto::kMaxQueuedEntries / kMaxQueuedBytes); past it the connection is
-//   closed the way a stalled one is. Empty entries are never queued.
+//   (proto::kMaxQueuedEntries / kMaxQueuedBytes); at it the connection is
+//   not read until its entries drain, so TCP slows the sender and nothing
+//   it sent is lost. Empty entries are never queued.
+// - A connection that has not logged in within the login deadline is
+//   closed, whatever it sends meanwhile: seats are few, seat 1 has the
+//   host's powers, and a silent or dripping peer must not keep them.
+// - Chat and action lines are relayed no longer than a window can type.
 // - The queue timer runs only while entries wait.
 // - Once a game has ended, moves, passes and exchanges wait for the next start.
 // - A start whose numbers are out of bounds is refused (see game.cpp).
@@ -58,7 +63,11 @@ struct TSeat {
     bool passed = false;
     std::string lastword;
     proto::ConnId conn = 0;     // the connection holding the seat, 0 for none
+    bool loggedin = false;      // its "CMD_logininfo" was taken
 };
+
+inline constexpr int kLoginDeadlineMs = 15000;
+inline constexpr std::size_t kMaxChatLine = 400;  // what the chat entry line holds
 
 struct ServerOptions {
     std::string port = std::string(proto::kGamePort);
@@ -72,6 +81,8 @@ struct ServerOptions {
     TDictn::Reporter report;
     // Off in tests: they call socktimerTimer() and Timer2Timer() themselves.
     bool runTimers = true;
+    // How long a connection may take to log in before it is closed.
+    int loginDeadlineMs = kLoginDeadlineMs;
 };
 
 class TServer : public QObject {
@@ -170,6 +181,8 @@ private:
     void findplayerFrom(int fruitless);  // fruitless: no-tile turns in a row with nothing drawn
     void setClock(bool on);
     void wakeQueue();
+    void resumeReading(proto::ConnId conn);
+    void loginOverdue(proto::ConnId conn);
 
     // Members used while building spellit come first.
     ServerOptions options_;

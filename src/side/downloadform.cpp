@@ -18,6 +18,9 @@
 #include "widgets/paths.h"
 #include "widgets/placement.h"
 
+#ifndef ZINDLE_LOBBY_SHA256
+#define ZINDLE_LOBBY_SHA256 ""
+#endif
 #ifndef ZINDLE_LOBBY_SERVER
 #define ZINDLE_LOBBY_SERVER "http://www.korvo9.com"
 #endif
@@ -79,9 +82,16 @@ QUrl Tdownload::defaultUrl() {
     return QUrl(server + kInstallerPath);
 }
 
+QByteArray Tdownload::defaultDigest() {
+    QByteArray hex = qgetenv("ZINDLE_LOBBY_SHA256");
+    if (hex.isEmpty()) hex = QByteArrayLiteral(ZINDLE_LOBBY_SHA256);
+    return hex.trimmed().toLower();
+}
+
 Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
       url(defaultUrl()),
+      installerDigest(defaultDigest()),
       lobbyProgram(QCoreApplication::applicationDirPath() + "/zindle-lobby"),
       dialogs(dialogs),
       http(new QNetworkAccessManager(this)) {
@@ -198,6 +208,7 @@ void Tdownload::getbuttonClick() {
         return;
     }
     received = 0;
+    digest.reset();
     docBegun = false;
     writeFailed = false;
 
@@ -236,6 +247,7 @@ void Tdownload::HttpCli1DocData() {
         return;
     }
     received += piece.size();
+    digest.addData(piece);
     infolabel->setText(QString::number(received) + " bytes");
 }
 
@@ -275,7 +287,10 @@ void Tdownload::requestDone() {
     getbutton->setEnabled(true);
     abortbutton->setEnabled(false);
 
-    if (infoTag != 2) {
+    if (infoTag != 2 && !trusted(*done)) {
+        // Kept for the player to check and run by hand; never run unchecked.
+        infolabel3->setText("Not installed: the download could not be verified");
+    } else if (infoTag != 2) {
         infolabel3->setText("Installing");
         const QString installer = dataFile(infolabel2->text());
         if (!dialogs.startProgram(installer, {"/SP-", "/silent", "/noicons"}, dataFolder())) {
@@ -285,6 +300,14 @@ void Tdownload::requestDone() {
         }
     }
     emit downloadEnded();
+}
+
+bool Tdownload::trusted(const QNetworkReply& done) {
+    if (!installerDigest.isEmpty() && digest.result().toHex() == installerDigest) return true;
+    // Redirects are followed only as far as they stay as safe, so the final
+    // address tells how the bytes came.
+    const QUrl from = done.url();
+    return url.scheme() == "https" && from.scheme() == "https" && from.host() == url.host();
 }
 
 void Tdownload::abortbuttonClick() {

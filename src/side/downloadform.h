@@ -2,6 +2,7 @@
 // go on alone, or leave for an installed lobby.
 #pragma once
 
+#include <QCryptographicHash>
 #include <QUrl>
 #include <QWidget>
 #include <functional>
@@ -29,6 +30,10 @@ public:
     // The installer's address: the lobby server ($ZINDLE_LOBBY_SERVER, else the
     // one chosen at build time) and "/lobby/kvlsetup.exe".
     QUrl url;
+    // The installer is started only when its SHA-256 is this (hex; from
+    // $ZINDLE_LOBBY_SHA256, else the one set at build time), or when it came
+    // over HTTPS from url's server. Plain HTTP can be tampered with on the way.
+    QByteArray installerDigest;
     // The installed lobby that "Play with Others" starts: zindle-lobby beside this program.
     QString lobbyProgram;
 
@@ -55,6 +60,7 @@ public:
     void Button2Click();
 
     static QUrl defaultUrl();
+    static QByteArray defaultDigest();
 
 signals:
     // A download has ended, whatever its outcome.
@@ -67,12 +73,14 @@ private:
     void HttpCli1HeaderData();
     void HttpCli1DocData();
     void requestDone();
+    bool trusted(const QNetworkReply& done);
 
     Dialogs& dialogs;
     QNetworkAccessManager* http;
     QNetworkReply* reply = nullptr;
     QSaveFile* file = nullptr;
     qint64 received = 0;
+    QCryptographicHash digest{QCryptographicHash::Sha256};
     bool docBegun = false;
     bool writeFailed = false;
     int infoTag = 0;

@@ -377,6 +377,7 @@ bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size)
     t.chars.Reset();
     t.positions.Reset();
     BitReader in(t.io.data(), read);
+    endedEarly_ = false;
     std::uint8_t* win = t.window.data();
     std::uint8_t* stage = t.stage.data();
     std::size_t staged = 0;
@@ -417,5 +418,6 @@ bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size)
             put(win[(produced - dist) & (WindowSize - 1)]);
     }
     flush();
+    endedEarly_ = in.Overrun();
     return produced == size;
 }

@@ -46,8 +46,11 @@ public:
     // Decodes until `size` bytes are written. Returns false, having written only what was
     // sound, when the stream is damaged or ends too early.
     bool Decode(const Reader& read, const Writer& write, std::uint64_t size);
+    // After a failed Decode: the input ran out before the coded data did.
+    bool InputEndedEarly() const { return endedEarly_; }
 
 private:
+    bool endedEarly_ = false;
     struct Tables;
     std::unique_ptr<Tables> t_;
 };

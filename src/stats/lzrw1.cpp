@@ -367,7 +367,7 @@ std::int64_t Tlzrw1::Decompress()
             },
             [&](const std::uint8_t* buf, std::size_t n) { s.Write(buf, n); }, size);
         if (!ok)
-            throw ELzrw1Exception(mismatch);
+            throw ELzrw1Exception(lzh_.InputEndedEarly() ? s.ReadMessage(SuffixGood) : mismatch);
     }
     if (s.BytesOut() != size)
         throw ELzrw1Exception(mismatch);

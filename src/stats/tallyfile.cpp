@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -24,6 +25,22 @@ std::string folderOf(const std::string& path)
 {
     const std::string dir = fs::path(path).parent_path().string();
     return dir.empty() ? "." : dir;
+}
+
+// The file a rename must replace: through a symbolic link to what it names, or the rename
+// would swap the link for a plain file and leave the old counts at the target.
+std::string resolved(const std::string& path)
+{
+    // Followed by hand: a link whose target does not exist yet must still name it.
+    fs::path p = path;
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(p, ec); ++hops) {
+        const fs::path next = fs::read_symlink(p, ec);
+        if (ec)
+            return path;
+        p = next.is_absolute() ? next : p.parent_path() / next;
+    }
+    return p.string();
 }
 
 // A rename is only durable once its folder is flushed too.
@@ -189,6 +206,11 @@ bool TallyFile::moveAside(std::string& reason)
     return true;
 }
 
+void ignoreFileSizeSignal()
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 bool TallyFile::save(const TallyModel& model, std::string& reason)
 {
     if (damaged_ && !moveAside(reason))
@@ -202,9 +224,10 @@ bool TallyFile::save(const TallyModel& model, std::string& reason)
         return false;
     }
 
-    const std::string dir = folderOf(path_);
+    const std::string target = resolved(path_);
+    const std::string dir = folderOf(target);
     std::string temp =
-        dir + "/." + fs::path(path_).filename().string() + ".XXXXXX";
+        dir + "/." + fs::path(target).filename().string() + ".XXXXXX";
     const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
     if (fd < 0) {
         reason = errnoText("cannot create a file in " + dir);
@@ -225,8 +248,8 @@ bool TallyFile::save(const TallyModel& model, std::string& reason)
         reason = errnoText("cannot close " + temp);
         ok = false;
     }
-    if (ok && ::rename(temp.c_str(), path_.c_str()) != 0) {
-        reason = errnoText("cannot replace " + path_);
+    if (ok && ::rename(temp.c_str(), target.c_str()) != 0) {
+        reason = errnoText("cannot replace " + target);
         ok = false;
     }
     if (!ok) {

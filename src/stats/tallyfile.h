@@ -11,6 +11,10 @@
 
 namespace zindle {
 
+// A write past the file-size limit raises SIGXFSZ, which ends the program by default. The
+// programs ignore it, so such a write fails with EFBIG and the save reports it instead.
+void ignoreFileSizeSignal();
+
 class TallyFile {
 public:
     explicit TallyFile(std::string path);
@@ -43,7 +47,8 @@ public:
 
     // Writes a temporary file beside the tally, flushes it to the disk and renames it over
     // the old one, so the file on disk is always one complete tally, even if the program is
-    // killed part-way. false with the reason; the previous file is then as it was.
+    // killed part-way. false with the reason; the previous file is then as it was. A tally
+    // that is a symbolic link stays one: its target is replaced.
     bool save(const TallyModel& model, std::string& reason);
 
 private:

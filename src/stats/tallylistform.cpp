@@ -171,6 +171,7 @@ void Ttallylist::FormCreate()
 
 void Ttallylist::FormDestroy()
 {
+    closing_ = true;
     save();
 }
 
@@ -180,6 +181,12 @@ bool Ttallylist::save()
     if (file_.save(stringgrid_scores, reason))
         return true;
     std::cerr << "zindle: the tally was not saved to " << file_.path() << ": " << reason << '\n';
+    if (!toldSaveFailure_) {
+        toldSaveFailure_ = true;
+        dialogs_.message(closing_ ? nullptr : this, QStringLiteral("Zindle"),
+                         QStringLiteral("The tally could not be saved to %1: %2.")
+                             .arg(fileName(), QString::fromStdString(reason)));
+    }
     return false;
 }
 

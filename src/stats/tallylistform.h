@@ -40,8 +40,9 @@ public:
     std::function<void()> refreshPlayers;
     // Opens centred over the game window rather than the screen.
     void centreOver(QWidget* owner);
-    // Replaces the tally file atomically; false on failure (stderr says why, the player is
-    // not bothered).
+    // Replaces the tally file atomically; false on failure. The first failure of a session
+    // is told to the player in a message box naming the file and the reason; later ones go
+    // to stderr only, so a full disk does not raise a box after every game.
     bool save();
 
     const TallyModel& scores() const { return stringgrid_scores; }
@@ -96,6 +97,8 @@ private:
     WindowPlacer* placer_ = nullptr;
     // Set while the program itself changes check marks, so only the player's clicks count.
     bool updating_ = false;
+    bool toldSaveFailure_ = false;
+    bool closing_ = false;  // saving from the destructor: no parent for a box
 };
 
 }  // namespace zindle

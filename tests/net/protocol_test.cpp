@@ -118,42 +118,67 @@ TEST(ProtocolInbox, EmptyEntriesAreDroppedOnArrivalAndCostNothing) {
   EXPECT_EQ(in.queuedFrom(1), 0u);
 }
 
-TEST(ProtocolInbox, AConnectionOverItsShareIsRefusedUntilForgotten) {
+TEST(ProtocolInbox, WhatComesPastTheShareWaitsAsideAndNothingIsLost) {
   const std::string pass = "CMD_pass+1" + T;  // 10 bytes queued
   struct Case {
     const char* what;
     std::size_t maxEntries, maxBytes;
-    int sent;       // messages in one read
-    bool accepted;  // within the share
+    int sent;    // messages in one read
+    bool room;   // still below the share afterwards
     std::size_t queued;
   };
   const Case cases[] = {
-      {"at the entry cap", 4, 1000, 4, true, 4},
+      {"below the entry cap", 4, 1000, 3, true, 3},
+      {"at the entry cap", 4, 1000, 4, false, 4},
       {"one entry over", 4, 1000, 5, false, 4},
-      {"at the byte cap", 100, 30, 3, true, 3},
       {"one byte over", 100, 29, 3, false, 2},
   };
   for (const Case& c : cases) {
     Inbox in(c.maxEntries, c.maxBytes);
     std::string read;
     for (int i = 0; i < c.sent; ++i) read += pass;
-    EXPECT_EQ(in.receive(3, read), c.accepted) << c.what;
+    EXPECT_EQ(in.receive(3, read), c.room) << c.what;
+    EXPECT_EQ(in.hasRoom(3), c.room) << c.what;
     EXPECT_TRUE(in.receive(4, pass)) << c.what;  // others keep their own share
     EXPECT_EQ(in.queuedFrom(3), c.queued) << c.what;
     EXPECT_EQ(in.size(), c.queued + 1) << c.what;
+    EXPECT_FALSE(in.over(3)) << c.what;
   }
 
+  // Entries set aside move up in order as the queue drains, and the
+  // connections take turns.
   Inbox in(2, 1000);
-  EXPECT_TRUE(in.receive(3, pass + pass));
-  in.take();  // taking an entry frees its place
-  EXPECT_TRUE(in.receive(3, pass));
-  EXPECT_FALSE(in.receive(3, pass));
-  in.take();
-  EXPECT_FALSE(in.receive(3, pass)) << "once over, nothing more until forgotten";
-  EXPECT_EQ(in.size(), 1u);
-  in.forget(3, true);
-  EXPECT_TRUE(in.empty());
-  EXPECT_TRUE(in.receive(3, pass));
+  std::string burst;
+  for (int i = 1; i <= 5; ++i) burst += "CMD_pass+" + std::to_string(i) + T;
+  EXPECT_FALSE(in.receive(3, burst));
+  EXPECT_TRUE(in.receive(4, "CMD_chat+4+x" + T));
+  Strings order;
+  while (auto e = in.take()) order.push_back(std::to_string(e->from) + ":" + e->text);
+  EXPECT_EQ(order, (Strings{"3:CMD_pass+1", "4:CMD_chat+4+x", "3:CMD_pass+2", "3:CMD_pass+3",
+                            "3:CMD_pass+4", "3:CMD_pass+5"}));
+  EXPECT_TRUE(in.hasRoom(3));
+
+  // An entry longer than the whole byte share still passes alone.
+  Inbox small(4, 8);
+  EXPECT_FALSE(small.receive(5, pass + pass));
+  EXPECT_EQ(small.take()->text, "CMD_pass+1");
+  EXPECT_EQ(small.take()->text, "CMD_pass+1");
+
+  // A connection that is read on regardless goes over and is refused until
+  // forgotten.
+  Inbox flooded(2, 1000);
+  const std::string big = std::string(1000, 'x') + T;
+  bool over = false;
+  for (int i = 0; i < 200 && !over; ++i) {
+    flooded.receive(6, big);
+    over = flooded.over(6);
+  }
+  ASSERT_TRUE(over);
+  EXPECT_EQ(flooded.queuedFrom(6), 1u);
+  EXPECT_FALSE(flooded.receive(6, pass));
+  flooded.forget(6, true);
+  EXPECT_TRUE(flooded.empty());
+  EXPECT_TRUE(flooded.receive(6, pass));
 }
 
 TEST(ProtocolDispatch, ExactCaseSensitiveNamesAndDroppedEntries) {

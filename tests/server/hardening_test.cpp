@@ -69,7 +69,7 @@ TEST_F(ServerFlood, BareTerminatorsCostNothingAndTheOthersChatOn) {
     EXPECT_TRUE(server->seats[3].connected);  // harmless, so not closed
 }
 
-TEST_F(ServerFlood, AConnectionOverItsShareIsClosedAndTheOthersChatOn) {
+TEST_F(ServerFlood, AFloodIsHeldBackByTcpAndTheOthersChatOn) {
     // Never logs in: a seat is taken at the accept all the same.
     const int fd = rawConnection(port);
     ASSERT_TRUE(run([&] { return server->seats[3].connected; }));
@@ -88,19 +88,96 @@ TEST_F(ServerFlood, AConnectionOverItsShareIsClosedAndTheOthersChatOn) {
     const auto sent = Clock::now();
     ann->send("CMD_chat+1+hello");
     Clock::time_point got{};
+    bool paused = false;
     ASSERT_TRUE(run([&] {
         feed();
+        paused = paused || (server->seats[3].sock && server->seats[3].sock->ReadingPaused());
         if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: hello")) got = Clock::now();
-        return got != Clock::time_point{} && !server->seats[3].connected;
+        return got != Clock::time_point{} && paused;
     }, 20000));
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
-    EXPECT_TRUE(bob->has("CMD_playerdisconnected+3+"));
-    EXPECT_LE(server->queued(), proto::kMaxQueuedEntries);
+    EXPECT_TRUE(server->seats[3].connected) << "slowed down, not thrown out";
+    EXPECT_LE(server->queued(), proto::kMaxQueuedEntries + 2);
     EXPECT_LT(residentBytes() - before, 16l << 20);
     ::close(fd);
-    // The seat is free again for an honest newcomer.
-    auto& cy = join("Cy");
-    EXPECT_EQ(cy.seat(), 3);
+}
+
+TEST_F(ServerFlood, ABurstFromOneSeatIsAllRelayedInOrderWhileTheOthersChatOn) {
+    std::string burst;
+    for (int i = 0; i < 100; ++i) burst += "CMD_chat+1+line " + std::to_string(i) + "\xFF";
+    ann->sock().Send(burst);
+    // Sent once the burst is in the queue: it waits behind Ann's share only.
+    ASSERT_TRUE(run([&] { return server->queued() > 0; }));
+    const auto sent = Clock::now();
+    bob->send("CMD_chat+2+meanwhile");
+    Clock::time_point got{};
+    ASSERT_TRUE(run([&] {
+        if (got == Clock::time_point{} && ann->has("CMD_chat+Bob chats: meanwhile")) got = Clock::now();
+        return bob->count("CMD_chat+Ann chats: line ") == 100 && got != Clock::time_point{};
+    }, 20000));
+    EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
+    std::vector<std::string> lines;
+    for (const std::string& m : bob->received())
+        if (m.starts_with("CMD_chat+Ann chats: line ")) lines.push_back(m);
+    for (int i = 0; i < 100; ++i)
+        EXPECT_EQ(lines[static_cast<std::size_t>(i)], "CMD_chat+Ann chats: line " + std::to_string(i));
+    EXPECT_TRUE(server->seats[1].connected);
+    EXPECT_FALSE(ann->closed());
+}
+
+TEST_F(ServerFlood, LongChatLinesAreRelayedNoLongerThanAWindowTypes) {
+    auto& eve = join("Eve");
+    const std::string line(64 * 1024 - 32, 'w');
+    for (int i = 0; i < 20; ++i) eve.send("CMD_chat+3+" + line);
+    eve.send("CMD_action+3+says: " + line + "|" + std::string(100, 'c'));
+    eve.send("CMD_chat+3+" + std::string(400, 'x') + "|$00FF00FF");
+    const auto sent = Clock::now();
+    ann->send("CMD_chat+1+still here");
+    Clock::time_point got{};
+    ASSERT_TRUE(run([&] {
+        if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: still here")) got = Clock::now();
+        return bob->count("CMD_chat+Eve") == 21 && bob->count("CMD_action+Eve") == 1;
+    }, 20000));
+    EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
+    EXPECT_TRUE(bob->has("CMD_chat+Eve chats: " + std::string(400, 'w')));
+    EXPECT_TRUE(bob->has("CMD_action+Eve says: " + std::string(400, 'w') + "|" + std::string(32, 'c')));
+    EXPECT_TRUE(bob->has("CMD_chat+Eve chats: " + std::string(400, 'x') + "|$00FF00FF"));
+    EXPECT_TRUE(server->seats[3].connected);
+}
+
+using ServerLogin = Host;
+
+TEST_F(ServerLogin, ConnectionsThatNeverLogInGiveTheirSeatsBack) {
+    loginDeadlineMs = 1000;
+    startHost(1234, true);
+    // Nine peers hold every seat: most say nothing, one drips a byte at a time.
+    std::vector<int> fds;
+    for (int i = 1; i <= zindle::kMaxSeat; ++i) {
+        fds.push_back(rawConnection(port));
+        ASSERT_TRUE(testsupport::pumpUntil([&] { return server->seats[i].connected; }, {}, 2000));
+    }
+    const std::string drip = "CMD_chat+1+tick\xFF";
+    std::size_t dripped = 0;
+    ScriptedClient early(port, "Early");
+    early.open();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return early.closed(); }, {}, 2000));
+    EXPECT_TRUE(early.has("CMD_full+"));
+    ASSERT_TRUE(testsupport::pumpUntil([&] {
+        ::send(fds[0], drip.data() + dripped % drip.size(), 1, MSG_NOSIGNAL);
+        ++dripped;
+        return server->seatcount > 0 && !server->seats[1].connected && !server->seats[9].connected;
+    }, {}, 3000));
+    // A real player now gets seat 1, and with it the host's powers.
+    auto& ann = join("Ann");
+    EXPECT_EQ(ann.seat(), 1);
+    auto& bob = join("Bob");
+    ann.send("CMD_startgame+Ann+90+0+0+0+n+n+");
+    EXPECT_TRUE(testsupport::pumpUntil([&] { return server->gameon && bob.count("CMD_startgame+") > 0; }, {}, 3000));
+    // Logged-in players outlive the deadline.
+    testsupport::pumpUntil([] { return false; }, {}, 500);
+    EXPECT_TRUE(server->seats[1].connected);
+    EXPECT_TRUE(server->seats[2].connected);
+    for (int fd : fds) ::close(fd);
 }
 
 TEST_F(ServerFlood, TheQueueTimerSleepsWhileNothingWaitsAndKeepsItsPace) {

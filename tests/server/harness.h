@@ -49,6 +49,7 @@ protected:
         o.seed = seed;
         o.wordsFile = shortWords();
         o.runTimers = timers;
+        o.loginDeadlineMs = loginDeadlineMs;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
         server->Sock1.setListen(true);
@@ -87,6 +88,7 @@ protected:
         settle();
     }
 
+    int loginDeadlineMs = zindle::kLoginDeadlineMs;
     zindle::Random random;
     std::unique_ptr<zindle::TServer> server;
     int port = 0;

@@ -1,4 +1,5 @@
 // The download against a real HTTP server on a free loopback port.
+#include <QCryptographicHash>
 #include <gtest/gtest.h>
 
 #include "qtprint.h"
@@ -38,6 +39,8 @@ public:
     QString base() const { return QStringLiteral("http://127.0.0.1:%1").arg(server.serverPort()); }
 
     QByteArray request;
+    const Mode mode;
+    const QByteArray body;
 
 private:
     void onRequest(QTcpSocket* s) {
@@ -72,8 +75,6 @@ private:
     }
 
     QTcpServer server;
-    Mode mode;
-    QByteArray body;
 };
 
 class DownloadWindow : public ::testing::Test {
@@ -88,12 +89,17 @@ protected:
         return QDir(home.path()).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     }
 
-    // A window that downloads from server.
+    // A window that downloads from server, trusting an installer with the
+    // body's digest unless told another.
     static std::unique_ptr<Tdownload> windowFor(const HttpServer& server, zindle::Dialogs& dialogs,
-                                                int& ended) {
+                                                int& ended, QByteArray digest = {}) {
+        if (digest.isEmpty())
+            digest = QCryptographicHash::hash(server.body, QCryptographicHash::Sha256).toHex();
         qputenv("ZINDLE_LOBBY_SERVER", server.base().toLocal8Bit());
+        qputenv("ZINDLE_LOBBY_SHA256", digest);
         auto w = std::make_unique<Tdownload>(dialogs);
         qunsetenv("ZINDLE_LOBBY_SERVER");
+        qunsetenv("ZINDLE_LOBBY_SHA256");
         w->endGame = [&ended] { ++ended; };
         return w;
     }
@@ -176,6 +182,30 @@ TEST_F(DownloadWindow, IncompleteDownloadsStartNothingAndLeaveNoFile) {
         EXPECT_TRUE(dialogs.calls.isEmpty());
         EXPECT_EQ(ended, 0);
         EXPECT_EQ(filesInDataFolder(), QStringList());
+    }
+}
+
+// Over plain HTTP only the digest set at build time vouches for the bytes.
+TEST_F(DownloadWindow, AnInstallerWithAnotherDigestIsKeptButNeverStarted) {
+    const QByteArray body = "#!/bin/sh\necho swapped on the way\n";
+    HttpServer server(HttpServer::Mode::Complete, body);
+    for (const QByteArray& digest :
+         {QCryptographicHash::hash("the real installer", QCryptographicHash::Sha256).toHex(),
+          QByteArray(" ")}) {  // none set at all
+        SCOPED_TRACE(digest.toStdString());
+        zindle::RecordingDialogs dialogs;
+        int ended = 0;
+        auto window = windowFor(server, dialogs, ended, digest);
+        Tdownload& w = *window;
+        startDownload(w);
+        ASSERT_TRUE(waitFor([&] { return !w.downloading(); }));
+        EXPECT_EQ(w.infolabel->text(), QStringLiteral("Received %1 bytes").arg(body.size()));
+        EXPECT_EQ(w.infolabel3->text(), "Not installed: the download could not be verified");
+        EXPECT_TRUE(dialogs.calls.isEmpty());
+        EXPECT_EQ(ended, 0);
+        QFile kept(home.filePath("kvlsetup.exe"));
+        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+        EXPECT_EQ(kept.readAll(), body);
     }
 }
 

@@ -1,6 +1,7 @@
 // The tally window as the player uses it: real mouse clicks on the check boxes, the Yes/No
 // answers scripted, the tally file in a temporary data folder.
 
+#include <cstring>
 #include "stats/tallyfile.h"
 #include "stats/tallylistform.h"
 #include "widgets/dialogs.h"
@@ -236,6 +237,27 @@ TEST_F(TallyWindow, DamagedFileIsReportedOnceAndKept)
     ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
     EXPECT_EQ(kept.readAll(), QByteArray("WRZL\x10\0\0\0garbage", 15));
     EXPECT_EQ(onDisk(), std::vector<std::string>{"0 0 0 0 0 0 0 0 0"});
+    EXPECT_EQ(dialogs.calls.size(), 1);
+}
+
+TEST_F(TallyWindow, AFailedSaveIsToldOncePerSession)
+{
+    // The tally links into a folder that is not there: every save fails.
+    ASSERT_TRUE(QFile::link(dir.filePath("gone/zindletally.tld"), file));
+    auto w = open();
+    EXPECT_TRUE(dialogs.calls.isEmpty());
+    show(*w);
+    w->fillChecklist(seated);
+    clickCheck(w->checklist, 0);  // following Ann saves
+    w->addgame("Ann");
+    w->addgame("addtomine");
+    ASSERT_EQ(dialogs.calls.size(), 1);
+    EXPECT_EQ(dialogs.calls[0].kind, "message");
+    EXPECT_TRUE(dialogs.calls[0].text.contains(file)) << dialogs.calls[0].text.toStdString();
+    EXPECT_TRUE(dialogs.calls[0].text.contains(dir.filePath("gone")));
+    EXPECT_TRUE(dialogs.calls[0].text.contains(QString::fromLocal8Bit(std::strerror(ENOENT))));
+    EXPECT_EQ(w->mylabel_1->text(), "2");  // the games still count in this session
+    w.reset();
     EXPECT_EQ(dialogs.calls.size(), 1);
 }
 
