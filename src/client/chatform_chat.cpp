@@ -48,6 +48,8 @@ void Tchat::buildChat(QWidget* side) {
     mainchat->document()->setDocumentMargin(3);
     // A long evening, or a host that floods us, must not grow without end.
     mainchat->document()->setMaximumBlockCount(5000);
+    // A line with no spaces would otherwise be laid out as one endless word.
+    mainchat->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Copy1 = new QAction("Copy", mainchat);
     Copy1->setObjectName("Copy1");
     Copy1->setShortcut(QKeySequence("Ctrl+C"));
@@ -123,7 +125,24 @@ void Tchat::applyChatColors() {
         QString("QLineEdit#mychat { color: %1; }").arg(toQColor(textColor).name()));
 }
 
-void Tchat::addlinetochat(const QString& text, ColorRef color) {
+QString Tchat::shown(std::string_view wire, std::size_t max) {
+    return fromWire(wire.substr(0, max));  // one byte a character on the wire
+}
+
+// Drops the oldest lines while the view holds more text than it may: long
+// lines fill it long before the line count does.
+void Tchat::trimChat() {
+    QTextDocument* doc = mainchat->document();
+    while (doc->characterCount() > kMaxChatChars && doc->blockCount() > 1) {
+        QTextCursor cut(doc);
+        cut.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+    }
+}
+
+void Tchat::addlinetochat(const QString& whole, ColorRef color) {
+    // The host decides what it sends; the window decides what it lays out.
+    const QString text = whole.left(kMaxChatLine);
     QScrollBar* sb = mainchat->verticalScrollBar();
     const bool keepView = ScrollChatOff1->isChecked();
     const int top = sb->value();
@@ -138,6 +157,7 @@ void Tchat::addlinetochat(const QString& text, ColorRef color) {
     cur.insertText(head, fmt);
     fmt.setFontWeight(QFont::Normal);
     cur.insertText(text.mid(head.size()), fmt);
+    trimChat();
     if (keepView)
         sb->setValue(top);
     else
@@ -153,14 +173,15 @@ QStringList Tchat::chatLines() const {
 }
 
 void Tchat::chatrecieved(std::string_view f) {
-    const QString payload = fromWire(f);
-    const qsizetype bar = payload.indexOf('|');
-    if (bar < 0) {
-        addlinetochat(payload, kWhite);
+    const std::size_t bar = f.find('|');
+    const QString text = shown(f.substr(0, bar), kMaxChatLine);
+    if (bar == std::string_view::npos) {
+        addlinetochat(text, kWhite);
         return;
     }
-    const ColorRef c = parseColorText(toWire(payload.mid(bar + 1))).value_or(kWhite);
-    addlinetochat(payload.left(bar), c);
+    // No colour name is this long; a longer tail is not one.
+    const std::string_view colour = f.substr(bar + 1);
+    addlinetochat(text, colour.size() > 64 ? kWhite : parseColorText(colour).value_or(kWhite));
 }
 
 void Tchat::sendit() {
