@@ -136,7 +136,11 @@ void Tchat::buildMenus() {
         a->setObjectName(QString("N%1").arg(size));
         a->setCheckable(true);
         a->setData(size);
-        connect(a, &QAction::triggered, this, [this, size] { N14Click(size); });
+        // The tick shows the size the settings gave at the start, not the last click.
+        connect(a, &QAction::triggered, this, [this, a, size] {
+            a->setChecked(!a->isChecked());
+            N14Click(size);
+        });
         textSizes[i] = a;
     }
     ActionColor1 = add(options, "ActionColor1", "Action Color", &Tchat::ActionColor1Click);

@@ -263,6 +263,10 @@ bool Tchat::eventFilter(QObject* o, QEvent* e) {
             board->setFocus(Qt::TabFocusReason);
             return true;
         }
+        if (k->matches(QKeySequence::Paste)) {
+            Paste1Click();  // the clipboard replaces the line, as the menu's Paste does
+            return true;
+        }
     } else if (o == mainchat->viewport() &&
                (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress)) {
         auto* m = static_cast<QMouseEvent*>(e);

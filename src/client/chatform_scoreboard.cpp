@@ -144,7 +144,11 @@ void Tchat::showMoveButtons(bool on) {
 // The seat labels from the model.
 void Tchat::showScoreboard() {
     for (int s = 1; s <= 4; ++s) {
-        label_playername[s]->setText(shownName(state.names[s]));
+        // A long name is cut with an ellipsis rather than run under the score.
+        const QString name = shownName(state.names[s]);
+        QLabel* l = label_playername[s];
+        l->setText(l->fontMetrics().elidedText(name, Qt::ElideRight, l->width()));
+        l->setToolTip(name);
         label_score[s]->setText(QString::number(state.scores[s]));
         label_bonus[s]->setText(QString::fromStdString(state.bonus[s]));
         image_eyes[s]->setVisible(state.watching[s]);

@@ -448,6 +448,16 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     EXPECT_EQ(w.dialogs.clipboard, "www.example.org");
     chat.Paste1->trigger();
     EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    // Ctrl+V replaces the whole line too, not just at the cursor.
+    chat.mychat->setFocus();
+    chat.mychat->setText("half typed");
+    chat.mychat->setCursorPosition(4);
+    QTest::keySequence(chat.mychat, QKeySequence::Paste);
+    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    // A click on a text size changes the size but not the tick, which follows the settings.
+    chat.textSizes[2]->trigger();
+    EXPECT_EQ(chat.chatSize, 12);
+    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
 
     // Scroll Chat Off keeps the view where it is while lines arrive.
     for (int i = 0; i < 60; ++i) chat.systemLine(QString("line %1").arg(i));
@@ -572,7 +582,10 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     chat.receive("CMD_chat+" + huge + "|clRed\xFF");
     chat.receive("CMD_chat+Eve chats: " + huge + "\xFF");
     while (!chat.receivedlist.empty()) chat.processsocktimer();
-    EXPECT_LE(chat.label_playername[3]->text().size(), 20);
+    QLabel* name = chat.label_playername[3];
+    EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));  // cut to fit, with an ellipsis
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->width());
+    EXPECT_EQ(name->toolTip(), QString(20, 'W'));
     for (const QString& line : chat.chatLines()) EXPECT_LE(line.size(), Tchat::kMaxChatLine);
     EXPECT_TRUE(chat.chatLines().contains(QString(Tchat::kMaxChatLine, 'W')));
     EXPECT_EQ(chat.mainchat->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
