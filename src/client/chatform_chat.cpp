@@ -93,25 +93,47 @@ void Tchat::setPhrase(int n, const QString& text) {
     QToolButton* b = b_phrase[n];
     b->setProperty("hint", text);
     b->setToolTip(text);
-    b->setText(b->fontMetrics().elidedText(text, Qt::ElideRight, 170).replace('&', "&&"));
     layoutPhrases();
 }
 
-// The phrase buttons flow in rows under the entry line, each as wide as its text.
+// The phrase buttons flow in rows under the entry line, each as wide as its
+// text; when long phrases would push some below the panel, all ten share a
+// grid instead, each cut to its cell.
 void Tchat::layoutPhrases() {
     QWidget* side = mychat->parentWidget();
+    const int top = mychat->geometry().bottom() + 4;
+    const auto caption = [](QToolButton* b, int width) {
+        return b->fontMetrics()
+            .elidedText(b->property("hint").toString(), Qt::ElideRight, width)
+            .replace('&', "&&");
+    };
+    std::array<QRect, 11> flow{};
     int x = 0;
-    int y = mychat->geometry().bottom() + 4;
+    int y = top;
     for (int n = 1; n <= 10; ++n) {
         QToolButton* b = b_phrase[n];
-        if (!b) continue;
+        if (!b) return;  // still being built
+        b->setText(caption(b, 170));
         const int bw = b->fontMetrics().horizontalAdvance(b->text()) + 14;
         if (x > 0 && x + bw > side->width()) {
             x = 0;
             y += 26;
         }
-        b->setGeometry(x, y, bw, 23);
+        flow[n] = {x, y, bw, 23};
         x += bw + 3;
+    }
+    const bool fits = y + 23 <= side->height();
+    const int rows = std::max(1, (side->height() - top + 3) / 26);
+    const int cols = (10 + rows - 1) / rows;
+    const int cw = (side->width() - 3 * (cols - 1)) / cols;
+    for (int n = 1; n <= 10; ++n) {
+        QToolButton* b = b_phrase[n];
+        if (fits) {
+            b->setGeometry(flow[n]);
+            continue;
+        }
+        b->setText(caption(b, cw - 14));
+        b->setGeometry((n - 1) % cols * (cw + 3), top + (n - 1) / cols * 26, cw, 23);
     }
 }
 

@@ -454,6 +454,16 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     chat.mychat->setCursorPosition(4);
     QTest::keySequence(chat.mychat, QKeySequence::Paste);
     EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    // Ten long phrases: every button still shows, inside the panel, none over another.
+    for (int n = 1; n <= 10; ++n) chat.setPhrase(n, QString("A rather long phrase number %1 for all").arg(n));
+    const QRect panel = chat.b_phrase[1]->parentWidget()->rect();
+    for (int n = 1; n <= 10; ++n) {
+        const QRect r = chat.b_phrase[n]->geometry();
+        EXPECT_TRUE(chat.b_phrase[n]->isVisible());
+        EXPECT_TRUE(panel.contains(r)) << n;
+        for (int m = n + 1; m <= 10; ++m) EXPECT_FALSE(r.intersects(chat.b_phrase[m]->geometry())) << n << m;
+    }
+    EXPECT_EQ(chat.phrase(10), "A rather long phrase number 10 for all");
     // A click on a text size changes the size but not the tick, which follows the settings.
     chat.textSizes[2]->trigger();
     EXPECT_EQ(chat.chatSize, 12);
