@@ -3,8 +3,12 @@
 //    the event loop; the CPU share of one core;
 //  - catch-up: a latecomer joining a game with 150 letters on the board, from
 //    connect to a complete board;
-//  - start-up: the zindle program to a shown, logged-in window, median of 10.
+//  - start-up: the zindle program to a shown, logged-in window, median of 10;
+//  - hostile chat: the time to show a 64 KiB line without spaces against a
+//    short line, the memory after 1,000 of them, and 30 s of a peer sending
+//    them 20 a second through a real host while another window chats.
 #include <QApplication>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -15,6 +19,7 @@
 #include <cstdio>
 #include <functional>
 #include <sys/resource.h>
+#include <unistd.h>
 #include <vector>
 
 #include "client/chatform.h"
@@ -199,6 +204,103 @@ void startup() {
                 display ? "X server" : "offscreen", (ms[4] + ms[5]) / 2, ms.front(), ms.back());
 }
 
+
+long residentKiB() {
+    QFile f("/proc/self/statm");
+    if (!f.open(QIODevice::ReadOnly)) return -1;
+    const QList<QByteArray> fields = f.readAll().split(' ');
+    return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
+}
+
+double medianMs(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// One line shown and painted, in milliseconds.
+double showLine(Window& w, const std::string& line) {
+    const auto t0 = Clock::now();
+    w.chat->chatrecieved(line);
+    w.chat->mainchat->viewport()->repaint();
+    return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+}
+
+void hostileChat() {
+    {
+        Window w({}, nullptr, 1);
+        w.chat->resize(874, 657);
+        w.chat->show();
+        pump([] { return false; }, 300);
+        const std::string huge = "Eve chats: " + std::string(64 * 1024, 'x');
+        const std::string plain = "Bob chats: an ordinary line of chat, like most of them|clLime";
+        std::vector<double> shortMs, longMs;
+        for (int i = 0; i < 50; ++i) {
+            shortMs.push_back(showLine(w, plain));
+            longMs.push_back(showLine(w, huge));
+        }
+        const long before = residentKiB();
+        double worst = 0;
+        for (int i = 0; i < 1000; ++i) worst = std::max(worst, showLine(w, huge));
+        const long after = residentKiB();
+        std::printf("hostile chat: a 64 KiB line without spaces shown in median %.2f ms (worst of "
+                    "1,000 %.2f ms); an ordinary line %.2f ms; ratio %.1f\n",
+                    medianMs(longMs), worst, medianMs(shortMs),
+                    medianMs(longMs) / std::max(medianMs(shortMs), 1e-3));
+        std::printf("hostile chat: resident memory %ld KiB before 1,000 such lines, %ld KiB after\n",
+                    before, after);
+    }
+    auto server = newHost();
+    Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
+    ann.chat->show();
+    pump([&] { return ann.chat->state.loggedIn; });
+    Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+    cat.chat->show();
+    Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+    eve.chat->show();
+    if (!pump([&] { return cat.chat->state.loggedIn && eve.chat->state.loggedIn; })) {
+        std::printf("hostile chat: the windows did not connect\n");
+        return;
+    }
+    const std::string flood = "CMD_chat+" + std::to_string(eve.chat->state.mySeat) + "+" +
+                              std::string(64 * 1024, 'x') + '\xFF';
+    const long start = residentKiB();
+    long peak = start;
+    std::vector<double> latency;
+    int sent = 0;
+    const auto t0 = Clock::now();
+    auto nextChat = t0 + std::chrono::seconds(1);
+    int said = 0;
+    QString waitingFor;
+    Clock::time_point typed;
+    pump([&] {
+        const auto now = Clock::now();
+        const auto elapsed = std::chrono::duration<double>(now - t0).count();
+        while (sent < static_cast<int>(elapsed * 20) && sent < 600) {
+            eve.chat->sock.Send(flood);
+            ++sent;
+        }
+        if (waitingFor.isEmpty() && now >= nextChat) {
+            waitingFor = QString("Cat chats: line %1").arg(++said);
+            cat.chat->mychat->setText(QString("line %1").arg(said));
+            cat.chat->sendit();
+            typed = now;
+        } else if (!waitingFor.isEmpty() && ann.chat->chatLines().contains(waitingFor)) {
+            latency.push_back(std::chrono::duration<double, std::milli>(now - typed).count());
+            waitingFor.clear();
+            nextChat = now + std::chrono::seconds(1);
+        }
+        peak = std::max(peak, residentKiB());
+        return (sent >= 600 && waitingFor.isEmpty()) || cat.chat->closing();
+    }, 60000);
+    std::printf("hostile chat: 30 s of 64 KiB lines, 20 a second, through a host: the chatting "
+                "window %s; %zu lines typed, delivery median %.0f ms, worst %.0f ms; resident "
+                "memory %ld KiB at the start, peak %ld KiB\n",
+                cat.chat->closing() ? "was dropped" : "stayed connected", latency.size(),
+                latency.empty() ? -1.0 : medianMs(latency),
+                latency.empty() ? -1.0 : *std::max_element(latency.begin(), latency.end()), start,
+                peak);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,5 +309,6 @@ int main(int argc, char** argv) {
     idle();
     catchUp();
     startup();
+    hostileChat();
     return 0;
 }

@@ -1,6 +1,6 @@
 // Arbitrary message sequences from a host, fed to one game window's queue and
 // dispatch (offscreen, no sockets). Each input is a little program: a known
-// command with fuzzed fields, or raw bytes.
+// command with fuzzed fields, or raw bytes; fields and messages reach 64 KiB.
 #include <QApplication>
 
 #include <array>
@@ -66,6 +66,14 @@ std::string field(const uint8_t*& p, const uint8_t* end) {
             while (p != end && *p != 0xFF && text.size() < (b >> 3)) text += static_cast<char>(*p++);
             return text;
         }
+        case 6: {
+            // A long run without spaces, up to 64 KiB: names, words and chat a
+            // hostile host makes as long as a message can be.
+            std::size_t n = 0;
+            for (int i = 0; i < 2 && p != end; ++i) n = (n << 8) | *p++;
+            const char c = p == end || *p == 0xFF ? 'x' : static_cast<char>(*p++);
+            return std::string(n + 1, c);
+        }
         default: return std::to_string(b % 27);
     }
 }
@@ -88,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const uint8_t* p = data;
     const uint8_t* end = data + size;
     std::string bytes;
-    while (p != end) {
+    while (p != end && bytes.size() < (8u << 20)) {
         const uint8_t op = *p++;
         if (op < 216) {
             bytes += kCommands[op % kCommands.size()];

@@ -136,7 +136,11 @@ void Tchat::buildMenus() {
         a->setObjectName(QString("N%1").arg(size));
         a->setCheckable(true);
         a->setData(size);
-        connect(a, &QAction::triggered, this, [this, size] { N14Click(size); });
+        // The tick shows the size the settings gave at the start, not the last click.
+        connect(a, &QAction::triggered, this, [this, a, size] {
+            a->setChecked(!a->isChecked());
+            N14Click(size);
+        });
         textSizes[i] = a;
     }
     ActionColor1 = add(options, "ActionColor1", "Action Color", &Tchat::ActionColor1Click);
@@ -339,15 +343,25 @@ void Tchat::openSocket(TSock& s, const std::string& host, const std::string& por
     }
 }
 
-void Tchat::sockInfo(TSock&, TSocketInfo, const std::string& msg) {
-    if (msg == "Socket Closed") closeWindow();
+void Tchat::sockInfo(TSock& s, TSocketInfo kind, const std::string& msg) {
+    const bool game = &s == &sock;
+    if (game && kind == siError && s.Connected()) connectionBroke_ = true;
+    if (msg != "Socket Closed") return;
+    if (!game) {
+        closeWindow();
+        return;
+    }
+    closeWindow(connectionBroke_ ? QString(kConnectionLost) : QString("The host closed the game."));
 }
 
-void Tchat::closeWindow() {
+void Tchat::closeWindow(const QString& why) {
     if (closing_) return;
     closing_ = true;
     // Not from inside the socket's own report: the close tears the sockets down.
-    QTimer::singleShot(0, this, &Tchat::close);
+    QTimer::singleShot(0, this, [this, why] {
+        if (!why.isEmpty()) setup_.dialogs->message(this, "Zindle", why);
+        close();
+    });
 }
 
 void Tchat::loadinifile() {
@@ -383,8 +397,8 @@ void Tchat::loadinifile() {
 
 // Reads the shared file again, changes our keys and writes it whole and
 // atomically, so other programs' sections survive and a crash leaves either
-// the old file or the new one.
-static bool updateIni(const QString& path, const std::vector<std::pair<std::string, std::string>>& keys) {
+// the old file or the new one. Returns why it could not, or nothing.
+static QString updateIni(const QString& path, const std::vector<std::pair<std::string, std::string>>& keys) {
     IniFile ini;
     QFile in(path);
     if (in.open(QIODevice::ReadOnly)) ini.parse(in.readAll().toStdString());
@@ -395,10 +409,19 @@ static bool updateIni(const QString& path, const std::vector<std::pair<std::stri
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
         !out.commit()) {
-        std::fprintf(stderr, "zindle: cannot write %s\n", qPrintable(path));
-        return false;
+        const QString why = out.errorString().isEmpty() ? QString("unknown error") : out.errorString();
+        std::fprintf(stderr, "zindle: cannot write %s: %s\n", qPrintable(path), qPrintable(why));
+        return why;
     }
-    return true;
+    return {};
+}
+
+void Tchat::writeSettings(const std::vector<std::pair<std::string, std::string>>& keys) {
+    const QString why = updateIni(iniPath(), keys);
+    if (why.isEmpty() || saveFailureTold_) return;
+    saveFailureTold_ = true;
+    setup_.dialogs->message(this, "Zindle",
+                            QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
 }
 
 void Tchat::saveinifile() {
@@ -415,13 +438,13 @@ void Tchat::saveinifile() {
         for (auto& kv : windows_.options->settings()) keys.push_back(kv);
     }
     keys.emplace_back("Playsounds", PlaySounds1->isChecked() ? "true" : "false");
-    updateIni(iniPath(), keys);
+    writeSettings(keys);
 }
 
 void Tchat::savePhrases() {
     std::vector<std::pair<std::string, std::string>> keys;
     for (int n = 1; n <= 10; ++n) keys.emplace_back("Phrase" + std::to_string(n), toWire(phrase(n)));
-    updateIni(iniPath(), keys);
+    writeSettings(keys);
 }
 
 void Tchat::closeEvent(QCloseEvent* e) {

@@ -153,6 +153,7 @@ public:
     void loadinifile();
     void saveinifile();
     void savePhrases();
+    void writeSettings(const std::vector<std::pair<std::string, std::string>>& keys);
     void sockInfo(TSock& s, TSocketInfo kind, const std::string& msg);
     void ResetBoardLocation1Click();
     void Image4Click();
@@ -221,6 +222,13 @@ public:
 
     // ---- chat
     void addlinetochat(const QString& text, ColorRef color);
+    // Host text as the window shows it: never longer than max characters.
+    static QString shown(std::string_view wire, std::size_t max);
+    static QString shownName(std::string_view wire) { return shown(wire, kMaxShownName); }
+    static constexpr std::size_t kMaxShownName = 20;   // the longest name a window can log in with
+    static constexpr std::size_t kMaxShownWord = 40;   // longer than any word the board holds
+    static constexpr qsizetype kMaxChatLine = 480;     // a name, its verb and a full entry line
+    static constexpr int kMaxChatChars = 512 * 1024;   // the chat view's text, whatever the line count
     void systemLine(const QString& text) { addlinetochat(text, kYellow); }
     void chatrecieved(std::string_view f);
     void sendit();
@@ -274,7 +282,10 @@ private:
     void buildPanels();
     void buildDispatch();
     void openSocket(TSock& s, const std::string& host, const std::string& port);
-    void closeWindow();
+    // Closes from the event loop; why, when given, is told to the player first.
+    void closeWindow(const QString& why = {});
+    static constexpr const char* kConnectionLost = "The connection to the host was lost.";
+    void trimChat();
     void applyChatColors();
     void setLabelSeatColour(QLabel* l, int seat);
 
@@ -288,6 +299,9 @@ private:
     std::vector<int> layOrder_;  // slots in the order they were laid
     bool keyboardMove_ = false;
     bool closing_ = false;
+    bool connectionBroke_ = false;  // an error came before the host's socket closed
+    bool saveFailureTold_ = false;  // a failed settings save is told once a session
+    std::size_t queuedBytes_ = 0;
 };
 
 }  // namespace zindle

@@ -94,7 +94,7 @@ void Tchat::newtiles(std::string_view f) {
         afterMoveButton();
         systemLine("You Bought New Tiles");
     } else {
-        systemLine(fromWire(state.seatLabel(news->seat)) + " Bought New Tiles");
+        systemLine(shownName(state.seatLabel(news->seat)) + " Bought New Tiles");
     }
 }
 

@@ -48,6 +48,8 @@ void Tchat::buildChat(QWidget* side) {
     mainchat->document()->setDocumentMargin(3);
     // A long evening, or a host that floods us, must not grow without end.
     mainchat->document()->setMaximumBlockCount(5000);
+    // A line with no spaces would otherwise be laid out as one endless word.
+    mainchat->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     Copy1 = new QAction("Copy", mainchat);
     Copy1->setObjectName("Copy1");
     Copy1->setShortcut(QKeySequence("Ctrl+C"));
@@ -91,25 +93,47 @@ void Tchat::setPhrase(int n, const QString& text) {
     QToolButton* b = b_phrase[n];
     b->setProperty("hint", text);
     b->setToolTip(text);
-    b->setText(b->fontMetrics().elidedText(text, Qt::ElideRight, 170).replace('&', "&&"));
     layoutPhrases();
 }
 
-// The phrase buttons flow in rows under the entry line, each as wide as its text.
+// The phrase buttons flow in rows under the entry line, each as wide as its
+// text; when long phrases would push some below the panel, all ten share a
+// grid instead, each cut to its cell.
 void Tchat::layoutPhrases() {
     QWidget* side = mychat->parentWidget();
+    const int top = mychat->geometry().bottom() + 4;
+    const auto caption = [](QToolButton* b, int width) {
+        return b->fontMetrics()
+            .elidedText(b->property("hint").toString(), Qt::ElideRight, width)
+            .replace('&', "&&");
+    };
+    std::array<QRect, 11> flow{};
     int x = 0;
-    int y = mychat->geometry().bottom() + 4;
+    int y = top;
     for (int n = 1; n <= 10; ++n) {
         QToolButton* b = b_phrase[n];
-        if (!b) continue;
+        if (!b) return;  // still being built
+        b->setText(caption(b, 170));
         const int bw = b->fontMetrics().horizontalAdvance(b->text()) + 14;
         if (x > 0 && x + bw > side->width()) {
             x = 0;
             y += 26;
         }
-        b->setGeometry(x, y, bw, 23);
+        flow[n] = {x, y, bw, 23};
         x += bw + 3;
+    }
+    const bool fits = y + 23 <= side->height();
+    const int rows = std::max(1, (side->height() - top + 3) / 26);
+    const int cols = (10 + rows - 1) / rows;
+    const int cw = (side->width() - 3 * (cols - 1)) / cols;
+    for (int n = 1; n <= 10; ++n) {
+        QToolButton* b = b_phrase[n];
+        if (fits) {
+            b->setGeometry(flow[n]);
+            continue;
+        }
+        b->setText(caption(b, cw - 14));
+        b->setGeometry((n - 1) % cols * (cw + 3), top + (n - 1) / cols * 26, cw, 23);
     }
 }
 
@@ -123,7 +147,24 @@ void Tchat::applyChatColors() {
         QString("QLineEdit#mychat { color: %1; }").arg(toQColor(textColor).name()));
 }
 
-void Tchat::addlinetochat(const QString& text, ColorRef color) {
+QString Tchat::shown(std::string_view wire, std::size_t max) {
+    return fromWire(wire.substr(0, max));  // one byte a character on the wire
+}
+
+// Drops the oldest lines while the view holds more text than it may: long
+// lines fill it long before the line count does.
+void Tchat::trimChat() {
+    QTextDocument* doc = mainchat->document();
+    while (doc->characterCount() > kMaxChatChars && doc->blockCount() > 1) {
+        QTextCursor cut(doc);
+        cut.movePosition(QTextCursor::NextBlock, QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+    }
+}
+
+void Tchat::addlinetochat(const QString& whole, ColorRef color) {
+    // The host decides what it sends; the window decides what it lays out.
+    const QString text = whole.left(kMaxChatLine);
     QScrollBar* sb = mainchat->verticalScrollBar();
     const bool keepView = ScrollChatOff1->isChecked();
     const int top = sb->value();
@@ -138,6 +179,7 @@ void Tchat::addlinetochat(const QString& text, ColorRef color) {
     cur.insertText(head, fmt);
     fmt.setFontWeight(QFont::Normal);
     cur.insertText(text.mid(head.size()), fmt);
+    trimChat();
     if (keepView)
         sb->setValue(top);
     else
@@ -153,14 +195,15 @@ QStringList Tchat::chatLines() const {
 }
 
 void Tchat::chatrecieved(std::string_view f) {
-    const QString payload = fromWire(f);
-    const qsizetype bar = payload.indexOf('|');
-    if (bar < 0) {
-        addlinetochat(payload, kWhite);
+    const std::size_t bar = f.find('|');
+    const QString text = shown(f.substr(0, bar), kMaxChatLine);
+    if (bar == std::string_view::npos) {
+        addlinetochat(text, kWhite);
         return;
     }
-    const ColorRef c = parseColorText(toWire(payload.mid(bar + 1))).value_or(kWhite);
-    addlinetochat(payload.left(bar), c);
+    // No colour name is this long; a longer tail is not one.
+    const std::string_view colour = f.substr(bar + 1);
+    addlinetochat(text, colour.size() > 64 ? kWhite : parseColorText(colour).value_or(kWhite));
 }
 
 void Tchat::sendit() {
@@ -240,6 +283,10 @@ bool Tchat::eventFilter(QObject* o, QEvent* e) {
         }
         if (k->key() == Qt::Key_Tab) {
             board->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        if (k->matches(QKeySequence::Paste)) {
+            Paste1Click();  // the clipboard replaces the line, as the menu's Paste does
             return true;
         }
     } else if (o == mainchat->viewport() &&

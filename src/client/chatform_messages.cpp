@@ -17,8 +17,10 @@ namespace zindle {
 namespace cmd = proto::cmd;
 
 namespace {
-// A host that floods us is cut off here rather than let it take all memory.
+// A host that floods us is cut off here rather than let it take all memory:
+// many small messages, or fewer long ones.
 constexpr std::size_t kMaxQueued = 200000;
+constexpr std::size_t kMaxQueuedBytes = 32u << 20;
 }  // namespace
 
 void Tchat::buildDispatch() {
@@ -38,7 +40,7 @@ void Tchat::buildDispatch() {
     on(cmd::action, &Tchat::chatrecieved);
     on(cmd::newplayerinfo, &Tchat::newplayerinfo);
     table_.on(cmd::havewrongversion, [this](std::string_view f) {
-        systemLine(fromWire(f) + " has a different version of the game then you.");
+        systemLine(shownName(f) + " has a different version of the game then you.");
     });
     line(cmd::wrongversion, "You have a differnt version of the game then the host.");
     on(cmd::existingplayers, &Tchat::newplayerinfo);
@@ -80,12 +82,13 @@ void Tchat::receive(std::string_view bytes, bool lobby) {
     (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
     for (auto& e : entries) {
         if (e.empty()) continue;  // two terminators in a row: nothing to do
-        if (receivedlist.size() >= kMaxQueued) {
+        if (receivedlist.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
             std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
+            closeWindow(kConnectionLost);  // before the close reports itself
             sock.Close();
-            closeWindow();
             return;
         }
+        queuedBytes_ += e.size();
         receivedlist.push_back(std::move(e));
     }
     if (!receivedlist.empty() && !Timer1.isActive()) Timer1.start();
@@ -106,6 +109,7 @@ void Tchat::processsocktimer() {
     if (receivedlist.empty()) return;
     const std::string entry = std::move(receivedlist.front());
     receivedlist.pop_front();
+    queuedBytes_ -= entry.size();
     table_.dispatch(entry);
 }
 
@@ -124,7 +128,7 @@ void Tchat::sendloginfo(std::string_view f) {
 void Tchat::newplayerinfo(std::string_view f) {
     const auto news = state.newplayerinfo(f);
     if (!news) return;
-    const QString name = fromWire(news->name);
+    const QString name = shownName(news->name);
     if (news->own) {
         systemLine("You are Connected.");
         if (isPlayerSeat(state.mySeat))
@@ -147,12 +151,12 @@ void Tchat::newplayerinfo(std::string_view f) {
 void Tchat::playerdisconnected(std::string_view f) {
     const auto news = state.playerdisconnected(f);
     if (!news) return;
-    if (news->own) closeWindow();
+    if (news->own) closeWindow("You were removed from the game by the host.");
     if (isPlayerSeat(news->seat)) {
-        if (news->previous != kWaiting) systemLine(fromWire(news->previous) + " disconnected.");
+        if (news->previous != kWaiting) systemLine(shownName(news->previous) + " disconnected.");
         showScoreboard();
     }
-    const QString name = fromWire(news->name);
+    const QString name = shownName(news->name);
     if (windows_.spylist &&
         windows_.spylist->removeEntry(QString("%1: %2").arg(news->seat).arg(name)))
         systemLine(name + " has left.");
@@ -174,7 +178,7 @@ void Tchat::notiles(std::string_view f) {
     const auto seat = state.notiles(f);
     if (!seat) return;
     systemLine(*seat == state.mySeat ? QString("You are out of tiles")
-                                     : fromWire(state.seatLabel(*seat)) + " is out of tiles");
+                                     : shownName(state.seatLabel(*seat)) + " is out of tiles");
     playsounds("notiles");
 }
 

@@ -144,7 +144,11 @@ void Tchat::showMoveButtons(bool on) {
 // The seat labels from the model.
 void Tchat::showScoreboard() {
     for (int s = 1; s <= 4; ++s) {
-        label_playername[s]->setText(fromWire(state.names[s]));
+        // A long name is cut with an ellipsis rather than run under the score.
+        const QString name = shownName(state.names[s]);
+        QLabel* l = label_playername[s];
+        l->setText(l->fontMetrics().elidedText(name, Qt::ElideRight, l->width()));
+        l->setToolTip(name);
         label_score[s]->setText(QString::number(state.scores[s]));
         label_bonus[s]->setText(QString::fromStdString(state.bonus[s]));
         image_eyes[s]->setVisible(state.watching[s]);
@@ -182,7 +186,7 @@ void Tchat::startthegame(std::string_view f) {
     if (!news) return;
     showSettings();
     systemLine(news->ownStart ? QString("You have started a game.")
-                              : fromWire(news->starter) + " has started a game.");
+                              : shownName(news->starter) + " has started a game.");
     button_startgame->hide();
     countedThisGame = false;
     Timer2.start();
@@ -199,7 +203,7 @@ void Tchat::getnextplayer(std::string_view f) {
     colorlabels(*seat);
     // Own turn by seat: two players may share a name.
     if (!state.ownTurn()) {
-        label_turn->setText(fromWire(state.names[*seat]) + "'s turn.");
+        label_turn->setText(shownName(state.names[*seat]) + "'s turn.");
         showMoveButtons(false);
     } else {
         label_turn->setText("Your Turn.");
@@ -220,7 +224,7 @@ void Tchat::postscore(std::string_view f) {
     const auto news = state.postscore(f);
     showScoreboard();
     if (!news) return;
-    systemLine("*" + fromWire(state.names[news->seat]) + ": " + fromWire(news->word).toUpper() + " " +
+    systemLine("*" + shownName(state.names[news->seat]) + ": " + shown(news->word, kMaxShownWord).toUpper() + " " +
                QString::fromStdString(state.bonus[news->seat]) + " points.*");
     if (news->effect < 1 || news->effect > 3) return;
     image_zn->setStrip(Artwork::forRatio(devicePixelRatioF()).effectStrip(news->effect - 1), 71);
@@ -251,7 +255,7 @@ void Tchat::turnEnded(std::string_view f, bool timeUp) {
     refreshBoard(before);
     if (!seat) return;
     if (*seat != state.mySeat) {
-        systemLine(fromWire(state.names[*seat]) + (timeUp ? "'s Time is up" : " Passed"));
+        systemLine(shownName(state.names[*seat]) + (timeUp ? "'s Time is up" : " Passed"));
     } else if (!timeUp) {
         systemLine("You Passed");
     } else {
@@ -267,7 +271,7 @@ void Tchat::winner(std::string_view f) {
     cancelPick();
     playsounds("gameover");
     QStringList names;
-    for (int s : seats) names << fromWire(state.names[s]);
+    for (int s : seats) names << shownName(state.names[s]);
     const QString head = seats.size() > 1 ? "Congratulations to the Winners!"
                                           : "Congratulations to the Winner!";
     label_winner[1]->setText(head);
@@ -294,7 +298,7 @@ void Tchat::winner(std::string_view f) {
 QStringList Tchat::otherPlayers() const {
     QStringList names;
     for (int s = 1; s <= 4; ++s)
-        if (s != state.mySeat && state.names[s] != kWaiting) names << fromWire(state.names[s]);
+        if (s != state.mySeat && state.names[s] != kWaiting) names << shownName(state.names[s]);
     return names;
 }
 

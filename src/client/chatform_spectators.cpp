@@ -12,7 +12,7 @@ void Tchat::justwatching(std::string_view f) {
     if (!news) return;
     const auto [seat, on] = *news;
     if (seat == state.mySeat) JustWatch1->setChecked(on);
-    systemLine(fromWire(state.names[seat]) + (on ? " is just watching" : " now playing again"));
+    systemLine(shownName(state.names[seat]) + (on ? " is just watching" : " now playing again"));
     image_eyes[seat]->setVisible(on);
 }
 

@@ -29,14 +29,15 @@ void IniFile::parse(std::string_view text) {
     eol_ = text.find("\r\n") != std::string_view::npos || text.find('\n') == std::string_view::npos
                ? "\r\n"
                : "\n";
-    finalEol_ = text.empty() || text.back() == '\n';
     std::string section;
     while (!text.empty()) {
         const std::size_t nl = text.find('\n');
         std::string_view raw = text.substr(0, nl);
         text.remove_prefix(nl == std::string_view::npos ? text.size() : nl + 1);
-        if (!raw.empty() && raw.back() == '\r') raw.remove_suffix(1);
-        Line line{std::string(raw), {}, section, false};
+        const bool cr = !raw.empty() && raw.back() == '\r';
+        if (cr) raw.remove_suffix(1);
+        std::string eol = std::string(cr ? "\r" : "") + (nl == std::string_view::npos ? "" : "\n");
+        Line line{std::string(raw), std::move(eol), {}, section, false};
         const std::string_view t = trim(raw);
         if (!t.empty() && t.front() == '[' && t.find(']') != std::string_view::npos) {
             section = std::string(trim(t.substr(1, t.find(']') - 1)));
@@ -51,10 +52,7 @@ void IniFile::parse(std::string_view text) {
 
 std::string IniFile::text() const {
     std::string out;
-    for (std::size_t i = 0; i < lines_.size(); ++i) {
-        out += lines_[i].raw;
-        if (i + 1 < lines_.size() || finalEol_) out += eol_;
-    }
+    for (const Line& l : lines_) out += l.raw + l.eol;
     return out;
 }
 
@@ -95,22 +93,24 @@ void IniFile::set(std::string_view section, std::string_view key, std::string_vi
         raw = raw.substr(0, raw.find('=') + 1) + std::string(value);
         return;
     }
-    Line line{std::string(key) + "=" + std::string(value), std::string(key), std::string(section),
-              false};
+    Line line{std::string(key) + "=" + std::string(value), eol_, std::string(key),
+              std::string(section), false};
+    // A line that used to end the file needs an end before anything follows it.
+    if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol_;
     // After the section's last key, or at the end of a new section.
     std::optional<std::size_t> after;
     for (std::size_t i = 0; i < lines_.size(); ++i)
         if (sameText(lines_[i].section, section) && (lines_[i].head || !lines_[i].key.empty()))
             after = i;
     if (!after) {
-        if (!lines_.empty() && !finalEol_) finalEol_ = true;
-        lines_.push_back({"[" + std::string(section) + "]", {}, std::string(section), true});
+        std::string head = "[";
+        head.append(section).append("]");
+        lines_.push_back({std::move(head), eol_, {}, std::string(section), true});
         lines_.push_back(std::move(line));
-        finalEol_ = true;
         return;
     }
+    line.eol = lines_[*after].eol;  // the section's own line ends
     lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*after) + 1, std::move(line));
-    if (*after + 2 == lines_.size()) finalEol_ = true;
 }
 
 }  // namespace zindle

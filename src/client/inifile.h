@@ -28,6 +28,7 @@ public:
 private:
     struct Line {
         std::string raw;   // without the line end
+        std::string eol;   // its own line end, as read; empty on an unterminated last line
         std::string key;   // empty for comments, blanks and section heads
         std::string section;
         bool head = false;
@@ -35,8 +36,7 @@ private:
     std::optional<std::size_t> find(std::string_view section, std::string_view key) const;
 
     std::vector<Line> lines_;
-    std::string eol_ = "\r\n";
-    bool finalEol_ = true;
+    std::string eol_ = "\r\n";  // for lines we add
 };
 
 }  // namespace zindle

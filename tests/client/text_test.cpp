@@ -44,6 +44,16 @@ TEST(IniFile, KeepsEverythingItDoesNotOwnAndWritesRawValues) {
     IniFile unix("[Zindle]\nTop=1\n");
     unix.set("Zindle", "Left", "2");
     EXPECT_EQ(unix.text(), "[Zindle]\nTop=1\nLeft=2\n");
+
+    // Another program's LF-only section beside CRLF ones keeps its own ends,
+    // and a key added to it takes that section's.
+    const std::string mixed = "[Lobby]\r\nName=Ann\r\n[Other]\nk=v\nj=w\n[Zindle]\r\nTop=1\r\n";
+    IniFile both(mixed);
+    EXPECT_EQ(both.text(), mixed);
+    both.set("Zindle", "Top", "2");
+    both.set("Other", "n", "3");
+    EXPECT_EQ(both.text(),
+              "[Lobby]\r\nName=Ann\r\n[Other]\nk=v\nj=w\nn=3\n[Zindle]\r\nTop=2\r\n");
 }
 
 TEST(ColorText, NamesHexAndFailures) {

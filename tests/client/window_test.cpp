@@ -1,6 +1,8 @@
 // Whole-window tests: real windows, an in-process host, scripted peers over
 // loopback, and real mouse and key events.
 #include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
 #include <QScrollBar>
@@ -446,6 +448,26 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     EXPECT_EQ(w.dialogs.clipboard, "www.example.org");
     chat.Paste1->trigger();
     EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    // Ctrl+V replaces the whole line too, not just at the cursor.
+    chat.mychat->setFocus();
+    chat.mychat->setText("half typed");
+    chat.mychat->setCursorPosition(4);
+    QTest::keySequence(chat.mychat, QKeySequence::Paste);
+    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    // Ten long phrases: every button still shows, inside the panel, none over another.
+    for (int n = 1; n <= 10; ++n) chat.setPhrase(n, QString("A rather long phrase number %1 for all").arg(n));
+    const QRect panel = chat.b_phrase[1]->parentWidget()->rect();
+    for (int n = 1; n <= 10; ++n) {
+        const QRect r = chat.b_phrase[n]->geometry();
+        EXPECT_TRUE(chat.b_phrase[n]->isVisible());
+        EXPECT_TRUE(panel.contains(r)) << n;
+        for (int m = n + 1; m <= 10; ++m) EXPECT_FALSE(r.intersects(chat.b_phrase[m]->geometry())) << n << m;
+    }
+    EXPECT_EQ(chat.phrase(10), "A rather long phrase number 10 for all");
+    // A click on a text size changes the size but not the tick, which follows the settings.
+    chat.textSizes[2]->trigger();
+    EXPECT_EQ(chat.chatSize, 12);
+    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
 
     // Scroll Chat Off keeps the view where it is while lines arrive.
     for (int i = 0; i < 60; ++i) chat.systemLine(QString("line %1").arg(i));
@@ -552,6 +574,116 @@ TEST(GameWindow, ASecondStartRaisesTheFirstAndEnds) {
     EXPECT_FALSE(SingleInstance(elsewhere.path()).otherRunning());  // another data folder
     EXPECT_TRUE(second.otherRunning());
     ASSERT_TRUE(testsupport::pumpUntil([&] { return raised == 1; }));
+}
+
+// A host may send anything of any length: the window shows a bounded amount,
+// keeps its queue bounded in bytes, and says why it leaves.
+TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
+    testsupport::ensureApp();
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    chat.resize(900, 700);
+    chat.show();
+    const std::string huge(64 * 1024, 'W');
+    chat.receive("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+3+" + huge + "\xFF");
+    chat.receive("CMD_startgame+" + huge + "+90+12+0+0+y+n+n\xFF");
+    chat.receive("CMD_postscore+3+20+0+0+20+0+1+" + huge + "+\xFF");
+    chat.receive("CMD_newword+3+1+1+" + huge + "\xFF");
+    chat.receive("CMD_chat+" + huge + "|clRed\xFF");
+    chat.receive("CMD_chat+Eve chats: " + huge + "\xFF");
+    while (!chat.receivedlist.empty()) chat.processsocktimer();
+    QLabel* name = chat.label_playername[3];
+    EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));  // cut to fit, with an ellipsis
+    EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->width());
+    EXPECT_EQ(name->toolTip(), QString(20, 'W'));
+    for (const QString& line : chat.chatLines()) EXPECT_LE(line.size(), Tchat::kMaxChatLine);
+    EXPECT_TRUE(chat.chatLines().contains(QString(Tchat::kMaxChatLine, 'W')));
+    EXPECT_EQ(chat.mainchat->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+
+    // Far fewer lines than the view keeps, but long ones: the text stays bounded.
+    for (int i = 0; i < 1500; ++i) chat.chatrecieved(std::to_string(i) + huge);
+    EXPECT_LE(chat.mainchat->document()->characterCount(), Tchat::kMaxChatChars);
+    EXPECT_TRUE(chat.chatLines().last().startsWith("1499W"));
+    EXPECT_GT(chat.chatLines().size(), 500);
+
+    // A settings file that cannot be written is told once, naming it and why.
+    ASSERT_TRUE(QDir(w.home.path()).mkpath("korvolobby.ini"));
+    w.dialogs.colorToPick = QColor(1, 2, 3);
+    chat.textcolor1Click();
+    chat.textcolor1Click();
+    ASSERT_EQ(w.dialogs.calls.count(), 3);  // two colour pickers, one message
+    EXPECT_EQ(w.dialogs.calls[1].kind, "message");
+    EXPECT_TRUE(w.dialogs.calls[1].text.contains(w.home.filePath("korvolobby.ini")));
+    w.dialogs.calls.clear();
+
+    // Long messages fill the queue's bytes long before its count: cut off, and told.
+    for (int i = 0; i < 600 && !chat.closing(); ++i) chat.receive("CMD_chat+" + huge + "\xFF");
+    EXPECT_TRUE(chat.closing());
+    EXPECT_LT(chat.receivedlist.size(), 600u);
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return !chat.isVisible(); }));
+    ASSERT_EQ(w.dialogs.calls.count(), 1);
+    EXPECT_EQ(w.dialogs.calls[0].text, "The connection to the host was lost.");
+
+    // Removed from the game by the host: one message, then the window closes.
+    Window kicked({}, nullptr, 1);
+    kicked.chat->show();
+    kicked.chat->receive("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+2+Ann\xFF"
+                         "CMD_playerdisconnected+2+Ann\xFF");
+    while (!kicked.chat->receivedlist.empty()) kicked.chat->processsocktimer();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return !kicked.chat->isVisible(); }));
+    ASSERT_EQ(kicked.dialogs.calls.count(), 1);
+    EXPECT_EQ(kicked.dialogs.calls[0].text, "You were removed from the game by the host.");
+}
+
+// A peer floods the real host with long chat lines without spaces; an honest
+// window keeps reading, keeps its seat and its chat still gets through.
+TEST(GameWindow, StaysInTheGameWhileAPeerFloodsChat) {
+    HostRig rig;
+    Window ann({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
+    ann.chat->show();
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state.loggedIn; }));
+    Window cat({"Cat", "127.0.0.1", "join"}, rig.server.get(), rig.port());
+    cat.chat->show();
+    ScriptedClient eve(rig.port(), "Eve");
+    eve.open();
+    ASSERT_TRUE(rig.pump([&] { return cat.chat->label_playername[3]->text() == "Eve"; }));
+
+    const std::string line = "CMD_chat+" + std::to_string(eve.seat()) + "+" + std::string(64 * 1024, 'x');
+    QElapsedTimer clock;
+    clock.start();
+    qint64 typedAt = -1;
+    qint64 arrivedAt = -1;
+    int sent = 0;
+    // 20 lines a second for three seconds; Cat types halfway through.
+    rig.pump(
+        [&] {
+            const qint64 now = clock.elapsed();
+            while (sent < now / 50 && sent < 60) {
+                eve.send(line);
+                ++sent;
+            }
+            if (typedAt < 0 && now >= 1500) {
+                cat.chat->mychat->setText("still here");
+                QTest::keyClick(cat.chat->mychat, Qt::Key_Return);
+                typedAt = now;
+            }
+            if (arrivedAt < 0 && ann.chat->chatLines().contains("Cat chats: still here"))
+                arrivedAt = clock.elapsed();
+            return sent >= 60 && arrivedAt >= 0;
+        },
+        10000);
+    ASSERT_GE(arrivedAt, 0);
+    EXPECT_LT(arrivedAt - typedAt, 1000);
+    EXPECT_FALSE(cat.chat->closing());
+    EXPECT_TRUE(cat.dialogs.calls.isEmpty());
+    EXPECT_TRUE(eve.has("CMD_chat+Cat chats: still here|clWhite"));
+    EXPECT_LE(cat.chat->mainchat->document()->characterCount(), Tchat::kMaxChatChars);
+
+    // The host goes away: the window says so before it ends.
+    rig.server.reset();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return !cat.chat->isVisible(); }));
+    ASSERT_EQ(cat.dialogs.calls.count(), 1);
+    EXPECT_EQ(cat.dialogs.calls[0].text, "The host closed the game.");
 }
 
 }  // namespace
