@@ -116,13 +116,15 @@ void Tchat::buildMenus() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
-    QMenu* file = menuBar()->addMenu("File");
+    // Mnemonics and the desktop's own shortcuts come on top of the game's.
+    QMenu* file = menuBar()->addMenu("&File");
     StartGame1 = add(file, "StartGame1", "Start Game", &Tchat::button_startClick);
     StartGame1->setEnabled(false);
     file->addSeparator();
-    Exit1 = add(file, "Exit1", "Exit", &Tchat::close);
+    Exit1 = add(file, "Exit1", "E&xit", &Tchat::close);
+    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* options = menuBar()->addMenu("Options");
+    QMenu* options = menuBar()->addMenu("&Options");
     PlaySounds1 = add(options, "PlaySounds1", "Play Sounds", &Tchat::PlaySounds1Click);
     PlaySounds1->setCheckable(true);
     PlaySounds1->setChecked(true);
@@ -153,7 +155,7 @@ void Tchat::buildMenus() {
     JustWatch1 = add(options, "JustWatch1", "Just Watch", &Tchat::JustWatch1Click);
     JustWatch1->setCheckable(true);
 
-    QMenu* view = menuBar()->addMenu("View");
+    QMenu* view = menuBar()->addMenu("&View");
     TallyList1 = add(view, "TallyList1", "Tally List", [this] {
         if (windows_.tally) windows_.tally->show();
     });
@@ -162,10 +164,11 @@ void Tchat::buildMenus() {
     });
     PhraseList1 = add(view, "PhraseList1", "Phrase List", &Tchat::PhraseList1Click);
 
-    QMenu* help = menuBar()->addMenu("Help");
+    QMenu* help = menuBar()->addMenu("&Help");
     Help2 = add(help, "Help2", "Content", [this] {
         if (windows_.help) windows_.help->show();
     });
+    Help2->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
     About1 = add(help, "About1", "About", [this] {
         if (windows_.about) windows_.about->show();
@@ -193,6 +196,8 @@ void Tchat::buildBoardPanel() {
     board->onMouseDown = [this](QMouseEvent* e) { boardMouseDown(e); };
     board->onMouseMove = [this](QMouseEvent* e) { boardMouseMove(e); };
     board->onKey = [this](QKeyEvent* e) { boardKey(e); };
+    board->setAccessibleName("Board");
+    announceCursor();
 
     bar = new QLabel(panel_board);
     bar->setObjectName("bar");
@@ -214,6 +219,7 @@ void Tchat::buildBoardPanel() {
     Image6->setGeometry(524, 560, 24, 24);
     Image6->setPixmap(art.sortPicture());
     Image6->setToolTip("Sort the rack");
+    Image6->setAccessibleName("Sort the rack");
     Image6->onClick = [this] { Image6Click(); };
 
     image_dragging = new QLabel(panel_board);
@@ -390,7 +396,9 @@ void Tchat::loadinifile() {
                                     ini.getInt(kSection, "Score", 0));
         windows_.options->checkit("image_double", ini.get(kSection, "Double", "0") == "1");
         windows_.options->checkit("image_team", ini.get(kSection, "Team", "0") == "1");
-        windows_.options->setComputers(ini.getInt(kSection, "Computers", 0),
+        // A newcomer's first solo game has an opponent; the options still allow none.
+        const int computers = setup_.params.isEmpty() ? 1 : 0;
+        windows_.options->setComputers(ini.getInt(kSection, "Computers", computers),
                                        QString::fromStdString(ini.get(kSection, "Level", "Normal")));
     }
 }

@@ -186,6 +186,7 @@ public:
     void boardMouseDown(QMouseEvent* e);
     void boardMouseMove(QMouseEvent* e);
     void boardKey(QKeyEvent* e);
+    void announceCursor();
     void tile_1MouseDown(int slot, QMouseEvent* e);
     void followPointer(QWidget* from, const QPoint& pos);
     void Image6Click();

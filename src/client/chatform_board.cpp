@@ -16,6 +16,13 @@
 namespace zindle {
 
 namespace {
+
+QString letterName(int code) { return isLetterCode(code) ? QString(QChar('A' + code)) : QString("empty"); }
+
+}  // namespace
+
+
+namespace {
 int laidCount(const GameState& s) {
     int n = 0;
     for (int slot = 1; slot <= kRackSize; ++slot) n += s.laid[slot] != kNoCell;
@@ -44,6 +51,8 @@ void Tchat::showRack() {
         t->setProperty("hint", QString::fromStdString(tile.hint()));
         if (isLetterCode(tile.shown())) t->setPixmap(art.big(tile.shown()));
         t->setVisible(tile.visible);
+        // A screen reader hears the letter, in rack order.
+        t->setAccessibleName(QString("Rack tile %1: %2").arg(pos + 1).arg(letterName(tile.shown())));
     }
     if (state.pickedSlot == 0) cancelPick();
 }
@@ -236,7 +245,18 @@ void Tchat::boardKey(QKeyEvent* e) {
         e->ignore();
     }
     keyboardMove_ = false;
+    announceCursor();
     board->update();
+}
+
+// What a screen reader says of the keyboard cursor's cell.
+void Tchat::announceCursor() {
+    const QPoint c = board->cursor;
+    if (!onBoard(c.x(), c.y())) return;
+    board->setAccessibleDescription(QString("Cell %1, %2: %3")
+                                        .arg(c.x() + 1)
+                                        .arg(c.y() + 1)
+                                        .arg(letterName(state.letters[c.x()][c.y()])));
 }
 
 // What Done would score, judged on our own copy of the board with the

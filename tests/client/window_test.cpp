@@ -301,6 +301,15 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     QTest::keyClick(first.board, Qt::Key_A + first.state.rack[a].code);
     QTest::keyClick(first.board, Qt::Key_Space);
     EXPECT_EQ(first.state.letters[9][9], first.state.rack[a].code);
+    // A screen reader hears the cell under the cursor and the rack's letters in order.
+    EXPECT_EQ(first.board->accessibleDescription(),
+              QString("Cell 10, 10: %1").arg(QChar('A' + first.state.rack[a].code)));
+    for (int pos = 0; pos < 10; ++pos) {
+        const int slot = first.state.rackorder[static_cast<std::size_t>(pos)].slot;
+        if (slot == a) continue;
+        EXPECT_EQ(first.tiles[slot]->accessibleName(),
+                  QString("Rack tile %1: %2").arg(pos + 1).arg(QChar('A' + first.state.rack[slot].shown())));
+    }
     QTest::keyClick(first.board, Qt::Key_Backspace);
     EXPECT_EQ(first.state.letters[9][9], kNoTile);
     click(first.tiles[a]);
@@ -542,10 +551,12 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     // No parameters: a solo game that hosts, offers the download window and connects.
     HostRig solo;
     Window you({}, solo.server.get(), 0);
-    QWidget download;
+    QWidget download, help;
     ChatWindows sw;
     sw.server = solo.server.get();
     sw.download = &download;
+    sw.help = &help;
+    sw.options = &you.options;
     you.chat->setWindows(sw);
     you.chat->show();
     ASSERT_TRUE(solo.pump([&] { return you.chat->label_playername[1]->text() == "You"; }));
@@ -554,6 +565,16 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
               (QStringList{"Loading Solo Game..Please wait.", "You are Connected."}));
     EXPECT_TRUE(you.chat->StartGame1->isEnabled());
     EXPECT_FALSE(you.chat->Sock11.Connected());
+    // A first solo game, with no settings yet, has one opponent at Normal.
+    EXPECT_EQ(you.options.spin_computers->value(), 1);
+    EXPECT_EQ(you.options.combo_level->currentText(), "Normal");
+    // The desktop's keys: F1 opens help, Ctrl+Q quits.
+    QApplication::setActiveWindow(you.chat.get());
+    download.hide();
+    QTest::keyClick(you.chat.get(), Qt::Key_F1);
+    EXPECT_TRUE(help.isVisible());
+    QTest::keyClick(you.chat.get(), Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_FALSE(you.chat->isVisible());
 
     // Two parameters connect nothing.
     Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
