@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     try {
         server->Sock1.setListen(true);
     } catch (const ESockException& e) {
-        std::fprintf(stderr, "zindle-host: port %s: %s\n", options.port.c_str(), e.what());
+        std::fprintf(stderr, "zindle-host: %s\n", e.what());
         return 1;
     }
     std::printf("listening on port %d\n", server->Sock1.LocalPort());
