@@ -11,8 +11,10 @@ LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
 all: build
 
+# Each target installs only what it needs (scripts/install-deps run|test|fuzz|package).
+TIER ?= run
 deps:
-	@scripts/install-deps
+	@scripts/install-deps $(TIER)
 
 $(BUILD)/CMakeCache.txt: | deps
 	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) $(CMAKE_FLAGS)
@@ -21,6 +23,10 @@ configure: deps $(BUILD)/CMakeCache.txt
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
+
+test bench: TIER = test
+fuzz: TIER = fuzz
+package: TIER = package
 
 # The game: a solo game that hosts in-process. Without a display, the
 # dedicated host instead, so that others can join this machine.
@@ -54,9 +60,15 @@ fuzz: deps
 	    tail -n 12 "$$f.log"; else tail -n 40 "$$f.log"; echo "$$f failed" >&2; exit 1; fi; done
 
 clean:
-	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR)
+	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR) $(PACKAGEDIR)
 
-# A Debian package of the programs, the desktop entries, icons and help pages.
+# A Debian package of the programs, the desktop entries, icons and help pages,
+# built with Debian's hardening flags in a tree of its own and checked by lintian.
+PACKAGEDIR ?= build-package
 .PHONY: package
-package: build
-	cd $(BUILD) && cpack -G DEB
+package: deps
+	cmake -S . -B $(PACKAGEDIR) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZINDLE_TESTS=OFF \
+	  -DZINDLE_HARDENING=ON $(LAUNCHER)
+	cmake --build $(PACKAGEDIR) -j$(JOBS)
+	cd $(PACKAGEDIR) && cpack -G DEB
+	lintian --fail-on error $(PACKAGEDIR)/*.deb

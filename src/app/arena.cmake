@@ -1,5 +1,5 @@
 if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/arena.cpp AND TARGET zindle_engine)
   add_executable(zindle-arena ${CMAKE_CURRENT_LIST_DIR}/arena.cpp)
-  target_link_libraries(zindle-arena PRIVATE zindle_engine zindle_warnings)
+  target_link_libraries(zindle-arena PRIVATE zindle_engine zindle_cli zindle_warnings)
   set_target_properties(zindle-arena PROPERTIES AUTOMOC OFF)
 endif()

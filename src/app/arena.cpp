@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "cli/commandline.h"
 #include "engine/arena.h"
 #include "rules/mydict.h"
 
@@ -16,18 +17,10 @@ using namespace zindle::engine;
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: zindle-arena [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--double]\n"
-                 "                    [--zindles N] [--playto N] [--quiet]\n"
-                 "  LEVEL is easy, normal, hard or greedy; defaults: 200 seeds, hard against greedy\n");
-    return 2;
-}
-
-bool number(const char* text, int& out) {
-    char* end = nullptr;
-    const long v = std::strtol(text, &end, 10);
-    if (end == text || *end != '\0' || v < 0 || v > 1000000) return false;
+bool number(const QString& text, int& out) {
+    bool ok = false;
+    const long v = text.toLong(&ok);
+    if (!ok || v < 0 || v > 1000000) return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -39,29 +32,38 @@ int main(int argc, char** argv) {
     bool doubletiles = false, quiet = false;
     Strategy a = Strategy::Hard, b = Strategy::Greedy;
     std::string aName = "hard", bName = "greedy";
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        const bool hasValue = i + 1 < argc;
-        if (arg == "--double") {
-            doubletiles = true;
-        } else if (arg == "--quiet") {
-            quiet = true;
-        } else if (arg == "--games" && hasValue) {
-            if (!number(argv[++i], games) || games == 0) return usage();
-        } else if (arg == "--seed" && hasValue) {
-            if (!number(argv[++i], seed)) return usage();
-        } else if (arg == "--zindles" && hasValue) {
-            if (!number(argv[++i], zindles)) return usage();
-        } else if (arg == "--playto" && hasValue) {
-            if (!number(argv[++i], playto)) return usage();
-        } else if ((arg == "--a" || arg == "--b") && hasValue) {
-            const auto s = strategyFromName(argv[++i]);
-            if (!s) return usage();
-            (arg == "--a" ? a : b) = *s;
-            (arg == "--a" ? aName : bName) = argv[i];
-        } else {
-            return usage();
-        }
+    const zindle::cli::Program program{
+        "zindle-arena", "Computer players against each other; prints the win rate.", "",
+        "LEVEL is easy, normal, hard or greedy; defaults: 200 seeds, hard against greedy."};
+    zindle::cli::Parser parser;
+    const QCommandLineOption gamesOption("games", "Play N seeds, each twice (200).", "N");
+    const QCommandLineOption seedOption("seed", "The first seed (1).", "S");
+    const QCommandLineOption aOption("a", "The first player's level (hard).", "LEVEL");
+    const QCommandLineOption bOption("b", "The second player's level (greedy).", "LEVEL");
+    const QCommandLineOption doubleOption("double", "Double-sided tiles.");
+    const QCommandLineOption zindlesOption("zindles", "N Zindle squares (0).", "N");
+    const QCommandLineOption playtoOption("playto", "Play to N points (0: until the bag is empty).", "N");
+    const QCommandLineOption quietOption("quiet", "Print only the result.");
+    parser.addOptions({gamesOption, seedOption, aOption, bOption, doubleOption, zindlesOption,
+                       playtoOption, quietOption});
+    if (auto done = cli::parse(parser, program, cli::arguments(argc, argv))) return *done;
+    auto bad = [&](const QString& cause) { return cli::badUsage(parser, program, cause); };
+    if (!parser.positionalArguments().isEmpty()) return bad("unexpected argument " + parser.positionalArguments()[0]);
+    doubletiles = parser.isSet(doubleOption);
+    quiet = parser.isSet(quietOption);
+    const std::pair<const QCommandLineOption*, int*> numbers[] = {
+        {&gamesOption, &games}, {&seedOption, &seed}, {&zindlesOption, &zindles}, {&playtoOption, &playto}};
+    for (const auto& [option, value] : numbers)
+        if (parser.isSet(*option) && !number(parser.value(*option), *value))
+            return bad("--" + option->names()[0] + " takes a number up to 1000000");
+    if (games == 0) return bad("--games must be at least 1");
+    for (const auto* option : {&aOption, &bOption}) {
+        if (!parser.isSet(*option)) continue;
+        const std::string name = parser.value(*option).toStdString();
+        const auto s = strategyFromName(name);
+        if (!s) return bad("--" + option->names()[0] + " takes easy, normal, hard or greedy");
+        (option == &aOption ? a : b) = *s;
+        (option == &aOption ? aName : bName) = name;
     }
 
     const auto t0 = std::chrono::steady_clock::now();

@@ -9,22 +9,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "cli/commandline.h"
 #include "engine/bot.h"
 
 namespace {
 
-int usage() {
-    std::fprintf(stderr,
-                 "usage: zindle-bot [--host H] [--port N] [--name NAME] [--level easy|normal|hard] "
-                 "[--delay MS]\n");
-    return 2;
-}
-
-bool parseNumber(const char* text, long max, int& out) {
-    char* end = nullptr;
-    if (!text || !*text || *text == '-') return false;
-    const long v = std::strtol(text, &end, 10);
-    if (*end != '\0' || v > max) return false;
+bool parseNumber(const QString& text, long max, int& out) {
+    bool ok = false;
+    const long v = text.startsWith('-') ? -1 : text.toLong(&ok);
+    if (!ok || v < 0 || v > max) return false;
     out = static_cast<int>(v);
     return true;
 }
@@ -32,27 +25,37 @@ bool parseNumber(const char* text, long max, int& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    const zindle::cli::Program program{"zindle-bot", "A computer player that joins a Zindle host.", "", ""};
+    zindle::cli::Parser parser;
+    const QCommandLineOption hostOption("host", "Join host H: an IPv4 or IPv6 address or a name (127.0.0.1).", "H");
+    const QCommandLineOption portOption("port", "The host's TCP port (7772).", "N");
+    const QCommandLineOption nameOption("name", "Play as NAME (Computer).", "NAME");
+    const QCommandLineOption levelOption("level", "Play at easy, normal or hard (normal).", "LEVEL");
+    const QCommandLineOption delayOption("delay", "Think for MS milliseconds a move (1500).", "MS");
+    parser.addOptions({hostOption, portOption, nameOption, levelOption, delayOption});
+    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
+        return *done;
+    auto bad = [&](const QString& cause) { return zindle::cli::badUsage(parser, program, cause); };
+    if (!parser.positionalArguments().isEmpty()) return bad("unexpected argument " + parser.positionalArguments()[0]);
+
     zindle::engine::BotOptions options;
-    for (int i = 1; i < argc; i += 2) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        if (!value) return usage();
-        if (arg == "--host" && *value) {
-            options.host = value;
-        } else if (arg == "--port") {
-            if (!parseNumber(value, 65535, options.port) || options.port == 0) return usage();
-        } else if (arg == "--name" && *value) {
-            options.name = value;
-        } else if (arg == "--level") {
-            const auto level = zindle::engine::levelFromName(value);
-            if (!level) return usage();
-            options.level = *level;
-        } else if (arg == "--delay") {
-            if (!parseNumber(value, 600000, options.delayMs)) return usage();
-        } else {
-            return usage();
-        }
+    if (parser.isSet(hostOption)) {
+        if (parser.value(hostOption).isEmpty()) return bad("--host is empty");
+        options.host = parser.value(hostOption).toStdString();
     }
+    if (parser.isSet(portOption) && (!parseNumber(parser.value(portOption), 65535, options.port) || options.port == 0))
+        return bad("--port takes a number from 1 to 65535");
+    if (parser.isSet(nameOption)) {
+        if (parser.value(nameOption).isEmpty()) return bad("--name is empty");
+        options.name = parser.value(nameOption).toStdString();
+    }
+    if (parser.isSet(levelOption)) {
+        const auto level = zindle::engine::levelFromName(parser.value(levelOption).toStdString());
+        if (!level) return bad("--level takes easy, normal or hard");
+        options.level = *level;
+    }
+    if (parser.isSet(delayOption) && !parseNumber(parser.value(delayOption), 600000, options.delayMs))
+        return bad("--delay takes milliseconds up to 600000");
 
     QCoreApplication app(argc, argv);
     zindle::engine::Bot bot(options);

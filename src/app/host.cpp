@@ -7,12 +7,12 @@
 
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
 #include <memory>
 #include <string>
 #include <unistd.h>
 
+#include "cli/commandline.h"
 #include "server/server.h"
 
 namespace {
@@ -24,39 +24,38 @@ void onSignal(int) {
     [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
 }
 
-int usage() {
-    std::fprintf(stderr, "usage: zindle-host [--port N] [--seed S] [--words FILE]\n");
-    return 2;
-}
-
-bool parseUnsigned(const char* text, unsigned long max, unsigned long& out) {
-    char* end = nullptr;
-    if (!text || !*text || *text == '-') return false;
-    out = std::strtoul(text, &end, 10);
-    return *end == '\0' && out <= max;
+bool parseUnsigned(const QString& text, unsigned long max, unsigned long& out) {
+    bool ok = false;
+    out = text.startsWith('-') ? 0 : text.toULong(&ok);
+    return ok && out <= max;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    const zindle::cli::Program program{"zindle-host", "Hosts a Zindle game without a window.", "", ""};
+    zindle::cli::Parser parser;
+    const QCommandLineOption portOption("port", "Listen on TCP port N (7772).", "N", "7772");
+    const QCommandLineOption seedOption("seed", "Replay the games of seed S.", "S");
+    const QCommandLineOption wordsOption("words", "Judge words against FILE.", "FILE");
+    parser.addOptions({portOption, seedOption, wordsOption});
+    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
+        return *done;
+    if (!parser.positionalArguments().isEmpty())
+        return zindle::cli::badUsage(parser, program, "unexpected argument " + parser.positionalArguments()[0]);
+
     zindle::ServerOptions options;
-    bool seeded = false;
-    // Every option takes a value, so the arguments go in pairs.
-    for (int i = 1; i < argc; i += 2) {
-        const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        unsigned long n = 0;
-        if (arg == "--port" && parseUnsigned(value, 65535, n)) {
-            options.port = std::to_string(n);
-        } else if (arg == "--seed" && parseUnsigned(value, 0xFFFFFFFFul, n)) {
-            options.seed = static_cast<uint32_t>(n);
-            seeded = true;
-        } else if (arg == "--words" && value) {
-            options.wordsFile = value;
-        } else {
-            return usage();
-        }
+    unsigned long n = 0;
+    if (!parseUnsigned(parser.value(portOption), 65535, n))
+        return zindle::cli::badUsage(parser, program, "--port takes a number up to 65535");
+    options.port = std::to_string(n);
+    const bool seeded = parser.isSet(seedOption);
+    if (seeded) {
+        if (!parseUnsigned(parser.value(seedOption), 0xFFFFFFFFul, n))
+            return zindle::cli::badUsage(parser, program, "--seed takes a number up to 4294967295");
+        options.seed = static_cast<uint32_t>(n);
     }
+    if (parser.isSet(wordsOption)) options.wordsFile = parser.value(wordsOption).toStdString();
     if (!seeded) zindle::randomize();
 
     QCoreApplication app(argc, argv);
@@ -74,7 +73,7 @@ int main(int argc, char** argv) {
     try {
         server->Sock1.setListen(true);
     } catch (const ESockException& e) {
-        std::fprintf(stderr, "zindle-host: port %s: %s\n", options.port.c_str(), e.what());
+        std::fprintf(stderr, "zindle-host: %s\n", e.what());
         return 1;
     }
     std::printf("listening on port %d\n", server->Sock1.LocalPort());

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/commandline.h"
 #include "rules/bag.h"
 #include "rules/board.h"
 #include "rules/judge.h"
@@ -124,17 +125,16 @@ Scenario parse(std::istream& in) {
 int main(int argc, char** argv) {
     std::string wordsFile;
     std::string scenarioFile;
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--words" && i + 1 < argc) {
-            wordsFile = argv[++i];
-        } else if (scenarioFile.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
-            scenarioFile = arg;
-        } else {
-            std::cerr << "usage: zindle-judge [--words FILE] [SCENARIO]\n";
-            return 2;
-        }
-    }
+    const zindle::cli::Program program{"zindle-judge", "Judges one move from a scenario and prints the verdict.",
+                                       "[SCENARIO]", "SCENARIO is a file, or - or nothing for standard input."};
+    zindle::cli::Parser parser;
+    const QCommandLineOption wordsOption("words", "Judge words against FILE.", "FILE");
+    parser.addOption(wordsOption);
+    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv))) return *done;
+    if (parser.positionalArguments().size() > 1)
+        return zindle::cli::badUsage(parser, program, "one scenario at most");
+    if (parser.isSet(wordsOption)) wordsFile = parser.value(wordsOption).toStdString();
+    if (!parser.positionalArguments().isEmpty()) scenarioFile = parser.positionalArguments()[0].toStdString();
 
     Scenario sc;
     try {

@@ -8,6 +8,7 @@
 // exception's message on standard error and exits 1. Bad usage exits 2.
 
 #include "lzrw1.h"
+#include "cli/commandline.h"
 
 #include <cstdio>
 #include <exception>
@@ -23,32 +24,33 @@ public:
     std::string text;
 };
 
-int usage()
-{
-    std::fputs("usage: zindle-lzrw1 compress [--mode fast|good|auto] IN OUT\n"
-               "       zindle-lzrw1 decompress IN OUT\n"
-               "       zindle-lzrw1 advise IN\n",
-               stderr);
-    return 2;
-}
-
 } // namespace
 
 int main(int argc, char** argv)
 {
-    if (argc < 2)
-        return usage();
-    const std::string command = argv[1];
+    const zindle::cli::Program program{
+        "zindle-lzrw1", "Compresses and decompresses files in the tally's container.", "COMMAND IN [OUT]",
+        "Commands:\n  compress IN OUT    --mode picks the method (auto)\n"
+        "  decompress IN OUT\n  advise IN          prints fast or good"};
+    zindle::cli::Parser parser;
+    const QCommandLineOption modeOption("mode", "Compress with fast, good or auto.", "MODE");
+    parser.addOption(modeOption);
+    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
+        return *done;
+    const QStringList args = parser.positionalArguments();
+    const std::string command = args.isEmpty() ? std::string() : args[0].toStdString();
+    const qsizetype files = command == "advise" ? 1 : 2;
+    if ((command != "compress" && command != "decompress" && command != "advise") || args.size() != files + 1)
+        return zindle::cli::badUsage(parser, program, "expected compress IN OUT, decompress IN OUT or advise IN");
+    if (parser.isSet(modeOption) && command != "compress")
+        return zindle::cli::badUsage(parser, program, "--mode goes with compress");
 
     LastCaption view;
     Tlzrw1 lzrw1(&view);
     try {
         if (command == "compress") {
-            int i = 2;
-            if (i < argc && std::string(argv[i]) == "--mode") {
-                if (i + 1 >= argc)
-                    return usage();
-                const std::string mode = argv[i + 1];
+            if (parser.isSet(modeOption)) {
+                const QString mode = parser.value(modeOption);
                 if (mode == "fast")
                     lzrw1.CompressMode = TCompressMode::Fast;
                 else if (mode == "good")
@@ -56,28 +58,19 @@ int main(int argc, char** argv)
                 else if (mode == "auto")
                     lzrw1.CompressMode = TCompressMode::Auto;
                 else
-                    return usage();
-                i += 2;
+                    return zindle::cli::badUsage(parser, program, "--mode takes fast, good or auto");
             }
-            if (argc - i != 2)
-                return usage();
-            lzrw1.InputFile = argv[i];
-            lzrw1.OutputFile = argv[i + 1];
+            lzrw1.InputFile = args[1].toStdString();
+            lzrw1.OutputFile = args[2].toStdString();
             lzrw1.Compress();
         } else if (command == "decompress") {
-            if (argc != 4)
-                return usage();
-            lzrw1.InputFile = argv[2];
-            lzrw1.OutputFile = argv[3];
+            lzrw1.InputFile = args[1].toStdString();
+            lzrw1.OutputFile = args[2].toStdString();
             lzrw1.Decompress();
         } else if (command == "advise") {
-            if (argc != 3)
-                return usage();
-            lzrw1.InputFile = argv[2];
+            lzrw1.InputFile = args[1].toStdString();
             const TCompressMode mode = lzrw1.Advise();
             std::puts(mode == TCompressMode::Fast ? "fast" : "good");
-        } else {
-            return usage();
         }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());

@@ -6,7 +6,9 @@
 #include <QVBoxLayout>
 
 #include <memory>
+#include <optional>
 
+#include "cli/commandline.h"
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
@@ -37,8 +39,18 @@ std::string envPort(const char* name, const char* fallback) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    zindle::ignoreFileSizeSignal();
-    QApplication app(argc, argv);
+    const zindle::cli::Program program{
+        "zindle", "The Zindle word game.", "[NAME HOST MODE]",
+        "With no arguments, a solo game against the computer players.\n"
+        "NAME HOST true   host a game as NAME; HOST is this machine's address for the lobby\n"
+        "NAME HOST join   join the game hosted at HOST (anything but \"true\" joins)\n\n"
+        "Environment: ZINDLE_PORT (7772), ZINDLE_LOBBY_PORT (9001), ZINDLE_HOME (the data folder)."};
+    std::optional<QApplication> application;
+    zindle::cli::Parser parser;
+    // Before the single-instance check, so --help neither joins nor raises a game.
+    if (auto done = zindle::cli::parseGui(argc, argv, program, parser, application))
+        return *done;
+    QApplication& app = *application;
     zindle::setProgramIdentity("org.zindle.Zindle");
     const QString folder = zindle::dataFolder();
 
@@ -54,7 +66,7 @@ int main(int argc, char** argv) {
     zindle::ChatSetup setup;
     setup.dialogs = &dialogs;
     setup.sounds = &sounds;
-    setup.params = app.arguments().mid(1);
+    setup.params = parser.positionalArguments();
     setup.dataFolder = folder;
     setup.port = envPort("ZINDLE_PORT", "7772");
     setup.lobbyPort = envPort("ZINDLE_LOBBY_PORT", "9001");

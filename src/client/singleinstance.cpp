@@ -6,14 +6,18 @@
 
 #include <unistd.h>
 
+#include "widgets/paths.h"
+
 namespace zindle {
 
 SingleInstance::SingleInstance(const QString& dataFolder) {
     const QByteArray folder = QDir(dataFolder).absolutePath().toUtf8();
-    name_ = QString("zindle-%1-%2")
-                .arg(::getuid())
-                .arg(QString::fromLatin1(
-                    QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(12)));
+    // In the user's runtime folder when the session has one, not the shared /tmp.
+    name_ = QDir(runtimeDir())
+                .filePath(QString("zindle-%1-%2")
+                              .arg(::getuid())
+                              .arg(QString::fromLatin1(
+                                  QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(12))));
 }
 
 bool SingleInstance::otherRunning() {

@@ -171,6 +171,36 @@ std::optional<std::uint32_t> systemResolve(const std::string& name) {
   return addr;
 }
 
+// The port and the reason, in the words a player can act on.
+std::string bindFailure(std::uint16_t port, int err) {
+  const std::string where = "port " + std::to_string(port);
+  switch (err) {
+    case EADDRINUSE: return where + " is already in use";
+    case EACCES: return where + " needs administrator rights";
+    default: return where + ": " + std::strerror(err);
+  }
+}
+
+// An IPv6 address to join: a literal ("::1", "[fe80::1%eth0]"), or a name that
+// has no IPv4 address. Only names ever block, and only when they have no
+// IPv4 entry at all.
+std::optional<sockaddr_in6> ipv6Target(std::string name, std::uint16_t port, bool literalOnly) {
+  if (name.size() > 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
+  const bool literal = name.find(':') != std::string::npos;
+  if (literalOnly && !literal) return std::nullopt;
+  addrinfo hints{};
+  hints.ai_family = AF_INET6;
+  hints.ai_socktype = SOCK_STREAM;
+  hints.ai_flags = literal ? AI_NUMERICHOST : 0;
+  addrinfo* res = nullptr;
+  if (getaddrinfo(name.c_str(), nullptr, &hints, &res) != 0 || !res) return std::nullopt;
+  sockaddr_in6 sa{};
+  std::memcpy(&sa, res->ai_addr, sizeof sa);
+  freeaddrinfo(res);
+  sa.sin6_port = htons(port);
+  return sa;
+}
+
 bool sameName(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -288,10 +318,11 @@ void TSock::setBlocking(bool on) {
 
 int TSock::LocalPort() const {
   if (fd_ < 0) return 0;
-  sockaddr_in sa{};
+  sockaddr_storage sa{};
   socklen_t len = sizeof sa;
   if (getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &len) < 0) return 0;
-  return ntohs(sa.sin_port);
+  if (sa.ss_family == AF_INET6) return ntohs(reinterpret_cast<const sockaddr_in6&>(sa).sin6_port);
+  return ntohs(reinterpret_cast<const sockaddr_in&>(sa).sin_port);
 }
 
 // ---- Lookups --------------------------------------------------------------
@@ -324,8 +355,8 @@ std::uint16_t TSock::lookupPort(const std::string& name) {
   return ntohs(static_cast<std::uint16_t>(s->s_port));
 }
 
-bool TSock::createSocket(int type) {
-  fd_ = ::socket(AF_INET, type | SOCK_CLOEXEC, 0);
+bool TSock::createSocket(int type, int family) {
+  fd_ = ::socket(family, type | SOCK_CLOEXEC, 0);
   if (fd_ < 0) return false;
   ++gen_;
   connecting_ = connectFailed_ = sendBroken_ = closing_ = false;
@@ -359,14 +390,28 @@ void TSock::setListen(bool on) {
     return;
   }
   std::uint16_t port = lookupPort(portName_);
-  if (!createSocket(SOCK_STREAM)) throw ESockException("Listen - Error Binding Socket");
-  int one = 1;
+  // One socket for IPv6 and IPv4 players alike; IPv4 alone where the
+  // machine has no IPv6.
+  bool v6 = createSocket(SOCK_STREAM, AF_INET6);
+  if (!v6 && !createSocket(SOCK_STREAM, AF_INET))
+    throw ESockException("Listen - Error Binding Socket: " + bindFailure(port, errno));
+  int one = 1, off = 0;
   // Lets a restarted host bind while old connections linger in TIME_WAIT;
   // a live listener on the port still makes bind fail.
   setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in sa = makeAddr(htonl(INADDR_ANY), port);
-  if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) < 0)
-    throw ESockException("Listen - Error Binding Socket");
+  int bound;
+  if (v6) {
+    setsockopt(fd_, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off);
+    sockaddr_in6 sa{};
+    sa.sin6_family = AF_INET6;
+    sa.sin6_port = htons(port);
+    sa.sin6_addr = in6addr_any;
+    bound = ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  } else {
+    sockaddr_in sa = makeAddr(htonl(INADDR_ANY), port);
+    bound = ::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+  }
+  if (bound < 0) throw ESockException("Listen - Error Binding Socket: " + bindFailure(port, errno));
   if (::listen(fd_, 5) < 0) throw ESockException("Listen - Error Starting Listen");
   listen_ = true;
   registerNotifications();
@@ -379,14 +424,36 @@ bool TSock::Open() {
   if (fd_ >= 0) return connected_;
   // Lookups first: a name that cannot be found leaves no half-made socket.
   std::uint16_t port = lookupPort(portName_);
-  std::uint32_t addr = socketType_ == stStream ? lookupHost(hostName_) : htonl(INADDR_ANY);
-  if (!createSocket(socketType_ == stStream ? SOCK_STREAM : SOCK_DGRAM)) {
+  std::optional<sockaddr_in6> v6;
+  std::uint32_t addr = htonl(INADDR_ANY);
+  if (socketType_ == stStream) {
+    v6 = ipv6Target(hostName_, port, true);
+    if (!v6) {
+      try {
+        addr = lookupHost(hostName_);
+      } catch (const ESockException&) {
+        v6 = ipv6Target(hostName_, port, false);
+        if (!v6) throw;
+      }
+    }
+  }
+  if (!createSocket(socketType_ == stStream ? SOCK_STREAM : SOCK_DGRAM, v6 ? AF_INET6 : AF_INET)) {
     report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
     return false;
   }
-  peerAddr_ = addr;
+  peerAddr_ = v6 ? 0 : addr;
   peerPort_ = port;
-  sockaddr_in sa = makeAddr(addr, port);
+  sockaddr_storage target{};
+  socklen_t targetLen = 0;
+  if (v6) {
+    std::memcpy(&target, &*v6, sizeof *v6);
+    targetLen = sizeof *v6;
+  } else {
+    const sockaddr_in sa4 = makeAddr(addr, port);
+    std::memcpy(&target, &sa4, sizeof sa4);
+    targetLen = sizeof sa4;
+  }
+  auto* sa = reinterpret_cast<sockaddr*>(&target);
   auto alive = alive_;
   auto announceConnected = [&](const char* text) {
     connected_ = true;
@@ -399,7 +466,7 @@ bool TSock::Open() {
 
   if (socketType_ == stDatagram) {
     registerNotifications();
-    if (::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa) == 0) {
+    if (::bind(fd_, sa, targetLen) == 0) {
       announceConnected("Datagram Socket Connected");
     } else {
       report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
@@ -410,7 +477,7 @@ bool TSock::Open() {
   if (!blocking_) {
     connecting_ = true;
     registerNotifications();
-    int r = ::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    int r = ::connect(fd_, sa, targetLen);
     int err = errno;
     if (r < 0 && err != EINPROGRESS && err != EINTR) {
       // Failed at once: the error still comes as a later notification.
@@ -434,7 +501,7 @@ bool TSock::Open() {
   registerNotifications();
   int r;
   do {
-    r = ::connect(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    r = ::connect(fd_, sa, targetLen);
   } while (r < 0 && errno == EINTR);
   if (r == 0) {
     announceConnected("Blocking Socket Connected");
@@ -469,7 +536,7 @@ bool TSock::Close() {
 bool TSock::Accept(TSock*& newSock) {
   if (!listen_) throw ESockException("Accept - Socket Not In Listening Mode");
   if (blocking_) report(siAccept, "Blocking Accept");
-  sockaddr_in peer{};
+  sockaddr_storage peer{};
   socklen_t len = sizeof peer;
   int nfd;
   do {
@@ -490,11 +557,29 @@ bool TSock::Accept(TSock*& newSock) {
   s->OnDisconnect = OnDisconnect;
   s->OnInfo = OnInfo;
   s->connected_ = true;
-  s->peerAddr_ = peer.sin_addr.s_addr;
-  s->peerPort_ = ntohs(peer.sin_port);
+  // IPv4 players reach the dual-stack listener as mapped addresses: they keep
+  // their dotted names.
+  std::string peerName;
+  if (peer.ss_family == AF_INET6) {
+    const auto& p6 = reinterpret_cast<const sockaddr_in6&>(peer);
+    s->peerPort_ = ntohs(p6.sin6_port);
+    if (IN6_IS_ADDR_V4MAPPED(&p6.sin6_addr)) {
+      std::memcpy(&s->peerAddr_, p6.sin6_addr.s6_addr + 12, 4);
+      peerName = dotted(s->peerAddr_);
+    } else {
+      char buf[INET6_ADDRSTRLEN] = {};
+      inet_ntop(AF_INET6, &p6.sin6_addr, buf, sizeof buf);
+      peerName = buf;
+    }
+  } else {
+    const auto& p4 = reinterpret_cast<const sockaddr_in&>(peer);
+    s->peerAddr_ = p4.sin_addr.s_addr;
+    s->peerPort_ = ntohs(p4.sin_port);
+    peerName = dotted(p4.sin_addr.s_addr);
+  }
   newSock = s;
   s->setPortName(portName_);
-  s->setHostName(dotted(peer.sin_addr.s_addr));
+  s->setHostName(peerName);
   report(siAccept, "Created New TSock Structure");
   return true;
 }

@@ -151,6 +151,8 @@ class TSock : public QObject {
 
   // Host-name cache and resolver, shared by all instances. Names that begin
   // with a digit are parsed as dotted addresses and never reach the resolver.
+  // A stream socket also joins an IPv6 address ("::1", "[fe80::1%eth0]") or a
+  // name that has only IPv6 addresses; a listener takes IPv6 and IPv4 alike.
   static void setResolver(Resolver r);   // empty: the system resolver
   static void clearHostCache();
 
@@ -161,7 +163,7 @@ class TSock : public QObject {
   void updateWriteWatch();
   std::uint32_t lookupHost(const std::string& name);
   std::uint16_t lookupPort(const std::string& name);
-  bool createSocket(int type);
+  bool createSocket(int type, int family);
   void adoptAccepted(int fd);
   void flushNonBlocking();
   void deadConnection(int wsaCode);

@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "net/protocol.h"
+#include "cli/version.h"
 #include "widgets/artwork.h"
 #include "widgets/placement.h"
 
@@ -34,16 +34,14 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
 
     auto* versionCaption = new QLabel("Version:", this);
     versionCaption->setObjectName("label_version");
-    version = new QLabel(QString::fromLatin1(proto::kVersion.data(), qsizetype(proto::kVersion.size())), this);
+    // The release, not the protocol's version text: the two change for different reasons.
+    version = new QLabel(ZINDLE_VERSION, this);
     version->setObjectName("version");
-    auto* build = new QLabel(".1", this);
-    build->setObjectName("label_build");
     auto* versionRow = new QHBoxLayout;
     versionRow->setSpacing(0);
     versionRow->addWidget(versionCaption);
     versionRow->addSpacing(4);
     versionRow->addWidget(version);
-    versionRow->addWidget(build);
     versionRow->addStretch();
 
     auto* credits = new QLabel(

@@ -36,13 +36,26 @@ quint16 lobbyPort() {
 
 }  // namespace
 
+bool Tlobby::joinable(const QHostAddress& a) {
+    // A link-local address needs the joiner's own interface name, which we cannot know.
+    return !a.isNull() && !a.isLoopback() && !a.isLinkLocal() && !a.isMulticast() && !a.isBroadcast() &&
+           a != QHostAddress::AnyIPv4 && a != QHostAddress::AnyIPv6;
+}
+
 QStringList Tlobby::machineAddresses() {
     QStringList out;
-    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-        if (a.isLoopback() || a.isLinkLocal() || a.isNull()) continue;
-        QHostAddress plain = a;
-        plain.setScopeId({});
-        out.append(plain.toString());
+    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
+        // An interface that is down lists addresses nobody can reach yet.
+        const auto flags = nic.flags();
+        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
+            (flags & QNetworkInterface::IsLoopBack))
+            continue;
+        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
+            QHostAddress a = entry.ip();
+            if (!joinable(a)) continue;
+            a.setScopeId({});
+            if (!out.contains(a.toString())) out.append(a.toString());
+        }
     }
     return out;
 }
@@ -63,7 +76,7 @@ Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
     edit_name->setMaxLength(20);  // the game keeps no more
     edit_address = new QLineEdit(settings.value("Address").toString(), this);
     edit_address->setObjectName("edit_address");
-    edit_address->setMaxLength(20);
+    edit_address->setMaxLength(255);  // an IPv6 address or a full host name
     edit_address->setPlaceholderText("address of the player who hosts");
 
     button_host = new QPushButton("Host a Game", this);

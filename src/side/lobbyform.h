@@ -4,6 +4,7 @@
 // closing the lobby closes the link, which ends the game.
 #pragma once
 
+#include <QHostAddress>
 #include <QList>
 #include <QWidget>
 
@@ -45,6 +46,9 @@ public:
 
     // This machine's addresses others can reach, for the host to pass on.
     static QStringList machineAddresses();
+    // Whether a friend elsewhere could join at a: no loopback, link-local,
+    // multicast or unspecified addresses.
+    static bool joinable(const QHostAddress& a);
 
 signals:
     void gameLinked();

@@ -2,7 +2,6 @@
 
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -204,11 +203,6 @@ bool TallyFile::moveAside(std::string& reason)
     damaged_ = false;
     syncFolder(folderOf(path_));
     return true;
-}
-
-void ignoreFileSizeSignal()
-{
-    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 bool TallyFile::save(const TallyModel& model, std::string& reason)

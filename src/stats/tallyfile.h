@@ -11,10 +11,6 @@
 
 namespace zindle {
 
-// A write past the file-size limit raises SIGXFSZ, which ends the program by default. The
-// programs ignore it, so such a write fails with EFBIG and the save reports it instead.
-void ignoreFileSizeSignal();
-
 class TallyFile {
 public:
     explicit TallyFile(std::string path);

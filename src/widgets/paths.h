@@ -1,9 +1,11 @@
-// Where the program keeps its files: "korvolobby.ini", "zindletally.tld", the
-// downloaded installer. $ZINDLE_HOME when set; else the executable's folder
-// when it is writable; else the per-user data folder.
+// Where the program keeps its files: "korvolobby.ini", "zindletally.tld",
+// "zindlelobby.ini", the downloaded installer. $ZINDLE_HOME when set, else the
+// per-user data folder (~/.local/share/zindle); never the program's own
+// folder, which `make clean` or an upgrade may remove.
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 namespace zindle {
 
@@ -15,5 +17,16 @@ void setProgramIdentity(const QString& desktopEntry);
 QString dataFolder();
 // dataFolder() + "/" + name.
 QString dataFile(const QString& name);
+
+// Where short-lived sockets go: $XDG_RUNTIME_DIR when set (private to the
+// user, emptied at logout), else the temporary folder.
+QString runtimeDir();
+
+// The files older versions kept beside the program.
+QStringList legacyDataFiles();
+
+// Moves legacyDataFiles() found in from into to, once: only when none of
+// them is in to yet. Says on stderr what moved. Returns the names moved.
+QStringList moveLegacyFiles(const QString& from, const QString& to);
 
 }  // namespace zindle

@@ -203,7 +203,9 @@ TEST(SockInfo, ListeningTwiceAndOnBusyPort) {
 
   TSock other;
   other.setPortName(srv.port());
-  EXPECT_EQ(throwText([&] { other.setListen(true); }), "Listen - Error Binding Socket");
+  // The text says which port and why, so a player knows what to close.
+  EXPECT_EQ(throwText([&] { other.setListen(true); }),
+            "Listen - Error Binding Socket: port " + srv.port() + " is already in use");
   EXPECT_FALSE(other.Listen());
   EXPECT_EQ(throwText([&] { other.setListen(true); }), "Listen - Socket Already In Use");
   other.Close();
@@ -606,4 +608,44 @@ TEST(SockLifecycle, AcceptedSocketsDieWithTheirListener) {
   rec.events.clear();
   srv.reset();
   EXPECT_EQ(rec.events, Strings{"info2:Socket Closed"});
+}
+
+namespace {
+
+// Joins srv at host, exchanges a line both ways, and returns the name the
+// listener saw the peer under ("" when the join failed).
+std::string joinAndTalk(Server& srv, const std::string& host) {
+  TSock client;
+  client.setHostName(host);
+  client.setPortName(srv.port());
+  const std::size_t before = srv.accepted.size();
+  client.Open();
+  if (!pumpUntil([&] { return client.Connected() && srv.accepted.size() > before; })) return "";
+  TSock* peer = srv.accepted.back();
+  client.Send("hello from " + host + T);
+  std::string got;
+  if (!pumpUntil([&] { return (got += peer->Receive(-1)).find(T) != std::string::npos; })) return "";
+  EXPECT_EQ(got, "hello from " + host + T);
+  peer->Send("welcome" + T);
+  std::string back;
+  if (!pumpUntil([&] { return (back += client.Receive(-1)).find(T) != std::string::npos; })) return "";
+  EXPECT_EQ(back, "welcome" + T);
+  return peer->HostName();
+}
+
+}  // namespace
+
+// One listener serves IPv6 and IPv4 players, by address or by name; an IPv4
+// player still shows under its dotted address.
+TEST(SockFamilies, OneListenerJoinedOverIpv6Ipv4AndAName) {
+  TSock::setResolver({});
+  TSock::clearHostCache();
+  Server srv;
+  EXPECT_EQ(joinAndTalk(srv, "127.0.0.1"), "127.0.0.1");
+  EXPECT_EQ(joinAndTalk(srv, "localhost"), "127.0.0.1");
+  const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
+  if (probe < 0) GTEST_SKIP() << "no IPv6 on this machine";
+  ::close(probe);
+  EXPECT_EQ(joinAndTalk(srv, "::1"), "::1");
+  EXPECT_EQ(joinAndTalk(srv, "[::1]"), "::1");
 }

@@ -132,4 +132,22 @@ TEST_F(LobbyWindow, RefusesToStartWithoutNameOrAddressOrPort) {
     EXPECT_FALSE(Tlobby::machineAddresses().contains("127.0.0.1"));
 }
 
+// Only addresses a friend on another machine can join are offered; the
+// address field takes the longest of them.
+TEST_F(LobbyWindow, OffersOnlyJoinableAddressesAndTakesIpv6) {
+    for (const char* text : {"127.0.0.1", "::1", "fe80::1", "169.254.3.4", "0.0.0.0", "::", "224.0.0.1",
+                             "ff02::1", "255.255.255.255"})
+        EXPECT_FALSE(Tlobby::joinable(QHostAddress(QString(text)))) << text;
+    for (const char* text : {"192.168.1.5", "10.0.0.1", "2001:db8::1", "fd12:3456:789a::1"})
+        EXPECT_TRUE(Tlobby::joinable(QHostAddress(QString(text)))) << text;
+    for (const QString& mine : Tlobby::machineAddresses())
+        EXPECT_TRUE(Tlobby::joinable(QHostAddress(mine))) << mine.toStdString();
+
+    zindle::QtDialogs dialogs;
+    Tlobby lobby(dialogs);
+    const QString longest = "2001:0db8:85a3:0000:0000:8a2e:0370:7334";
+    QTest::keyClicks(lobby.edit_address, longest);
+    EXPECT_EQ(lobby.edit_address->text(), longest);
+}
+
 }  // namespace

@@ -26,7 +26,7 @@ foreach(line IN LISTS lines)
   if(line MATCHES " \\./(usr/.*[^/])$")
     set(path ${CMAKE_MATCH_1})
     list(APPEND files ${path})
-    if(path MATCHES "^usr/bin/" AND NOT line MATCHES "^-rwxr-xr-x root/root")
+    if(path MATCHES "^usr/games/" AND NOT line MATCHES "^-rwxr-xr-x root/root")
       list(APPEND problems "not an executable owned by root: ${line}")
     endif()
   elseif(line MATCHES " \\./[^ ]" AND NOT line MATCHES "/$")
@@ -46,13 +46,29 @@ endif()
 
 execute_process(COMMAND dpkg-deb -f ${debs} Package Version Section Depends
                 OUTPUT_VARIABLE control)
-foreach(field IN ITEMS "Package: zindle" "Version: 2.1.0" "Section: games" "libqt6widgets6"
+foreach(field IN ITEMS "Package: zindle" "Version: ${VERSION}" "Section: games" "libqt6widgets6"
                        "libqt6network6")
   string(FIND "${control}" "${field}" at)
   if(at LESS 0)
     list(APPEND problems "control lacks '${field}':\n${control}")
   endif()
 endforeach()
+
+# The long description is text, not a CMake list.
+execute_process(COMMAND dpkg-deb -f ${debs} Description OUTPUT_VARIABLE description)
+if(description MATCHES "(^|\n) *;")
+  list(APPEND problems "a Description line starts with ';':\n${description}")
+endif()
+
+# lintian, where it is installed (install-deps package brings it): no errors.
+if(LINTIAN)
+  execute_process(COMMAND ${LINTIAN} --tag-display-limit 0 ${debs}
+                  OUTPUT_VARIABLE tags ERROR_VARIABLE tags)
+  message(STATUS "lintian:\n${tags}")
+  if(tags MATCHES "(^|\n)E: ")
+    list(APPEND problems "lintian reports errors:\n${tags}")
+  endif()
+endif()
 
 if(problems)
   list(JOIN problems "\n" text)
