@@ -19,8 +19,9 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: zindle-arena [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--double]\n"
-                 "                    [--zindles N] [--playto N] [--quiet]\n"
-                 "  LEVEL is easy, normal, hard or greedy; defaults: 200 seeds, hard against greedy\n");
+                 "                    [--zindles N] [--playto N] [--quiet] [--samples N] [--candidates N]\n"
+                 "  LEVEL is easy, normal, hard, hard0 (no look ahead) or greedy;\n"
+                 "  defaults: 200 seeds, hard against greedy, Hard's look ahead 6 moves x 8 racks\n");
     return 2;
 }
 
@@ -37,6 +38,8 @@ bool number(const char* text, int& out) {
 int main(int argc, char** argv) {
     int games = 200, seed = 1, zindles = 0, playto = 0;
     bool doubletiles = false, quiet = false;
+    Budget budget;
+    budget.time = std::chrono::milliseconds(0);  // the same games on any machine
     Strategy a = Strategy::Hard, b = Strategy::Greedy;
     std::string aName = "hard", bName = "greedy";
     for (int i = 1; i < argc; ++i) {
@@ -52,6 +55,10 @@ int main(int argc, char** argv) {
             if (!number(argv[++i], seed)) return usage();
         } else if (arg == "--zindles" && hasValue) {
             if (!number(argv[++i], zindles)) return usage();
+        } else if (arg == "--samples" && hasValue) {
+            if (!number(argv[++i], budget.samples)) return usage();
+        } else if (arg == "--candidates" && hasValue) {
+            if (!number(argv[++i], budget.candidates)) return usage();
         } else if (arg == "--playto" && hasValue) {
             if (!number(argv[++i], playto)) return usage();
         } else if ((arg == "--a" || arg == "--b") && hasValue) {
@@ -79,7 +86,7 @@ int main(int argc, char** argv) {
             std::array<Strategy, 5> seats{};
             seats[seatA] = a;
             seats[seatB] = b;
-            const GameResult r = playGame(lex, lookup, rules, s, seats);
+            const GameResult r = playGame(lex, lookup, rules, s, seats, budget);
             refused += r.refused;
             pointsA += r.score[seatA];
             pointsB += r.score[seatB];
