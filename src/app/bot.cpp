@@ -1,6 +1,7 @@
 // zindle-bot: a computer player that joins any host as a window would.
 //
 //   zindle-bot [--host H] [--port N] [--name NAME] [--level easy|normal|hard] [--delay MS]
+//              [--think MS]
 //
 // It never starts a game itself, and exits with status 0 when the host closes.
 #include <QCoreApplication>
@@ -16,7 +17,7 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: zindle-bot [--host H] [--port N] [--name NAME] [--level easy|normal|hard] "
-                 "[--delay MS]\n");
+                 "[--delay MS] [--think MS]\n");
     return 2;
 }
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
             options.level = *level;
         } else if (arg == "--delay") {
             if (!parseNumber(value, 600000, options.delayMs)) return usage();
+        } else if (arg == "--think") {
+            if (!parseNumber(value, 600000, options.thinkMs)) return usage();
         } else {
             return usage();
         }

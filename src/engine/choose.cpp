@@ -71,7 +71,7 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     const size_t n = std::min<size_t>(order.size(), std::max(1, budget.candidates));
     std::partial_sort(order.begin(), order.begin() + n, order.end(),
-                      [&](size_t a, size_t b) { return values[a] > values[b]; });
+                      [&](size_t a, size_t b) { return values[a] > values[b] || (values[a] == values[b] && a < b); });
     const int opponent = nextOpponent(s);
     if (opponent == 0 || n < 2) return order[0];
 

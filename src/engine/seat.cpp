@@ -26,6 +26,8 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
     // The seat is the first field of every message this looks at.
     const auto seat = proto::parseNumber(s->fields.substr(0, s->fields.find('+')));
     const int me = state_.mySeat;
+    const bool wasPending = pending_;
+    const bool wasOwnTurn = state_.ownTurn();
 
     if (c == cmd::nextplayer && seat && isPlayerSeat(*seat)) {
         passed_[*seat] = false;
@@ -56,6 +58,7 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         passNext_ = true;
         pending_ = true;
     }
+    if (pending_ != wasPending || state_.ownTurn() != wasOwnTurn || (pending_ && c == cmd::newtiles)) ++serial_;
     return answer;
 }
 
@@ -75,24 +78,43 @@ Situation BotSeat::situation() const {
     return s;
 }
 
-std::optional<std::string> BotSeat::play() {
+Decision Turn::decide(const Lexicon& lex, const Budget& budget) const {
+    Random random(seed);
+    const Position pos{colours, letters, seat, firstword, doubletiles};
+    return engine::decide(lex, pos, rack, situation, level, random, budget);
+}
+
+std::optional<Turn> BotSeat::beginTurn() {
     if (!pending_ || !state_.ownTurn()) return std::nullopt;
     pending_ = false;
-    const int me = state_.mySeat;
+    Turn t;
+    t.serial = serial_;
+    t.seat = state_.mySeat;
     if (passNext_) {
         passNext_ = false;
-        return proto::message(cmd::pass, {me});
+        t.passOnly = true;
+        return t;
     }
-
-    Rack rack = emptyRack();
+    t.rack = emptyRack();
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& t = state_.rack[slot];
-        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
+        const RackTile& tile = state_.rack[slot];
+        if (tile.visible && isLetterCode(tile.code)) t.rack[slot] = tile.code;
     }
-    const Position pos{state_.colours, state_.letters, me, state_.boardEmpty(), state_.doubleTiles};
-    const Decision d = decide(lex_, pos, rack, situation(), level_, random_);
+    t.colours = state_.colours;
+    t.letters = state_.letters;
+    t.firstword = state_.boardEmpty();
+    t.doubletiles = state_.doubleTiles;
+    t.situation = situation();
+    t.level = level_;
+    t.seed = static_cast<uint32_t>(random_.random(0x7fffffff)) + 1;
+    return t;
+}
+
+std::optional<std::string> BotSeat::finishTurn(const Turn& turn, const Decision& d) {
+    if (turn.serial != serial_ || !state_.ownTurn()) return std::nullopt;
+    const int me = state_.mySeat;
+    if (turn.passOnly || d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
     if (d.kind == Decision::Exchange) return proto::message(cmd::newtiles, {me});
-    if (d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
 
     // Laid the way a player lays them: pick the rack tile, turn it, put it down.
     state_.clearLaid();
@@ -106,6 +128,12 @@ std::optional<std::string> BotSeat::play() {
         }
     }
     return state_.doneMessage();
+}
+
+std::optional<std::string> BotSeat::play(const Budget& budget) {
+    const std::optional<Turn> turn = beginTurn();
+    if (!turn) return std::nullopt;
+    return finishTurn(*turn, turn->passOnly ? Decision{} : turn->decide(lex_, budget));
 }
 
 }  // namespace zindle::engine
