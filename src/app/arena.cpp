@@ -20,6 +20,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: zindle-arena [--games N] [--seed S] [--a LEVEL] [--b LEVEL] [--double]\n"
                  "                    [--zindles N] [--playto N] [--quiet] [--samples N] [--candidates N]\n"
+                 "                    [--no-follow]\n"
                  "  LEVEL is easy, normal, hard, hard0 (no look ahead) or greedy;\n"
                  "  defaults: 200 seeds, hard against greedy, Hard's look ahead 6 moves x 8 racks\n");
     return 2;
@@ -55,6 +56,8 @@ int main(int argc, char** argv) {
             if (!number(argv[++i], seed)) return usage();
         } else if (arg == "--zindles" && hasValue) {
             if (!number(argv[++i], zindles)) return usage();
+        } else if (arg == "--no-follow") {
+            budget.followUp = false;
         } else if (arg == "--samples" && hasValue) {
             if (!number(argv[++i], budget.samples)) return usage();
         } else if (arg == "--candidates" && hasValue) {

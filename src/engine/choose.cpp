@@ -80,12 +80,14 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
     for (int letter = 0; letter < 26; ++letter)
         for (int c = 0; c < unseen[letter]; ++c) pool.push_back(letter);
     if (pool.empty()) return order[0];
-    std::vector<Rack> racks(budget.samples, emptyRack());
-    for (Rack& r : racks) {
+    // Each sample is one order of the unseen tiles: the opponent's rack
+    // first, then our own refill.
+    std::vector<std::vector<int32_t>> draws(budget.samples);
+    for (std::vector<int32_t>& draw : draws) {
         std::vector<int32_t> left = pool;
-        for (int slot = 1; slot <= kRackSize && !left.empty(); ++slot) {
+        while (!left.empty() && draw.size() < 2 * kRackSize) {
             const int pick = random.random(static_cast<int32_t>(left.size()));
-            r[slot] = left[pick];
+            draw.push_back(left[pick]);
             left[pick] = left.back();
             left.pop_back();
         }
@@ -98,14 +100,36 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
         Grid after = pos.letters;
         for (int t = 0; t < m.count; ++t) after[m.tiles[t].x][m.tiles[t].y] = m.tiles[t].letter;
         const Position reply{pos.colours, after, opponent, false, pos.doubletiles};
-        double replies = 0;
-        for (const Rack& r : racks) {
+        const Position next{pos.colours, after, pos.seat, false, pos.doubletiles};
+        std::array<bool, kRackSize + 1> gone{};
+        for (int t = 0; t < m.count; ++t) gone[m.tiles[t].slot] = true;
+        double replies = 0, ours = 0;
+        for (const std::vector<int32_t>& draw : draws) {
             if (outOfTime()) return best;  // candidates judged so far, in full
+            const size_t theirs = std::min<size_t>(kRackSize, draw.size());
+            Rack r = emptyRack();
+            for (size_t i = 0; i < theirs; ++i) r[i + 1] = draw[i];
             double top = 0;
             for (const Move& o : generateMoves(lex, reply, r)) top = std::max(top, expectedPoints(o));
             replies += top;
+            if (!budget.followUp) continue;
+            // Our next turn from what this move leaves and what the bag gives.
+            Rack mine = rack;
+            size_t refill = theirs, bag = static_cast<size_t>(std::max(0, s.tilesLeft));
+            for (int slot = 1; slot <= kRackSize; ++slot) {
+                if (!gone[slot]) continue;
+                mine[slot] = refill < draw.size() && bag > 0 ? draw[refill++] : kNoTile;
+                if (bag > 0) --bag;
+            }
+            top = 0;
+            for (const Move& o : generateMoves(lex, next, mine)) top = std::max(top, expectedPoints(o));
+            ours += top;
         }
-        const double v = values[order[c]] - replies / static_cast<double>(racks.size());
+        double v = values[order[c]] - replies / static_cast<double>(draws.size());
+        // Our own next turn replaces the guess at what the leave is worth.
+        if (budget.followUp)
+            v += ours / static_cast<double>(draws.size()) -
+                 (s.tilesLeft > 0 ? kLeaveWeight * leaveValue(rack, m, pos.doubletiles) : 0);
         if (v > bestValue) {
             bestValue = v;
             best = order[c];

@@ -39,6 +39,7 @@ struct Situation {
 struct Budget {
     int candidates = 6;          // best moves by the static judgement to look past
     int samples = 8;             // opponents' racks drawn for each of them
+    bool followUp = true;        // and our own next turn from the leave
     std::chrono::milliseconds time{1000};  // 0: no ceiling
     const std::atomic<bool>* stop = nullptr;  // set: give up, the turn is gone
 };
