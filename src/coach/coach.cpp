@@ -7,12 +7,17 @@
 namespace zindle::coach {
 
 Suggestion Coach::hint(const GameState& state) {
-    Rack rack = emptyRack();
-    for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& t = state.rack[slot];
-        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
-    }
-    return hint(state.colours, state.letters, rack, state.mySeat, state.doubleTiles);
+    // Tiles laid but not yet played count as on the rack, not on the board.
+    Grid letters = state.letters;
+    Rack rack = engine::visibleRack(state);
+    for (int x = 0; x < kBoardSize; ++x)
+        for (int y = 0; y < kBoardSize; ++y) {
+            const int slot = state.cellslot[x][y];
+            if (!isSlot(slot)) continue;
+            letters[x][y] = kNoTile;
+            if (isLetterCode(state.rack[slot].code)) rack[slot] = state.rack[slot].code;
+        }
+    return hint(state.colours, letters, rack, state.mySeat, state.doubleTiles);
 }
 
 Suggestion Coach::hint(const Grid& colours, const Grid& letters, const Rack& rack, int seat,
@@ -61,12 +66,7 @@ std::string mainWord(const Grid& letters, const std::vector<Placement>& laid) {
 }
 
 void GameRecord::onMyTurnStarts(const GameState& state) {
-    Rack rack = emptyRack();
-    for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& t = state.rack[slot];
-        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
-    }
-    onMyTurnStarts(state.colours, state.letters, rack, state.mySeat, state.doubleTiles);
+    onMyTurnStarts(state.colours, state.letters, engine::visibleRack(state), state.mySeat, state.doubleTiles);
 }
 
 void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack, int seat,

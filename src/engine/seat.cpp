@@ -11,6 +11,15 @@ const Lexicon& sharedLexicon() {
     return lex;
 }
 
+Rack visibleRack(const GameState& state) {
+    Rack rack = emptyRack();
+    for (int slot = 1; slot <= kRackSize; ++slot) {
+        const RackTile& t = state.rack[slot];
+        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
+    }
+    return rack;
+}
+
 BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed)
     : lex_(lex), level_(level), random_(seed) {
     if (name.size() > 20) name.resize(20);  // the host keeps no more
@@ -95,11 +104,7 @@ std::optional<Turn> BotSeat::beginTurn() {
         t.passOnly = true;
         return t;
     }
-    t.rack = emptyRack();
-    for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& tile = state_.rack[slot];
-        if (tile.visible && isLetterCode(tile.code)) t.rack[slot] = tile.code;
-    }
+    t.rack = visibleRack(state_);
     t.colours = state_.colours;
     t.letters = state_.letters;
     t.firstword = state_.boardEmpty();

@@ -21,6 +21,9 @@ namespace zindle::engine {
 // every bot of the process.
 const Lexicon& sharedLexicon();
 
+// The tiles the seat's rack shows, laid ones left out.
+Rack visibleRack(const GameState& state);
+
 // Everything a decision needs, copied out of the seat so that it can be
 // made on another thread while the seat goes on reading the host.
 struct Turn {
