@@ -127,3 +127,31 @@ TEST(Coach, HintOnAnEmptyBoardAndARackWithoutWords) {
     EXPECT_FALSE(coach::Coach::hint(colours, letters, rack, 1, false).found);
     EXPECT_FALSE(coach::Coach::hint(colours, letters, rack, 0, false).found);  // a watcher gets none
 }
+
+// The window lays a hint as a preview through its own model; asked again
+// with the preview on the board, the coach reads those tiles as still on the
+// rack and gives the same move, and Done sends it.
+TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
+    GameState g;
+    g.loginName = "Ann";
+    g.follow("CMD_sendlogininfo+1");
+    g.follow("CMD_startgame+Ann+90+0+0+0+n+n+n");
+    const std::string tiles = "seatsroned";
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        g.follow("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codeOfLetter(tiles[slot - 1])));
+    g.follow("CMD_nextplayer+1");
+    ASSERT_TRUE(g.ownTurn());
+    const coach::Suggestion hint = coach::Coach::hint(g);
+    ASSERT_TRUE(hint.found);
+    for (int i = 0; i < hint.move.count; ++i) {
+        const TileLay& t = hint.move.tiles[i];
+        if (g.rack[t.slot].back != t.flipped) g.flippit(t.slot);
+        g.rackClick(t.slot, false);
+        ASSERT_EQ(g.boardClick(t.x, t.y, true), GameState::BoardClick::Laid);
+    }
+    const coach::Suggestion again = coach::Coach::hint(g);
+    ASSERT_TRUE(again.found);
+    EXPECT_EQ(again.points, hint.points);
+    EXPECT_EQ(again.word, hint.word);
+    EXPECT_TRUE(g.doneMessage().has_value());
+}
