@@ -81,10 +81,17 @@ void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const 
     open_ = true;
 }
 
-void GameRecord::onMyMovePlayed(const std::vector<Placement>& laid, int32_t points) {
+void GameRecord::onMyMovePlayed(const std::vector<Placement>& laid, int32_t points, int effect) {
     if (!open_) return;
     current_.laid = laid;
-    current_.points = points;
+    // The best move is judged before any luck, so the move played is too.
+    switch (effect) {
+        case kPlusTwenty: current_.points = points - 20; break;
+        case kMinusTwenty: current_.points = points + 20; break;
+        case kDouble: current_.points = points / 2; break;
+        default: current_.points = points; effect = kNoEffect;
+    }
+    current_.effect = effect;
     current_.word = mainWord(current_.letters, laid);
     close(TurnRecord::Move);
 }

@@ -40,7 +40,8 @@ struct TurnRecord {
     Rack rack{};
     bool doubletiles = false;
     std::vector<Placement> laid;  // the tiles played
-    int32_t points = 0;           // what the host gave for them
+    int32_t points = 0;           // what the host gave for them, before a Zindle square's luck
+    int effect = kNoEffect;       // that luck
     std::string word;
     Suggestion best;              // worked out on first reading
     bool analysed = false;
@@ -55,10 +56,11 @@ public:
     void onMyTurnStarts(const GameState& state);
     void onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack, int seat,
                         bool doubletiles);
-    // When the host scores the player's move (its tiles and points), or the
-    // player takes new tiles or passes. New tiles keep the turn: the turn
-    // that follows is recorded with the new rack.
-    void onMyMovePlayed(const std::vector<Placement>& laid, int32_t points);
+    // When the host scores the player's move (its tiles, its points and the
+    // Zindle effect drawn, as "CMD_postscore" tells them), or the player
+    // takes new tiles or passes. New tiles keep the turn: call
+    // onMyTurnStarts again once the new rack is dealt.
+    void onMyMovePlayed(const std::vector<Placement>& laid, int32_t points, int effect = kNoEffect);
     void onMyNewTiles();
     void onMyPass();
     void clear() { turns_.clear(); open_ = false; }

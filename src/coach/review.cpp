@@ -17,7 +17,13 @@ constexpr int kCell = 28;  // the board artwork's cell
 
 QString played(const TurnRecord& t) {
     switch (t.kind) {
-        case TurnRecord::Move: return QString::fromStdString(t.word);
+        case TurnRecord::Move: {
+            const QString word = QString::fromStdString(t.word);
+            if (t.effect == kPlusTwenty) return GameReview::tr("%1 (Zindle +20)").arg(word);
+            if (t.effect == kMinusTwenty) return GameReview::tr("%1 (Zindle -20)").arg(word);
+            if (t.effect == kDouble) return GameReview::tr("%1 (Zindle doubled)").arg(word);
+            return word;
+        }
         case TurnRecord::NewTiles: return GameReview::tr("New Tiles");
         default: return GameReview::tr("Passed");
     }

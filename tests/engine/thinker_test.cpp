@@ -62,6 +62,8 @@ TEST(Thinker, WorkerThreadDecidesAsTheSeatsOwnThread) {
     worker.start();
 
     Budget budget;
+    budget.candidates = 4;
+    budget.samples = 3;
     budget.time = std::chrono::milliseconds(0);  // the sample count alone bounds it
     std::atomic<bool> stopped{true};
     Budget stoppedBudget = budget;
