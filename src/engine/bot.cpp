@@ -97,7 +97,7 @@ void Bot::onRead(TSock& s) {
     }
     // The turn thought about is over (the clock ran out, the game ended).
     if (thinking_ && thinking_->serial != seat_.turnSerial()) stopThinking();
-    if (ready_ && !thinking_ && !seat_.state().ownTurn()) ready_.reset();
+    if (ready_ && readySerial_ != seat_.turnSerial()) ready_.reset();
     if (seat_.turnPending() && !thinking_ && !ready_) startThinking();
 }
 
@@ -135,6 +135,7 @@ void Bot::onDecided(const Turn& turn, const Decision& decision) {
     thinking_.reset();
     stop_.reset();
     ready_ = seat_.finishTurn(turn, decision);
+    readySerial_ = turn.serial;
     if (!ready_) return;
     sendIfDue();
 }

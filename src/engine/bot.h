@@ -93,6 +93,7 @@ private:
     std::optional<Turn> thinking_;
     std::shared_ptr<std::atomic<bool>> stop_;
     std::optional<std::string> ready_;  // decided, waiting for the delay
+    uint64_t readySerial_ = 0;          // the turn it was decided for
     QTimer delay_;
     QTimer clock_;  // the turn clock, as a window keeps it
     bool connected_ = false;

@@ -35,8 +35,8 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
     // The seat is the first field of every message this looks at.
     const auto seat = proto::parseNumber(s->fields.substr(0, s->fields.find('+')));
     const int me = state_.mySeat;
-    const bool wasPending = pending_;
     const bool wasOwnTurn = state_.ownTurn();
+    bool turnChanges = true;  // any turn of ours begun or ended here
 
     if (c == cmd::nextplayer && seat && isPlayerSeat(*seat)) {
         passed_[*seat] = false;
@@ -48,6 +48,7 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         }
     } else if (c == cmd::pass && seat && isPlayerSeat(*seat)) {
         passed_[*seat] = true;
+        turnChanges = *seat == me;
         if (*seat == me) pending_ = false;
     } else if (c == cmd::timeup && seat && *seat == me) {
         pending_ = false;
@@ -66,8 +67,10 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         ++refused_;
         passNext_ = true;
         pending_ = true;
+    } else {
+        turnChanges = false;
     }
-    if (pending_ != wasPending || state_.ownTurn() != wasOwnTurn || (pending_ && c == cmd::newtiles)) ++serial_;
+    if (turnChanges || state_.ownTurn() != wasOwnTurn) ++serial_;
     return answer;
 }
 

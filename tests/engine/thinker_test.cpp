@@ -102,3 +102,34 @@ TEST(Thinker, WorkerThreadDecidesAsTheSeatsOwnThread) {
     worker.quit();
     worker.wait();
 }
+
+// A decision made elsewhere is played only while its turn lasts: the clock
+// running out or the game ending in the meantime makes it stale.
+TEST(Thinker, ADecisionOutlivingItsTurnIsDropped) {
+    BotSeat seat(words().lex, "Ann", Level::Hard, 3);
+    seat.receive("CMD_sendlogininfo+1");
+    seat.receive("CMD_startgame+Ann+90+0+0+0+n+n+n");
+    const std::string tiles = "seatsroned";
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        seat.receive("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codeOfLetter(tiles[slot - 1])));
+    Budget budget;
+    budget.time = std::chrono::milliseconds(0);
+    for (const char* ending : {"CMD_timeup+1", "CMD_winner+1+120", "CMD_nextplayer+2"}) {
+        SCOPED_TRACE(ending);
+        seat.receive("CMD_nextplayer+1");
+        const std::optional<Turn> turn = seat.beginTurn();
+        ASSERT_TRUE(turn.has_value());
+        const Decision d = turn->decide(words().lex, budget);
+        ASSERT_EQ(d.kind, Decision::Play);
+        seat.receive(ending);
+        EXPECT_NE(seat.turnSerial(), turn->serial);
+        EXPECT_FALSE(seat.finishTurn(*turn, d).has_value());
+        EXPECT_FALSE(seat.beginTurn().has_value());  // nothing pending after it either
+    }
+    seat.receive("CMD_nextplayer+1");
+    const std::optional<Turn> turn = seat.beginTurn();
+    ASSERT_TRUE(turn.has_value());
+    const std::optional<std::string> done = seat.finishTurn(*turn, turn->decide(words().lex, budget));
+    ASSERT_TRUE(done.has_value());
+    EXPECT_EQ(done->rfind("CMD_done+", 0), 0u) << *done;
+}
