@@ -30,11 +30,14 @@ bool number(const QString& text, int& out) {
 int main(int argc, char** argv) {
     int games = 200, seed = 1, zindles = 0, playto = 0;
     bool doubletiles = false, quiet = false;
+    Budget budget;
+    budget.time = std::chrono::milliseconds(0);  // the same games on any machine
     Strategy a = Strategy::Hard, b = Strategy::Greedy;
     std::string aName = "hard", bName = "greedy";
     const zindle::cli::Program program{
         "zindle-arena", "Computer players against each other; prints the win rate.", "",
-        "LEVEL is easy, normal, hard or greedy; defaults: 200 seeds, hard against greedy."};
+        "LEVEL is easy, normal, hard, hard0 (no look ahead) or greedy; defaults: 200 seeds,\n"
+        "hard against greedy, Hard's look ahead 6 moves x 8 racks."};
     zindle::cli::Parser parser;
     const QCommandLineOption gamesOption("games", "Play N seeds, each twice (200).", "N");
     const QCommandLineOption seedOption("seed", "The first seed (1).", "S");
@@ -44,15 +47,20 @@ int main(int argc, char** argv) {
     const QCommandLineOption zindlesOption("zindles", "N Zindle squares (0).", "N");
     const QCommandLineOption playtoOption("playto", "Play to N points (0: until the bag is empty).", "N");
     const QCommandLineOption quietOption("quiet", "Print only the result.");
+    const QCommandLineOption samplesOption("samples", "Hard's look ahead: racks drawn per candidate (8).", "N");
+    const QCommandLineOption candidatesOption("candidates", "Hard's look ahead: candidate moves (6).", "N");
+    const QCommandLineOption noFollowOption("no-follow", "Hard's look ahead skips its own next turn.");
     parser.addOptions({gamesOption, seedOption, aOption, bOption, doubleOption, zindlesOption,
-                       playtoOption, quietOption});
+                       playtoOption, quietOption, samplesOption, candidatesOption, noFollowOption});
     if (auto done = cli::parse(parser, program, cli::arguments(argc, argv))) return *done;
     auto bad = [&](const QString& cause) { return cli::badUsage(parser, program, cause); };
     if (!parser.positionalArguments().isEmpty()) return bad("unexpected argument " + parser.positionalArguments()[0]);
     doubletiles = parser.isSet(doubleOption);
     quiet = parser.isSet(quietOption);
+    budget.followUp = !parser.isSet(noFollowOption);
     const std::pair<const QCommandLineOption*, int*> numbers[] = {
-        {&gamesOption, &games}, {&seedOption, &seed}, {&zindlesOption, &zindles}, {&playtoOption, &playto}};
+        {&gamesOption, &games}, {&seedOption, &seed}, {&zindlesOption, &zindles}, {&playtoOption, &playto},
+        {&samplesOption, &budget.samples}, {&candidatesOption, &budget.candidates}};
     for (const auto& [option, value] : numbers)
         if (parser.isSet(*option) && !number(parser.value(*option), *value))
             return bad("--" + option->names()[0] + " takes a number up to 1000000");
@@ -61,7 +69,7 @@ int main(int argc, char** argv) {
         if (!parser.isSet(*option)) continue;
         const std::string name = parser.value(*option).toStdString();
         const auto s = strategyFromName(name);
-        if (!s) return bad("--" + option->names()[0] + " takes easy, normal, hard or greedy");
+        if (!s) return bad("--" + option->names()[0] + " takes easy, normal, hard, hard0 or greedy");
         (option == &aOption ? a : b) = *s;
         (option == &aOption ? aName : bName) = name;
     }
@@ -81,7 +89,7 @@ int main(int argc, char** argv) {
             std::array<Strategy, 5> seats{};
             seats[seatA] = a;
             seats[seatB] = b;
-            const GameResult r = playGame(lex, lookup, rules, s, seats);
+            const GameResult r = playGame(lex, lookup, rules, s, seats, budget);
             refused += r.refused;
             pointsA += r.score[seatA];
             pointsB += r.score[seatB];

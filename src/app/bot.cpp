@@ -1,6 +1,7 @@
 // zindle-bot: a computer player that joins any host as a window would.
 //
 //   zindle-bot [--host H] [--port N] [--name NAME] [--level easy|normal|hard] [--delay MS]
+//              [--think MS]
 //
 // It never starts a game itself, and exits with status 0 when the host closes.
 #include <QCoreApplication>
@@ -31,8 +32,9 @@ int main(int argc, char** argv) {
     const QCommandLineOption portOption("port", "The host's TCP port (7772).", "N");
     const QCommandLineOption nameOption("name", "Play as NAME (Computer).", "NAME");
     const QCommandLineOption levelOption("level", "Play at easy, normal or hard (normal).", "LEVEL");
-    const QCommandLineOption delayOption("delay", "Think for MS milliseconds a move (1500).", "MS");
-    parser.addOptions({hostOption, portOption, nameOption, levelOption, delayOption});
+    const QCommandLineOption delayOption("delay", "Wait at least MS milliseconds before each move (1500).", "MS");
+    const QCommandLineOption thinkOption("think", "Think for at most MS milliseconds a move (1000).", "MS");
+    parser.addOptions({hostOption, portOption, nameOption, levelOption, delayOption, thinkOption});
     if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
         return *done;
     auto bad = [&](const QString& cause) { return zindle::cli::badUsage(parser, program, cause); };
@@ -56,6 +58,8 @@ int main(int argc, char** argv) {
     }
     if (parser.isSet(delayOption) && !parseNumber(parser.value(delayOption), 600000, options.delayMs))
         return bad("--delay takes milliseconds up to 600000");
+    if (parser.isSet(thinkOption) && !parseNumber(parser.value(thinkOption), 600000, options.thinkMs))
+        return bad("--think takes milliseconds up to 600000");
 
     QCoreApplication app(argc, argv);
     zindle::engine::Bot bot(options);

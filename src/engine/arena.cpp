@@ -10,6 +10,7 @@ std::optional<Strategy> strategyFromName(std::string_view name) {
     std::string n;
     for (char c : name) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (n == "greedy") return Strategy::Greedy;
+    if (n == "hard0") return Strategy::HardStatic;
     if (auto level = levelFromName(n)) {
         switch (*level) {
             case Level::Easy: return Strategy::Easy;
@@ -35,7 +36,8 @@ Situation situationOf(const Table& table) {
     return s;
 }
 
-void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result) {
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result,
+              const Budget& budget) {
     const int seat = table.curplayer;
     if (strategy == Strategy::Greedy) {
         const std::vector<Move> moves = generateMoves(lex, table.position(), table.racks[seat]);
@@ -50,12 +52,15 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
         }
         return;
     }
-    const Level level = strategy == Strategy::Easy ? Level::Easy
-                        : strategy == Strategy::Hard ? Level::Hard
-                                                     : Level::Normal;
+    const Level level = strategy == Strategy::Easy     ? Level::Easy
+                        : strategy == Strategy::Normal ? Level::Normal
+                                                       : Level::Hard;
+    Budget thinking = budget;
+    if (strategy == Strategy::HardStatic) thinking.samples = 0;
     // New Tiles keeps the turn: decide again with the new rack.
     for (int round = 0; round < 2; ++round) {
-        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table), level, random);
+        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table), level, random,
+                                  thinking);
         if (d.kind == Decision::Play) {
             if (!table.play(d.move)) {
                 ++result.refused;
@@ -75,13 +80,13 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
 }
 
 GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
-                    const std::array<Strategy, 5>& seats) {
+                    const std::array<Strategy, 5>& seats, const Budget& budget) {
     Table table(rules, seed, lookup);
     Random random(seed ^ 0x5bd1e995u);
     GameResult result;
     // Every turn lays a tile, passes, or ends the game; this bound is never reached.
     for (int guard = 0; guard < 2000 && !table.over(); ++guard)
-        takeTurn(table, lex, seats[table.curplayer], random, result);
+        takeTurn(table, lex, seats[table.curplayer], random, result, budget);
     result.score = table.score;
     result.winners = table.winners();
     result.ending = table.ending;

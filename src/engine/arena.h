@@ -11,8 +11,9 @@
 
 namespace zindle::engine {
 
-// The three levels, and a yardstick that always takes the highest-scoring move.
-enum class Strategy { Easy, Normal, Hard, Greedy };
+// The three levels, a yardstick that always takes the highest-scoring move,
+// and Hard as it was before it looked ahead ("hard0"), to measure against.
+enum class Strategy { Easy, Normal, Hard, Greedy, HardStatic };
 std::optional<Strategy> strategyFromName(std::string_view name);
 
 struct GameResult {
@@ -29,10 +30,11 @@ struct GameResult {
 Situation situationOf(const Table& table);
 
 // One decision for the seat on turn, carried out on the table.
-void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result);
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result,
+              const Budget& budget = {});
 
 // seats[s] plays seat s (1..rules.players).
 GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
-                    const std::array<Strategy, 5>& seats);
+                    const std::array<Strategy, 5>& seats, const Budget& budget = {});
 
 }  // namespace zindle::engine

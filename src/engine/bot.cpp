@@ -13,6 +13,10 @@ uint32_t seedFor(const BotOptions& o, const void* self) {
 
 }  // namespace
 
+void Thinker::think(const Turn& turn, const Budget& budget) {
+    emit decided(turn, turn.passOnly ? Decision{} : turn.decide(lex_, budget));
+}
+
 Bot::Bot(BotOptions options, QObject* parent)
     : QObject(parent),
       options_(std::move(options)),
@@ -25,8 +29,13 @@ Bot::Bot(BotOptions options, QObject* parent)
         if (kind == siClose && msg == "Socket Closed") finish(false);
         if (kind == siError && !connected_) finish(true);
     };
+    thinker_ = new Thinker(sharedLexicon());
+    thinker_->moveToThread(&worker_);
+    connect(&worker_, &QThread::finished, thinker_, &QObject::deleteLater);
+    connect(thinker_, &Thinker::decided, this, &Bot::onDecided, Qt::QueuedConnection);
+    worker_.start();
     delay_.setSingleShot(true);
-    connect(&delay_, &QTimer::timeout, this, &Bot::think);
+    connect(&delay_, &QTimer::timeout, this, &Bot::sendIfDue);
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, [this] {
         if (seat_.state().clockRunning) seat_.state().Timer2Timer();
@@ -34,6 +43,9 @@ Bot::Bot(BotOptions options, QObject* parent)
 }
 
 Bot::~Bot() {
+    stopThinking();
+    worker_.quit();
+    worker_.wait();
     sock_.OnInfo = nullptr;
     sock_.OnRead = nullptr;
     sock_.OnConnect = nullptr;
@@ -61,6 +73,7 @@ void Bot::leave() {
 void Bot::finish(bool failed) {
     if (closed_) return;
     closed_ = true;
+    stopThinking();
     delay_.stop();
     clock_.stop();
     if (failed) {
@@ -82,18 +95,57 @@ void Bot::onRead(TSock& s) {
     for (const std::string& entry : framer_.feed(text)) {
         if (auto answer = seat_.receive(entry)) send(*answer);
     }
-    if (seat_.turnPending() && !delay_.isActive()) {
-        // However long the chosen delay, the move goes before the turn clock runs out.
-        int delay = options_.delayMs;
-        const int left = seat_.state().turnSecondsLeft;
-        if (left > 0) delay = std::min(delay, std::max(0, (left - 2) * 1000));
-        delay_.start(delay);
-    }
+    // The turn thought about is over (the clock ran out, the game ended).
+    if (thinking_ && thinking_->serial != seat_.turnSerial()) stopThinking();
+    if (ready_ && readySerial_ != seat_.turnSerial()) ready_.reset();
+    if (seat_.turnPending() && !thinking_ && !ready_) startThinking();
 }
 
-void Bot::think() {
-    if (closed_) return;
-    if (auto msg = seat_.play()) send(*msg);
+void Bot::startThinking() {
+    thinking_ = seat_.beginTurn();
+    if (!thinking_) return;
+    // However long the chosen delay and the look ahead, the move goes
+    // before the turn clock runs out.
+    int delay = options_.delayMs;
+    Budget budget;
+    budget.time = std::chrono::milliseconds(options_.thinkMs);
+    const int left = seat_.state().turnSecondsLeft;
+    if (left > 0) {
+        delay = std::min(delay, std::max(0, (left - 2) * 1000));
+        budget.time = std::min(budget.time, std::chrono::milliseconds(std::max(50, (left - 3) * 1000)));
+    }
+    stop_ = std::make_shared<std::atomic<bool>>(false);
+    budget.stop = stop_.get();
+    delay_.start(delay);
+    // The flag is kept alive by the call itself, whatever becomes of this bot.
+    QMetaObject::invokeMethod(thinker_, [thinker = thinker_, turn = *thinking_, budget, stop = stop_] {
+        thinker->think(turn, budget);
+    }, Qt::QueuedConnection);
+}
+
+void Bot::stopThinking() {
+    if (stop_) stop_->store(true);
+    stop_.reset();
+    thinking_.reset();
+    ready_.reset();
+}
+
+void Bot::onDecided(const Turn& turn, const Decision& decision) {
+    if (closed_ || !thinking_ || thinking_->serial != turn.serial || turn.serial != seat_.turnSerial()) return;
+    thinking_.reset();
+    stop_.reset();
+    ready_ = seat_.finishTurn(turn, decision);
+    readySerial_ = turn.serial;
+    if (!ready_) return;
+    sendIfDue();
+}
+
+void Bot::sendIfDue() {
+    if (closed_ || delay_.isActive() || !ready_) return;
+    const std::string message = std::move(*ready_);
+    ready_.reset();
+    send(message);
+    emit moved();
 }
 
 void Bot::send(const std::string& message) {

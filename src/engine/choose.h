@@ -4,6 +4,8 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -31,6 +33,17 @@ struct Situation {
     int playto = 0;
 };
 
+// How much a Hard player may think. The samples and candidates fix the
+// choice for a given seed; the time is a ceiling on top, so a slow machine
+// plays a little weaker rather than late. samples = 0 judges the board alone.
+struct Budget {
+    int candidates = 6;          // best moves by the static judgement to look past
+    int samples = 8;             // opponents' racks drawn for each of them
+    bool followUp = true;        // and our own next turn from the leave
+    std::chrono::milliseconds time{1000};  // 0: no ceiling
+    const std::atomic<bool>* stop = nullptr;  // set: give up, the turn is gone
+};
+
 struct Decision {
     enum Kind { Play, Exchange, Pass } kind = Pass;
     Move move{};
@@ -43,7 +56,11 @@ double expectedPoints(const Move& move);
 // How good the tiles are that the move leaves on the rack.
 double leaveValue(const Rack& rack, const Move& move, bool doubletiles);
 
+// The tiles this seat has not seen: the full set less the board and its own
+// rack, counted by letter (with double tiles, by the tile's lower letter).
+std::array<int, 26> unseenTiles(const Grid& letters, const Rack& rack, bool doubletiles);
+
 Decision decide(const Lexicon& lex, const Position& pos, const Rack& rack, const Situation& s,
-                Level level, Random& random);
+                Level level, Random& random, const Budget& budget = {});
 
 }  // namespace zindle::engine

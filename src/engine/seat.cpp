@@ -11,6 +11,15 @@ const Lexicon& sharedLexicon() {
     return lex;
 }
 
+Rack visibleRack(const GameState& state) {
+    Rack rack = emptyRack();
+    for (int slot = 1; slot <= kRackSize; ++slot) {
+        const RackTile& t = state.rack[slot];
+        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
+    }
+    return rack;
+}
+
 BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed)
     : lex_(lex), level_(level), random_(seed) {
     if (name.size() > 20) name.resize(20);  // the host keeps no more
@@ -26,6 +35,8 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
     // The seat is the first field of every message this looks at.
     const auto seat = proto::parseNumber(s->fields.substr(0, s->fields.find('+')));
     const int me = state_.mySeat;
+    const bool wasOwnTurn = state_.ownTurn();
+    bool turnChanges = true;  // any turn of ours begun or ended here
 
     if (c == cmd::nextplayer && seat && isPlayerSeat(*seat)) {
         passed_[*seat] = false;
@@ -37,6 +48,7 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         }
     } else if (c == cmd::pass && seat && isPlayerSeat(*seat)) {
         passed_[*seat] = true;
+        turnChanges = *seat == me;
         if (*seat == me) pending_ = false;
     } else if (c == cmd::timeup && seat && *seat == me) {
         pending_ = false;
@@ -55,7 +67,10 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         ++refused_;
         passNext_ = true;
         pending_ = true;
+    } else {
+        turnChanges = false;
     }
+    if (turnChanges || state_.ownTurn() != wasOwnTurn) ++serial_;
     return answer;
 }
 
@@ -75,24 +90,39 @@ Situation BotSeat::situation() const {
     return s;
 }
 
-std::optional<std::string> BotSeat::play() {
+Decision Turn::decide(const Lexicon& lex, const Budget& budget) const {
+    Random random(seed);
+    const Position pos{colours, letters, seat, firstword, doubletiles};
+    return engine::decide(lex, pos, rack, situation, level, random, budget);
+}
+
+std::optional<Turn> BotSeat::beginTurn() {
     if (!pending_ || !state_.ownTurn()) return std::nullopt;
     pending_ = false;
-    const int me = state_.mySeat;
+    Turn t;
+    t.serial = serial_;
+    t.seat = state_.mySeat;
     if (passNext_) {
         passNext_ = false;
-        return proto::message(cmd::pass, {me});
+        t.passOnly = true;
+        return t;
     }
+    t.rack = visibleRack(state_);
+    t.colours = state_.colours;
+    t.letters = state_.letters;
+    t.firstword = state_.boardEmpty();
+    t.doubletiles = state_.doubleTiles;
+    t.situation = situation();
+    t.level = level_;
+    t.seed = static_cast<uint32_t>(random_.random(0x7fffffff)) + 1;
+    return t;
+}
 
-    Rack rack = emptyRack();
-    for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& t = state_.rack[slot];
-        if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
-    }
-    const Position pos{state_.colours, state_.letters, me, state_.boardEmpty(), state_.doubleTiles};
-    const Decision d = decide(lex_, pos, rack, situation(), level_, random_);
+std::optional<std::string> BotSeat::finishTurn(const Turn& turn, const Decision& d) {
+    if (turn.serial != serial_ || !state_.ownTurn()) return std::nullopt;
+    const int me = state_.mySeat;
+    if (turn.passOnly || d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
     if (d.kind == Decision::Exchange) return proto::message(cmd::newtiles, {me});
-    if (d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
 
     // Laid the way a player lays them: pick the rack tile, turn it, put it down.
     state_.clearLaid();
@@ -106,6 +136,12 @@ std::optional<std::string> BotSeat::play() {
         }
     }
     return state_.doneMessage();
+}
+
+std::optional<std::string> BotSeat::play(const Budget& budget) {
+    const std::optional<Turn> turn = beginTurn();
+    if (!turn) return std::nullopt;
+    return finishTurn(*turn, turn->passOnly ? Decision{} : turn->decide(lex_, budget));
 }
 
 }  // namespace zindle::engine

@@ -21,6 +21,25 @@ namespace zindle::engine {
 // every bot of the process.
 const Lexicon& sharedLexicon();
 
+// The tiles the seat's rack shows, laid ones left out.
+Rack visibleRack(const GameState& state);
+
+// Everything a decision needs, copied out of the seat so that it can be
+// made on another thread while the seat goes on reading the host.
+struct Turn {
+    uint64_t serial = 0;  // the seat's turn it belongs to
+    bool passOnly = false;  // the host refused our move: pass, no thinking
+    Grid colours{}, letters{};
+    Rack rack{};
+    int seat = 1;
+    bool firstword = false, doubletiles = false;
+    Situation situation;
+    Level level = Level::Normal;
+    uint32_t seed = 1;
+
+    Decision decide(const Lexicon& lex, const Budget& budget) const;
+};
+
 class BotSeat {
 public:
     BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed);
@@ -35,7 +54,15 @@ public:
     // Decides and lays the tiles: "CMD_done", "CMD_newtiles" or "CMD_pass",
     // terminator included. Nothing when no turn is pending or the turn clock
     // has run out.
-    std::optional<std::string> play();
+    std::optional<std::string> play(const Budget& budget = {});
+
+    // The same in two steps, for thinking elsewhere: what to think about
+    // (nothing when no turn is pending), then the message for the decision,
+    // nothing when that turn is already over.
+    std::optional<Turn> beginTurn();
+    std::optional<std::string> finishTurn(const Turn& turn, const Decision& d);
+    // Changes whenever a turn of this seat begins or ends.
+    uint64_t turnSerial() const { return serial_; }
 
     const GameState& state() const { return state_; }
     GameState& state() { return state_; }
@@ -50,6 +77,7 @@ private:
     Level level_;
     Random random_;
     bool pending_ = false;
+    uint64_t serial_ = 0;
     bool exchangeRefused_ = false;
     bool passNext_ = false;
     int refused_ = 0;

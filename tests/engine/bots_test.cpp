@@ -209,3 +209,20 @@ TEST(BotProgram, BadArgumentsAndNoHost) {
         EXPECT_EQ(bot.exitCode(), r.code) << r.args.join(' ').toStdString();
     }
 }
+
+// A Hard bot thinks on its own thread; when its seat leaves mid-thought the
+// thinking stops at once, and the bot can be dropped without waiting.
+TEST_F(Bots, ASeatThatLeavesStopsItsThinking) {
+    seat(7, 2);
+    ASSERT_EQ(bots[0]->options().level, Level::Hard);
+    server->startgame("Computer 1+90+12+0+0+y+n+", 1);
+    server->justwatch("3+1", 1);  // the watcher's seat sits the game out
+    ASSERT_TRUE(pump([&] { return bots[0]->thinking(); }));
+    bots[0]->leave();
+    EXPECT_FALSE(bots[0]->thinking());
+    EXPECT_TRUE(bots[0]->closed());
+    bots.erase(bots.begin());  // joins its worker thread
+    pump([] { return false; }, 200);
+    EXPECT_FALSE(bots[0]->closed());
+    EXPECT_EQ(bots[0]->seat().refused(), 0);
+}

@@ -68,11 +68,15 @@ TEST(Choose, LevelsPickByPoints) {
     const Decision hard = decide(words().lex, spot.pos(1), rack, s, Level::Hard, r);
     ASSERT_EQ(hard.kind, Decision::Play);
     EXPECT_GT(expectedPoints(hard.move), best * 0.7);  // the leave trims, never throws away points
+    // Easy: a fair share of the best, and seldom the best itself.
+    int belowBest = 0;
     for (int i = 0; i < 20; ++i) {
         const Decision easy = decide(words().lex, spot.pos(1), rack, s, Level::Easy, r);
         ASSERT_EQ(easy.kind, Decision::Play);
-        EXPECT_LT(expectedPoints(easy.move), best);
+        EXPECT_GE(expectedPoints(easy.move), best * 0.7 - 1e-9);
+        belowBest += expectedPoints(easy.move) < best;
     }
+    EXPECT_GE(belowBest, 15);
 }
 
 // When everyone else passed last, a pass ends the game: Hard takes the win
@@ -137,8 +141,9 @@ TEST(Arena, SeededWholeGames) {
     EXPECT_TRUE(endings.count(Ending::PlayerGotScore));
 }
 
-TEST(Arena, HardBeatsEasy) {
+TEST(Arena, HardOutscoresEasy) {
     int hardWins = 0;
+    long margin = 0;
     for (uint32_t seed = 1; seed <= 5; ++seed)
         for (int swap = 0; swap < 2; ++swap) {
             std::array<Strategy, 5> seats{};
@@ -146,6 +151,9 @@ TEST(Arena, HardBeatsEasy) {
             seats[2] = swap ? Strategy::Hard : Strategy::Easy;
             const GameResult r = playGame(words().lex, words().lookup, {2, false, false, 0, 0}, seed, seats);
             hardWins += r.score[swap ? 2 : 1] > r.score[swap ? 1 : 2];
+            margin += r.score[swap ? 2 : 1] - r.score[swap ? 1 : 2];
         }
-    EXPECT_GE(hardWins, 9);
+    // Easy plays fair moves now and takes a game now and then.
+    EXPECT_GE(hardWins, 6);
+    EXPECT_GT(margin, 0);
 }
