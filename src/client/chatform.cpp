@@ -163,6 +163,8 @@ void Tchat::buildMenus() {
         if (windows_.spylist) windows_.spylist->show();
     });
     PhraseList1 = add(view, "PhraseList1", "Phrase List", &Tchat::PhraseList1Click);
+    view->addSeparator();
+    gameReviewAction = add(view, "gameReviewAction", "Game &Review", &Tchat::openGameReview);
 
     QMenu* help = menuBar()->addMenu("&Help");
     Help2 = add(help, "Help2", "Content", [this] {
@@ -256,6 +258,11 @@ void Tchat::buildPanels() {
                                            .arg(i <= 2 ? 14 : 12));
     }
     label_reason->setStyleSheet("color: white; font-size: 11pt; font-weight: bold;");
+    hintsLabel = makeLabel(panel_winner, "hintsLabel", "", {10, 134, 240, 20});
+    reviewButton = new QPushButton("Game Review", panel_winner);
+    reviewButton->setObjectName("reviewButton");
+    reviewButton->setGeometry(260, 130, 110, 24);
+    connect(reviewButton, &QPushButton::clicked, this, &Tchat::openGameReview);
     label_winner[2]->raise();
     label_winner[4]->raise();
     panel_winner->hide();

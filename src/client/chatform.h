@@ -27,6 +27,7 @@
 #include "client/colortext.h"
 #include "client/inifile.h"
 #include "clientstate/gamestate.h"
+#include "coach/coach.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 
@@ -105,6 +106,7 @@ public:
     QAction* PhraseList1 = nullptr;
     QAction* Help2 = nullptr;
     QAction* About1 = nullptr;
+    QAction* gameReviewAction = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Paste1 = nullptr;
 
@@ -135,7 +137,10 @@ public:
     QPushButton* button_newtiles = nullptr;
     QPushButton* button_pass = nullptr;
     QPushButton* button_startgame = nullptr;
+    QPushButton* hintButton = nullptr;    // solo games against this window's computers
     QFrame* panel_winner = nullptr;
+    QPushButton* reviewButton = nullptr;  // on the game-over panel
+    QLabel* hintsLabel = nullptr;
     QLabel* label_reason = nullptr;
     std::array<QLabel*, 5> label_winner{};  // [1..4]
     AnimatedPicture* image_zn = nullptr;
@@ -194,6 +199,12 @@ public:
     void button_clearClick();
     void button_newtilesClick();
     void button_passClick();
+    // The coach: a hint in solo games against this window's computers, and
+    // the review of the player's turns after any game.
+    bool coachAvailable() const;
+    void onHintClicked();
+    void openGameReview();
+    int hintsTaken() const { return hintsTaken_; }
     void showRack();
     void cancelPick();
     void updatePreview();
@@ -298,6 +309,9 @@ private:
     QRect savedBounds_{3, 3, 874, 657};
     bool shown_ = false;
     std::vector<int> layOrder_;  // slots in the order they were laid
+    coach::GameRecord record_;
+    std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
+    int hintsTaken_ = 0;
     bool keyboardMove_ = false;
     bool closing_ = false;
     bool connectionBroke_ = false;  // an error came before the host's socket closed

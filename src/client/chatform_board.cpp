@@ -99,6 +99,9 @@ void Tchat::newtiles(std::string_view f) {
     if (!news) return;
     showScoreboard();
     if (news->own) {
+        // The new rack is already dealt: the same turn goes on with it.
+        record_.onMyNewTiles();
+        record_.onMyTurnStarts(state);
         refreshBoard(before);
         afterMoveButton();
         systemLine("You Bought New Tiles");
@@ -175,7 +178,13 @@ void Tchat::afterMoveButton() {
 }
 
 void Tchat::button_doneClick() {
-    if (const auto msg = state.doneMessage()) sendToHost(*msg);
+    if (const auto msg = state.doneMessage()) {
+        sentMove_.clear();
+        for (int slot = 1; slot <= kRackSize; ++slot)
+            if (const Cell c = state.laid[slot]; c != kNoCell)
+                sentMove_.push_back({c.x, c.y, state.rack[slot].shown()});
+        sendToHost(*msg);
+    }
     afterMoveButton();
 }
 
@@ -225,6 +234,8 @@ void Tchat::boardKey(QKeyEvent* e) {
         button_doneClick();
     } else if (e->key() == Qt::Key_Escape) {
         button_clearClick();
+    } else if (e->text() == "H" && coachAvailable()) {
+        onHintClicked();  // a capital H: a small h still picks an H tile
     } else if (text.size() == 1 && text[0] >= 'a' && text[0] <= 'z') {
         const int code = text[0].unicode() - 'a';
         for (const RackPos& p : state.rackorder) {

@@ -120,6 +120,9 @@ void Tchat::buildScoreboard(QWidget* side) {
     button_newtiles = addButton(side, "button_newtiles", "New Tiles", {2 * (bw + 4), 258, bw, 26});
     button_pass = addButton(side, "button_pass", "Pass", {3 * (bw + 4), 258, bw, 26});
     button_startgame = addButton(side, "button_startgame", "Start Game", {0, 258, w, 26});
+    hintButton = addButton(side, "hintButton", "Hint", {0, 258, bw, 26});
+    hintButton->setToolTip("Lay the best word the computer finds for your rack (H on the board)");
+    connect(hintButton, &QPushButton::clicked, this, &Tchat::onHintClicked);
     connect(button_done, &QPushButton::clicked, this, &Tchat::button_doneClick);
     connect(button_clear, &QPushButton::clicked, this, &Tchat::button_clearClick);
     connect(button_newtiles, &QPushButton::clicked, this, &Tchat::button_newtilesClick);
@@ -137,7 +140,17 @@ void Tchat::setLabelSeatColour(QLabel* l, int seat) {
 }
 
 void Tchat::showMoveButtons(bool on) {
-    for (QPushButton* b : {button_done, button_clear, button_newtiles, button_pass}) b->setVisible(on);
+    // In a coached game the row makes room for Hint; otherwise it is the usual four.
+    const bool hint = on && coachAvailable();
+    const std::array<QPushButton*, 5> row{button_done, button_clear, button_newtiles, button_pass, hintButton};
+    const int n = hint ? 5 : 4;
+    const int w = button_startgame->width();
+    const int bw = (w - 4 * (n - 1)) / n;
+    for (int i = 0; i < 5; ++i) {
+        QPushButton* b = row[static_cast<std::size_t>(i)];
+        if (i < n) b->setGeometry(i * (bw + 4), b->y(), bw, b->height());
+        b->setVisible(on && i < n);
+    }
     if (on) button_startgame->hide();
 }
 
@@ -189,6 +202,8 @@ void Tchat::startthegame(std::string_view f) {
                               : shownName(news->starter) + " has started a game.");
     button_startgame->hide();
     countedThisGame = false;
+    record_.clear();
+    hintsTaken_ = 0;
     Timer2.start();
     loadchecklist();
 }
@@ -207,6 +222,7 @@ void Tchat::getnextplayer(std::string_view f) {
         showMoveButtons(false);
     } else {
         label_turn->setText("Your Turn.");
+        record_.onMyTurnStarts(state);
         playsounds("turn");
         showMoveButtons(true);
         if (!isActiveWindow()) QApplication::alert(this);
@@ -224,6 +240,7 @@ void Tchat::postscore(std::string_view f) {
     const auto news = state.postscore(f);
     showScoreboard();
     if (!news) return;
+    if (news->seat == state.mySeat) record_.onMyMovePlayed(sentMove_, news->points, news->effect);
     systemLine("*" + shownName(state.names[news->seat]) + ": " + shown(news->word, kMaxShownWord).toUpper() + " " +
                QString::fromStdString(state.bonus[news->seat]) + " points.*");
     if (news->effect < 1 || news->effect > 3) return;
@@ -254,6 +271,7 @@ void Tchat::turnEnded(std::string_view f, bool timeUp) {
     cancelPick();
     refreshBoard(before);
     if (!seat) return;
+    if (*seat == state.mySeat) record_.onMyPass();
     if (*seat != state.mySeat) {
         systemLine(shownName(state.names[*seat]) + (timeUp ? "'s Time is up" : " Passed"));
     } else if (!timeUp) {
@@ -278,6 +296,9 @@ void Tchat::winner(std::string_view f) {
     label_winner[2]->setText(head);
     label_winner[3]->setText(names.join(","));
     label_winner[4]->setText(names.join(","));
+    reviewButton->setVisible(record_.size() > 0);
+    hintsLabel->setText(hintsTaken_ == 1 ? QString("You took 1 hint.") : QString("You took %1 hints.").arg(hintsTaken_));
+    hintsLabel->setVisible(hintsTaken_ > 0 || coachAvailable());
     showMoveButtons(false);
     panel_winner->show();
     panel_winner->raise();

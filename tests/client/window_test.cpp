@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QSpinBox>
 #include <QTemporaryDir>
+#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 
 #include "client/boardview.h"
 #include "client/chatform.h"
+#include "coach/review.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
 #include "client/singleinstance.h"
@@ -285,6 +287,11 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     // Flipping by the right button: double tiles are on.
     Tchat& first = ann.chat->state.turnSeat == 1 ? *ann.chat : *bob.chat;
     Tchat& second = &first == ann.chat.get() ? *bob.chat : *ann.chat;
+    // Against a person there is no coach.
+    EXPECT_TRUE(first.button_pass->isVisible());
+    EXPECT_FALSE(first.hintButton->isVisible());
+    first.onHintClicked();
+    EXPECT_EQ(first.hintsTaken(), 0);
     const int code = first.state.rack[1].code;
     click(first.tiles[1], {20, 20}, Qt::RightButton);
     EXPECT_EQ(first.tiles[1]->property("hint").toString(),
@@ -379,14 +386,42 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
     ASSERT_TRUE(rig.pump([&] { return you.chat->state.turnSeat != 0; }));
     for (int s = 2; s <= 4; ++s)
         EXPECT_EQ(you.chat->label_playername[s]->text(), QString("Computer %1").arg(s - 1));
+    // The first turn takes a hint and plays it; the others pass.
+    Tchat& c = *you.chat;
+    QString hinted;
     ASSERT_TRUE(rig.pump(
         [&] {
-            if (you.chat->state.ownTurn() && you.chat->button_pass->isVisible()) click(you.chat->button_pass);
-            return you.chat->label_reason->text() != "Game Over!";
+            if (!c.state.ownTurn() || !c.button_pass->isVisible()) return c.label_reason->text() != "Game Over!";
+            EXPECT_TRUE(c.hintButton->isVisible());
+            if (!hinted.isEmpty()) {
+                click(c.button_pass);
+                return false;
+            }
+            click(c.hintButton);
+            hinted = c.label_preview->text();
+            EXPECT_TRUE(hinted.endsWith(" points")) << hinted.toStdString();
+            click(c.button_done);
+            rig.pump([&] { return !c.button_pass->isVisible(); });
+            return false;
         },
         120000));
-    EXPECT_GT(you.chat->chatLines().filter(" points.*").size(), 5);
-    EXPECT_EQ(you.chat->chatLines().filter("Invalid Word!").size(), 0);
+    EXPECT_GT(c.chatLines().filter(" points.*").size(), 5);
+    EXPECT_EQ(c.chatLines().filter("Invalid Word!").size(), 0);
+    EXPECT_EQ(c.hintsTaken(), 1);
+    EXPECT_EQ(c.findChild<QLabel*>("hintsLabel")->text(), "You took 1 hint.");
+
+    // The review lists every turn of ours: the hinted move first, which was the best.
+    QPushButton* review = c.findChild<QPushButton*>("reviewButton");
+    ASSERT_TRUE(review->isVisible());
+    click(review);
+    auto* dialog = c.findChild<coach::GameReview*>();
+    ASSERT_NE(dialog, nullptr);
+    QTableWidget* table = dialog->table();
+    ASSERT_GE(table->rowCount(), 1);
+    EXPECT_EQ(table->item(0, 2)->text() + " points", hinted);
+    EXPECT_EQ(table->item(0, 5)->text(), "Best");
+    for (int row = 1; row < table->rowCount(); ++row) EXPECT_EQ(table->item(row, 2)->text(), "0");
+    dialog->close();
     // The computers stay for the next game; fewer asked for, fewer stay.
     you.options.spin_computers->setValue(1);
     you.chat->startWithComputers();
