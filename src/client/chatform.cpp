@@ -364,7 +364,13 @@ void Tchat::sockInfo(TSock& s, TSocketInfo kind, const std::string& msg) {
         closeWindow();
         return;
     }
-    closeWindow(connectionBroke_ ? QString(kConnectionLost) : QString("The host closed the game."));
+    // A removal is told just before the close and may still wait in the queue.
+    const std::string removed = "CMD_playerdisconnected+" + std::to_string(state.mySeat) + "+";
+    const bool wasRemoved = state.mySeat != 0 && std::any_of(receivedlist.begin(), receivedlist.end(),
+                                                             [&](const std::string& m) { return m.starts_with(removed); });
+    closeWindow(wasRemoved ? QString(kRemoved)
+                : connectionBroke_ ? QString(kConnectionLost)
+                                   : QString("The host closed the game."));
 }
 
 void Tchat::closeWindow(const QString& why) {

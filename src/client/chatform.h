@@ -297,6 +297,7 @@ private:
     // Closes from the event loop; why, when given, is told to the player first.
     void closeWindow(const QString& why = {});
     static constexpr const char* kConnectionLost = "The connection to the host was lost.";
+    static constexpr const char* kRemoved = "You were removed from the game by the host.";
     void trimChat();
     void applyChatColors();
     void setLabelSeatColour(QLabel* l, int seat);

@@ -151,7 +151,7 @@ void Tchat::newplayerinfo(std::string_view f) {
 void Tchat::playerdisconnected(std::string_view f) {
     const auto news = state.playerdisconnected(f);
     if (!news) return;
-    if (news->own) closeWindow("You were removed from the game by the host.");
+    if (news->own) closeWindow(kRemoved);
     if (isPlayerSeat(news->seat)) {
         if (news->previous != kWaiting) systemLine(shownName(news->previous) + " disconnected.");
         showScoreboard();

@@ -209,6 +209,10 @@ void TServer::kickhim(std::string_view fields, int fromSeat) {
     if (!requester || *requester != fromSeat || fromSeat != 1) return;
     const auto target = r.number();
     if (!target || *target < 1 || *target > seatcount) return;
+    // Told first, so the removed window can say why it closes rather than
+    // taking the removal for a lost connection.
+    if (seats[*target].connected)
+        sendto(*target, message(cmd::playerdisconnected, {*target, seats[*target].name}));
     disconnectsock(*target);
 }
 

@@ -221,6 +221,8 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
     chat.popupSeat = 3;
     chat.RemoveFromGame1->trigger();
     ASSERT_TRUE(rig.pump([&] { return cat->chat->closing(); }));
+    ASSERT_TRUE(rig.pump([&] { return !cat->dialogs.calls.isEmpty(); }));
+    EXPECT_EQ(cat->dialogs.calls.last().text, "You were removed from the game by the host.");
     ASSERT_TRUE(rig.pump([&] { return chat.label_playername[3]->text() == "<Waiting>"; }));
     EXPECT_TRUE(chat.chatLines().contains("Cat disconnected."));
 }

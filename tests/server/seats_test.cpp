@@ -75,6 +75,8 @@ TEST_F(ServerSeats, OnlySeatOneRemovesPlayers) {
     EXPECT_TRUE(ann.take().empty());
     say(ann, "CMD_kickhim+1+3+");
     ASSERT_TRUE(pump([&] { return cy.closed(); }));
+    // The removed seat hears it first, as its own disconnection.
+    EXPECT_EQ(cy.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
     EXPECT_EQ(ann.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
     EXPECT_EQ(bob.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
     EXPECT_FALSE(server->seats[3].connected);
