@@ -1,6 +1,9 @@
 // Tchat: start-up, menus, layout, settings and the window's geometry.
 #include "client/chatform.h"
 
+#include <QHostAddress>
+#include <QHostInfo>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
@@ -312,7 +315,8 @@ void Tchat::processparams() {
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
     state.playerName = toWire(p.value(0).left(20));
-    const std::string address = toWire(p.value(1).left(20));
+    // Room for a full IPv6 address or a long host name.
+    const std::string address = toWire(p.value(1).left(255));
     if (p.size() < 3) return;
     if (p[2] == "true")
         hostpress();  // the host's own window always comes in through the loopback address
@@ -341,7 +345,21 @@ void Tchat::hostpress() {
 
 void Tchat::joinpress(const std::string& address) {
     state.loginName = state.playerName;
-    openSocket(sock, address, setup_.port);
+    QString host = QString::fromStdString(address);
+    if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
+    if (!QHostAddress(host).isNull()) {
+        openSocket(sock, address, setup_.port);
+    } else {
+        // A name is looked up off the window's thread, so a slow resolver never freezes it.
+        QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
+            if (closing_) return;
+            if (info.error() != QHostInfo::NoError || info.addresses().isEmpty()) {
+                systemLine("Host Lookup - Could Not Find Host Entry");
+                return;
+            }
+            openSocket(sock, info.addresses().first().toString().toStdString(), setup_.port);
+        });
+    }
     StartGame1->setEnabled(false);
     button_startgame->hide();
 }

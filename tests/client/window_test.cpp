@@ -613,6 +613,13 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     QTest::keyClick(you.chat.get(), Qt::Key_Q, Qt::ControlModifier);
     EXPECT_FALSE(you.chat->isVisible());
 
+    // A guest joins by a host name (looked up off the window's thread) or over IPv6.
+    for (const char* host : {"localhost", "::1", "[::1]"}) {
+        Window guest({"Gus", host, "join"}, nullptr, rig.port());
+        guest.chat->show();
+        EXPECT_TRUE(rig.pump([&] { return guest.chat->state.loggedIn; })) << host;
+    }
+
     // Two parameters connect nothing.
     Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
     two.chat->show();
