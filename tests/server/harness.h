@@ -20,7 +20,7 @@ namespace servertest {
 using testsupport::ScriptedClient;
 using Msgs = std::vector<std::string>;
 
-// Writes the list to a fresh file; the host copies it when it starts.
+// Writes the list to a fresh file; the host reads it into memory when it starts.
 inline std::string shortWords() {
     std::string p = std::filesystem::temp_directory_path() /
                     ("zindle-short-words-" + std::to_string(::getpid()));
