@@ -113,6 +113,7 @@ void Tchat::layoutPhrases() {
     for (int n = 1; n <= 10; ++n) {
         QToolButton* b = b_phrase[n];
         if (!b) return;  // still being built
+        b->setFont(side->font());
         b->setText(caption(b, 170));
         const int bw = b->fontMetrics().horizontalAdvance(b->text()) + 14;
         if (x > 0 && x + bw > side->width()) {
@@ -132,7 +133,12 @@ void Tchat::layoutPhrases() {
             b->setGeometry(flow[n]);
             continue;
         }
-        b->setText(caption(b, cw - 14));
+        // A point smaller before anything is cut, so the usual phrases stay whole.
+        QFont f = b->parentWidget()->font();
+        if (b->fontMetrics().horizontalAdvance(b->property("hint").toString()) > cw - 8)
+            f.setPointSizeF(std::max(6.0, f.pointSizeF() - 1));
+        b->setFont(f);
+        b->setText(caption(b, cw - 8));
         b->setGeometry((n - 1) % cols * (cw + 3), top + (n - 1) / cols * 26, cw, 23);
     }
 }

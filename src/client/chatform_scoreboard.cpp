@@ -145,10 +145,14 @@ void Tchat::showMoveButtons(bool on) {
     const std::array<QPushButton*, 5> row{button_done, button_clear, button_newtiles, button_pass, hintButton};
     const int n = hint ? 5 : 4;
     const int w = button_startgame->width();
-    const int bw = (w - 4 * (n - 1)) / n;
-    for (int i = 0; i < 5; ++i) {
+    // Hint takes only what its short caption needs, so "New Tiles" keeps its room.
+    const int hw = hint ? hintButton->fontMetrics().horizontalAdvance(hintButton->text()) + 18 : 0;
+    const int bw = (w - hw - 4 * (n - 1)) / 4;
+    for (int i = 0, x = 0; i < 5; ++i) {
         QPushButton* b = row[static_cast<std::size_t>(i)];
-        if (i < n) b->setGeometry(i * (bw + 4), b->y(), bw, b->height());
+        const int width = i == 4 ? hw : bw;
+        if (i < n) b->setGeometry(x, b->y(), width, b->height());
+        x += width + 4;
         b->setVisible(on && i < n);
     }
     if (on) button_startgame->hide();
