@@ -239,7 +239,8 @@ public:
     static QString shownName(std::string_view wire) { return shown(wire, kMaxShownName); }
     static constexpr std::size_t kMaxShownName = 20;   // the longest name a window can log in with
     static constexpr std::size_t kMaxShownWord = 40;   // longer than any word the board holds
-    static constexpr qsizetype kMaxChatLine = 480;     // a name, its verb and a full entry line
+    // A name, its verb and a full entry line (the host's limit on what it relays).
+    static constexpr qsizetype kMaxShownChat = kMaxShownName + 60 + proto::kMaxChatLine;
     static constexpr int kMaxChatChars = 512 * 1024;   // the chat view's text, whatever the line count
     void systemLine(const QString& text) { addlinetochat(text, kYellow); }
     void chatrecieved(std::string_view f);

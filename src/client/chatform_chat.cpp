@@ -68,7 +68,7 @@ void Tchat::buildChat(QWidget* side) {
     mychat = new QLineEdit(kPlaceholder, side);
     mychat->setObjectName("mychat");
     mychat->setGeometry(0, 500, w, 24);
-    mychat->setMaxLength(400);
+    mychat->setMaxLength(static_cast<int>(proto::kMaxChatLine));
     mychat->installEventFilter(this);
     mychat->setContextMenuPolicy(Qt::ActionsContextMenu);
     Paste1 = new QAction("Paste", mychat);
@@ -170,7 +170,7 @@ void Tchat::trimChat() {
 
 void Tchat::addlinetochat(const QString& whole, ColorRef color) {
     // The host decides what it sends; the window decides what it lays out.
-    const QString text = whole.left(kMaxChatLine);
+    const QString text = whole.left(kMaxShownChat);
     QScrollBar* sb = mainchat->verticalScrollBar();
     const bool keepView = ScrollChatOff1->isChecked();
     const int top = sb->value();
@@ -202,7 +202,7 @@ QStringList Tchat::chatLines() const {
 
 void Tchat::chatrecieved(std::string_view f) {
     const std::size_t bar = f.find('|');
-    const QString text = shown(f.substr(0, bar), kMaxChatLine);
+    const QString text = shown(f.substr(0, bar), kMaxShownChat);
     if (bar == std::string_view::npos) {
         addlinetochat(text, kWhite);
         return;

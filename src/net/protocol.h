@@ -43,6 +43,9 @@ inline constexpr std::size_t kMaxTail = 64u * 1024u;
 inline constexpr std::size_t kMaxQueuedEntries = 64;
 inline constexpr std::size_t kMaxQueuedBytes = 2 * kMaxTail;
 
+// What a window's chat entry line holds; the host relays no longer line.
+inline constexpr std::size_t kMaxChatLine = 400;
+
 // Command names.
 namespace cmd {
 // window to host

@@ -67,7 +67,7 @@ struct TSeat {
 };
 
 inline constexpr int kLoginDeadlineMs = 15000;
-inline constexpr std::size_t kMaxChatLine = 400;  // what the chat entry line holds
+using proto::kMaxChatLine;
 
 struct ServerOptions {
     std::string port = std::string(proto::kGamePort);

@@ -661,8 +661,8 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));  // cut to fit, with an ellipsis
     EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->width());
     EXPECT_EQ(name->toolTip(), QString(20, 'W'));
-    for (const QString& line : chat.chatLines()) EXPECT_LE(line.size(), Tchat::kMaxChatLine);
-    EXPECT_TRUE(chat.chatLines().contains(QString(Tchat::kMaxChatLine, 'W')));
+    for (const QString& line : chat.chatLines()) EXPECT_LE(line.size(), Tchat::kMaxShownChat);
+    EXPECT_TRUE(chat.chatLines().contains(QString(Tchat::kMaxShownChat, 'W')));
     EXPECT_EQ(chat.mainchat->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     // Far fewer lines than the view keeps, but long ones: the text stays bounded.
