@@ -9,6 +9,10 @@
 //    them 20 a second through a real host while another window chats.
 #include <QApplication>
 #include <QFile>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -90,7 +94,7 @@ void idle() {
     auto server = newHost();
     Window w({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     w.chat->show();
-    if (!pump([&] { return w.chat->state.loggedIn && w.chat->receivedlist.empty(); })) {
+    if (!pump([&] { return w.chat->state().loggedIn && w.chat->queued() == 0; })) {
         std::printf("idle: the window did not connect\n");
         return;
     }
@@ -103,7 +107,7 @@ void idle() {
     const double cpu = cpuSeconds() - cpu0;
     std::printf("idle: window and host in one process, %.1f s: %.3f %% of one core "
                 "(window queue timer running at the end: %s)\n",
-                wall, 100.0 * cpu / wall, w.chat->Timer1.isActive() ? "yes" : "no");
+                wall, 100.0 * cpu / wall, w.chat->findChild<QTimer*>("queueTimer")->isActive() ? "yes" : "no");
 }
 
 void catchUp() {
@@ -111,9 +115,9 @@ void catchUp() {
     server->Sock1.setListen(true);
     Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
     ann.chat->show();
-    pump([&] { return ann.chat->state.loggedIn; });
-    ann.chat->sock.Send(proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
-    pump([&] { return server->gameon && ann.chat->state.turnSeat != 0; });
+    pump([&] { return ann.chat->state().loggedIn; });
+    ann.chat->sendToHost(proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
+    pump([&] { return server->gameon && ann.chat->state().turnSeat != 0; });
     // 150 letters, as if many moves had been played.
     int laid = 0;
     for (int x = 0; x < zindle::kBoardSize && laid < 150; ++x)
@@ -126,11 +130,11 @@ void catchUp() {
         Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
         late.chat->show();
         const bool ok = pump([&] {
-            return late.chat->state.letters == server->letters && late.chat->state.turnSeat != 0;
+            return late.chat->state().letters == server->letters && late.chat->state().turnSeat != 0;
         });
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (!ok) std::printf("catch-up: the board did not arrive\n");
-        late.chat->sock.Close();
+        late.chat.reset();  // the connection goes with the window
         pump([&] { return server->seats[2].conn == 0; }, 2000);
     }
     std::sort(ms.begin(), ms.end());
@@ -212,6 +216,13 @@ long residentKiB() {
     return fields.size() > 1 ? fields[1].toLong() * (sysconf(_SC_PAGESIZE) / 1024) : -1;
 }
 
+QStringList chatLines(const zindle::Tchat& w) {
+    QStringList lines;
+    for (QTextBlock b = w.findChild<QTextEdit*>("mainchat")->document()->begin(); b.isValid(); b = b.next())
+        lines << b.text();
+    return lines;
+}
+
 double medianMs(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
@@ -220,8 +231,9 @@ double medianMs(std::vector<double> v) {
 // One line shown and painted, in milliseconds.
 double showLine(Window& w, const std::string& line) {
     const auto t0 = Clock::now();
-    w.chat->chatrecieved(line);
-    w.chat->mainchat->viewport()->repaint();
+    w.chat->receive("CMD_chat+" + line + '\xFF');
+    w.chat->processsocktimer();
+    w.chat->findChild<QTextEdit*>("mainchat")->viewport()->repaint();
     return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
 }
 
@@ -252,16 +264,16 @@ void hostileChat() {
     auto server = newHost();
     Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     ann.chat->show();
-    pump([&] { return ann.chat->state.loggedIn; });
+    pump([&] { return ann.chat->state().loggedIn; });
     Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
     cat.chat->show();
     Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
     eve.chat->show();
-    if (!pump([&] { return cat.chat->state.loggedIn && eve.chat->state.loggedIn; })) {
+    if (!pump([&] { return cat.chat->state().loggedIn && eve.chat->state().loggedIn; })) {
         std::printf("hostile chat: the windows did not connect\n");
         return;
     }
-    const std::string flood = "CMD_chat+" + std::to_string(eve.chat->state.mySeat) + "+" +
+    const std::string flood = "CMD_chat+" + std::to_string(eve.chat->state().mySeat) + "+" +
                               std::string(64 * 1024, 'x') + '\xFF';
     const long start = residentKiB();
     long peak = start;
@@ -276,15 +288,17 @@ void hostileChat() {
         const auto now = Clock::now();
         const auto elapsed = std::chrono::duration<double>(now - t0).count();
         while (sent < static_cast<int>(elapsed * 20) && sent < 600) {
-            eve.chat->sock.Send(flood);
+            eve.chat->sendToHost(flood);
             ++sent;
         }
         if (waitingFor.isEmpty() && now >= nextChat) {
             waitingFor = QString("Cat chats: line %1").arg(++said);
-            cat.chat->mychat->setText(QString("line %1").arg(said));
-            cat.chat->sendit();
+            auto* entry = cat.chat->findChild<QLineEdit*>("mychat");
+            entry->setText(QString("line %1").arg(said));
+            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(entry, &enter);
             typed = now;
-        } else if (!waitingFor.isEmpty() && ann.chat->chatLines().contains(waitingFor)) {
+        } else if (!waitingFor.isEmpty() && chatLines(*ann.chat).contains(waitingFor)) {
             latency.push_back(std::chrono::duration<double, std::milli>(now - typed).count());
             waitingFor.clear();
             nextChat = now + std::chrono::seconds(1);

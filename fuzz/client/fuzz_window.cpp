@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Fed in two halves, so messages cut by a read are exercised too.
     rig.chat->receive(std::string_view(bytes).substr(0, bytes.size() / 2));
     rig.chat->receive(std::string_view(bytes).substr(bytes.size() / 2));
-    while (!rig.chat->receivedlist.empty()) rig.chat->processsocktimer();
-    rig.chat->Timer2Timer();
+    while (rig.chat->queued() > 0) rig.chat->processsocktimer();
+    rig.chat->clockTick();
     return 0;
 }

@@ -4,6 +4,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 #include "clientstate/gamestate.h"
 #include "widgets/artwork.h"
 
@@ -15,13 +17,29 @@ BoardView::BoardView(const GameState& state, QWidget* parent) : QWidget(parent),
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+void BoardView::setScale(qreal scale, const Artwork& art) {
+    scale_ = scale;
+    art_ = &art;
+    update();
+}
+
+QPoint BoardView::cellTopLeft(const QPoint& cell) const { return cellRect(cell).topLeft(); }
+
+// Edges rounded, so neighbouring cells meet without a seam at any scale.
+QRect BoardView::cellRect(const QPoint& cell) const {
+    auto edge = [this](int n) { return int(std::lround(n * kCellPx * scale_)); };
+    return QRect(QPoint(edge(cell.x()), edge(cell.y())), QPoint(edge(cell.x() + 1) - 1, edge(cell.y() + 1) - 1));
+}
+
 // boardPaint: the colours, the letters over them, the newest word's frame.
 void BoardView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    const Artwork& art = Artwork::forRatio(devicePixelRatioF());
+    const Artwork& art = art_ ? *art_ : Artwork::forRatio(devicePixelRatioF());
+    // The artwork is painted for the scale, so each cell is drawn close to one to one.
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
-            const QPoint at(x * kCellPx, y * kCellPx);
+            const QRect at = cellRect({x, y});
             p.drawPixmap(at, art.colour(state_.colours[x][y]));
             if (state_.letters[x][y] != kNoTile) p.drawPixmap(at, art.little(state_.letters[x][y]));
             if (state_.newest[x][y] > 0) p.drawPixmap(at, art.little(26));
@@ -29,14 +47,14 @@ void BoardView::paintEvent(QPaintEvent*) {
                 // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
                 p.setPen(QPen(seatColour(state_.mySeat), 2, Qt::DashLine));
                 p.setBrush(Qt::NoBrush);
-                p.drawRect(QRect(at, QSize(kCellPx, kCellPx)).adjusted(1, 1, -1, -1));
+                p.drawRect(at.adjusted(1, 1, -1, -1));
             }
         }
     }
     if (hasFocus() && onBoard(cursor.x(), cursor.y())) {
         p.setPen(QPen(Qt::white, 2));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRect(cursor * kCellPx, QSize(kCellPx, kCellPx)).adjusted(1, 1, -1, -1));
+        p.drawRect(cellRect(cursor).adjusted(1, 1, -1, -1));
     }
 }
 

@@ -9,11 +9,16 @@
 
 namespace zindle {
 
+class Artwork;
 class GameState;
 
 class BoardView : public QWidget {
 public:
     BoardView(const GameState& state, QWidget* parent = nullptr);
+    // Cells are drawn at the scale, from artwork painted for it.
+    void setScale(qreal scale, const Artwork& art);
+    QPoint cellTopLeft(const QPoint& cell) const;
+    QRect cellRect(const QPoint& cell) const;
     std::function<void(QMouseEvent*)> onMouseDown;
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QKeyEvent*)> onKey;
@@ -30,6 +35,8 @@ protected:
 
 private:
     const GameState& state_;
+    const Artwork* art_ = nullptr;
+    qreal scale_ = 1.0;
 };
 
 // A picture control that reports presses and moves: the rack tiles, the sort

@@ -1,32 +1,34 @@
-// Tchat: start-up, menus, layout, settings and the window's geometry.
+// Tchat: building the window, its menus and panels, its geometry and scale, the
+// connections to the host and the lobby, and the settings file.
 #include "client/chatform.h"
-
-#include <QHostAddress>
-#include <QHostInfo>
 
 #include <QCloseEvent>
 #include <QDir>
 #include <QFile>
-#include <QFrame>
 #include <QGuiApplication>
-#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QHostInfo>
 #include <QMenuBar>
 #include <QSaveFile>
 #include <QScreen>
 #include <QShowEvent>
-#include <QVBoxLayout>
+#include <QWindow>
 
+#include <cmath>
 #include <cstdio>
 
-#include "client/boardview.h"
-#include "widgets/codepage.h"
+#include "client/boardpanel.h"
+#include "client/chatpanel.h"
 #include "client/gameoptionsform.h"
+#include "client/inifile.h"
+#include "client/overlays.h"
 #include "client/phrasesform.h"
+#include "client/scoreboard.h"
 #include "client/spylistform.h"
 #include "engine/bot.h"
 #include "server/server.h"
-#include "widgets/animatedpicture.h"
 #include "widgets/artwork.h"
+#include "widgets/codepage.h"
 #include "widgets/dialogs.h"
 #include "widgets/sounds.h"
 #include "widgets/tiledbackground.h"
@@ -35,18 +37,10 @@ namespace zindle {
 
 namespace {
 
-constexpr int kDefaultWidth = 874;
-constexpr int kDefaultHeight = 657;
-constexpr int kPanelWidth = 857;
-constexpr int kPanelHeight = 604;
 constexpr const char* kSection = "Zindle";
-
-QLabel* makeLabel(QWidget* parent, const char* name, const QString& text, QRect geometry) {
-    auto* l = new QLabel(text, parent);
-    l->setObjectName(name);
-    l->setGeometry(geometry);
-    return l;
-}
+constexpr QRect kBoardPlace{0, 0, 560, 604};
+constexpr QRect kScoreboardPlace{560, 0, 297, 284};
+constexpr QRect kChatPlace{560, 290, 297, 314};
 
 }  // namespace
 
@@ -56,50 +50,60 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std
     setWindowIcon(appIcon());
     setAttribute(Qt::WA_DeleteOnClose, false);
 
-    // FormCreate: the scoreboard, the board and the rack start empty; the
-    // settings are read only once the host confirms this window's seat.
+    // The scoreboard, the board and the rack start empty; the settings are read only once
+    // the host confirms this window's seat.
     auto* central = new TiledBackground(this);
     central->setObjectName("background");
     setCentralWidget(central);
+    art_ = &Artwork::forRatio(devicePixelRatioF());
     buildMenus();
-    buildBoardPanel();
     buildPanels();
+    connectPanels();
     buildDispatch();
 
-    Timer1.setInterval(1);
-    connect(&Timer1, &QTimer::timeout, this, &Tchat::Timer1Timer);
-    startTimeout.setSingleShot(true);
-    connect(&startTimeout, &QTimer::timeout, this, [this] { sendStartWhenSeated(true); });
-    Timer2.setInterval(1000);
-    connect(&Timer2, &QTimer::timeout, this, &Tchat::Timer2Timer);
+    // Children by name, so tools can watch the idle window's timers.
+    queueTimer_.setParent(this);
+    queueTimer_.setObjectName("queueTimer");
+    clockTimer_.setParent(this);
+    clockTimer_.setObjectName("clockTimer");
+    queueTimer_.setInterval(1);
+    connect(&queueTimer_, &QTimer::timeout, this, &Tchat::onQueueTick);
+    clockTimer_.setInterval(1000);
+    connect(&clockTimer_, &QTimer::timeout, this, &Tchat::clockTick);
+    startTimeout_.setSingleShot(true);
+    connect(&startTimeout_, &QTimer::timeout, this, [this] { sendStartWhenSeated(true); });
+    artTimer_.setSingleShot(true);
+    artTimer_.setInterval(150);
+    connect(&artTimer_, &QTimer::timeout, this, [this] { useArtwork(stageLayout_.scale(), true); });
 
-    for (TSock* s : {&sock, &Sock11}) {
-        s->OnRead = [this](TSock& t, int n) { sockRead(t, n); };
+    for (TSock* s : {&sock, &lobbyLink_}) {
+        s->OnRead = [this](TSock& t, int) { receive(t.Text(), &t == &lobbyLink_); };
         s->OnInfo = [this](TSock& t, TSocketInfo k, const std::string& m) { sockInfo(t, k, m); };
     }
 
-    clearall();
-    resize(kDefaultWidth, kDefaultHeight);
-    // FormResize: the client area never shrinks below the board panel plus its margins.
-    setMinimumSize(kPanelWidth + 15, kPanelHeight + 12 + menuBar()->sizeHint().height());
-
-    if (const QScreen* screen = QGuiApplication::primaryScreen();
-        screen && screen->geometry().width() <= 800) {
-        panel_screen->show();
-        panel_screen->raise();
+    state_.clearall();
+    useArtwork(1.0, false);
+    boardPanel_->showRack();
+    scoreboard_->showSeats();
+    resize(kDefaultSize);
+    fitToScreen();
+    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() <= 800) {
+        screenNotice_->show();
+        screenNotice_->raise();
     }
-    mychat->setFocus();
+    chatPanel_->focusEntry();
 }
 
 Tchat::~Tchat() {
-    Timer1.stop();
-    Timer2.stop();
+    queueTimer_.stop();
+    clockTimer_.stop();
     sock.OnInfo = nullptr;
-    Sock11.OnInfo = nullptr;
+    lobbyLink_.OnInfo = nullptr;
 }
 
 void Tchat::setWindows(const ChatWindows& w) {
     windows_ = w;
+    boardPanel_->setDictionary(windows_.server ? &windows_.server->dictionary() : nullptr);
     if (windows_.phrases) windows_.phrases->chat = this;
     if (windows_.options) {
         windows_.options->onStart = [this] {
@@ -110,8 +114,6 @@ void Tchat::setWindows(const ChatWindows& w) {
     if (windows_.spylist) windows_.spylist->onKick = [this](int seat) { kicking(seat); };
 }
 
-QString Tchat::iniPath() const { return QDir(setup_.dataFolder).filePath("korvolobby.ini"); }
-
 void Tchat::buildMenus() {
     auto add = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
         QAction* a = menu->addAction(text);
@@ -119,202 +121,215 @@ void Tchat::buildMenus() {
         connect(a, &QAction::triggered, this, handler);
         return a;
     };
+    auto showWindow = [](QWidget* const& w) {
+        return [&w] {
+            if (w) w->show();
+        };
+    };
     // Mnemonics and the desktop's own shortcuts come on top of the game's.
     QMenu* file = menuBar()->addMenu("&File");
-    StartGame1 = add(file, "StartGame1", "Start Game", &Tchat::button_startClick);
-    StartGame1->setEnabled(false);
+    startGameAction_ = add(file, "startGameAction", "Start Game", &Tchat::button_startClick);
+    startGameAction_->setEnabled(false);
     file->addSeparator();
-    Exit1 = add(file, "Exit1", "E&xit", &Tchat::close);
-    Exit1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    add(file, "exitAction", "E&xit", &Tchat::close)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* options = menuBar()->addMenu("&Options");
-    PlaySounds1 = add(options, "PlaySounds1", "Play Sounds", &Tchat::PlaySounds1Click);
-    PlaySounds1->setCheckable(true);
-    PlaySounds1->setChecked(true);
+    playSoundsAction_ = add(options, "playSoundsAction", "Play Sounds", &Tchat::saveinifile);
+    playSoundsAction_->setCheckable(true);
+    playSoundsAction_->setChecked(true);
     options->addSeparator();
-    textcolor1 = add(options, "textcolor1", "Text Color", &Tchat::textcolor1Click);
+    add(options, "textColorAction", "Text Color", &Tchat::chooseTextColour);
     QMenu* sizes = options->addMenu("Text Size");
     const std::array<int, 4> sizeValues{8, 10, 12, 14};
     for (std::size_t i = 0; i < sizeValues.size(); ++i) {
         const int size = sizeValues[i];
         QAction* a = sizes->addAction(QString::number(size));
-        a->setObjectName(QString("N%1").arg(size));
+        a->setObjectName(QString("textSize%1").arg(size));
         a->setCheckable(true);
         a->setData(size);
         // The tick shows the size the settings gave at the start, not the last click.
         connect(a, &QAction::triggered, this, [this, a, size] {
             a->setChecked(!a->isChecked());
-            N14Click(size);
+            setTextSize(size);
         });
-        textSizes[i] = a;
+        textSizeActions_[i] = a;
     }
-    ActionColor1 = add(options, "ActionColor1", "Action Color", &Tchat::ActionColor1Click);
-    ScrollChatOff1 = add(options, "ScrollChatOff1", "Scroll Chat Off", &Tchat::ScrollChatOff1Click);
-    ScrollChatOff1->setCheckable(true);
-    ScrollChatOff1->setShortcut(QKeySequence("Ctrl+S"));
-    ResetBoardLocation1 = add(options, "ResetBoardLocation1", "Reset Screen Location",
-                              &Tchat::ResetBoardLocation1Click);
+    add(options, "actionColorAction", "Action Color", &Tchat::chooseActionColour);
+    scrollChatOffAction_ = add(options, "scrollChatOffAction", "Scroll Chat Off",
+                               [this] { chatPanel_->setScrollLocked(scrollChatOffAction_->isChecked()); });
+    scrollChatOffAction_->setCheckable(true);
+    scrollChatOffAction_->setShortcut(QKeySequence("Ctrl+S"));
+    add(options, "resetScreenLocationAction", "Reset Screen Location", &Tchat::resetScreenLocation);
     options->addSeparator();
-    JustWatch1 = add(options, "JustWatch1", "Just Watch", &Tchat::JustWatch1Click);
-    JustWatch1->setCheckable(true);
+    justWatchAction_ = add(options, "justWatchAction", "Just Watch", &Tchat::onJustWatchToggled);
+    justWatchAction_->setCheckable(true);
 
     QMenu* view = menuBar()->addMenu("&View");
-    TallyList1 = add(view, "TallyList1", "Tally List", [this] {
-        if (windows_.tally) windows_.tally->show();
-    });
-    SpyList1 = add(view, "SpyList1", "Spy List", [this] {
+    add(view, "tallyListAction", "Tally List", showWindow(windows_.tally));
+    add(view, "spyListAction", "Spy List", [this] {
         if (windows_.spylist) windows_.spylist->show();
     });
-    PhraseList1 = add(view, "PhraseList1", "Phrase List", &Tchat::PhraseList1Click);
+    add(view, "phraseListAction", "Phrase List", &Tchat::openPhraseList);
     view->addSeparator();
-    gameReviewAction = add(view, "gameReviewAction", "Game &Review", &Tchat::openGameReview);
+    add(view, "gameReviewAction", "Game &Review", &Tchat::openGameReview);
 
     QMenu* help = menuBar()->addMenu("&Help");
-    Help2 = add(help, "Help2", "Content", [this] {
-        if (windows_.help) windows_.help->show();
-    });
-    Help2->setShortcut(QKeySequence(Qt::Key_F1));
+    add(help, "helpAction", "Content", showWindow(windows_.help))->setShortcut(QKeySequence(Qt::Key_F1));
     help->addSeparator();
-    About1 = add(help, "About1", "About", [this] {
-        if (windows_.about) windows_.about->show();
-    });
-}
-
-void Tchat::buildBoardPanel() {
-    panel_board = new QWidget(centralWidget());
-    panel_board->setObjectName("panel_board");
-    panel_board->setFixedSize(kPanelWidth, kPanelHeight);
-    auto* outer = new QHBoxLayout(centralWidget());
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->addWidget(panel_board, 0, Qt::AlignCenter);
-
-    const Artwork& art = Artwork::forRatio(devicePixelRatioF());
-    Image1 = new PictureControl(panel_board);
-    Image1->setObjectName("Image1");
-    Image1->setGeometry(4, 4, 548, 548);
-    Image1->setPixmap(art.boardFrame());
-    Image1->onMouseMove = [this](QMouseEvent* e) { followPointer(Image1, e->position().toPoint()); };
-
-    board = new BoardView(state, panel_board);
-    board->setObjectName("board");
-    board->setGeometry(12, 12, 19 * kCellPx, 19 * kCellPx);
-    board->onMouseDown = [this](QMouseEvent* e) { boardMouseDown(e); };
-    board->onMouseMove = [this](QMouseEvent* e) { boardMouseMove(e); };
-    board->onKey = [this](QKeyEvent* e) { boardKey(e); };
-    board->setAccessibleName("Board");
-    announceCursor();
-
-    bar = new QLabel(panel_board);
-    bar->setObjectName("bar");
-    bar->setGeometry(20, 594, 510, 10);
-
-    for (int slot = 1; slot <= kRackSize; ++slot) {
-        auto* t = new PictureControl(panel_board);
-        t->setObjectName(QString("tile_%1").arg(slot));
-        t->setProperty("tag", slot);
-        t->setGeometry(33 + 48 * (slot - 1), 552, kRackTilePx, kRackTilePx);
-        t->setToolTip("n");
-        t->hide();
-        t->onMouseDown = [this, slot](QMouseEvent* e) { tile_1MouseDown(slot, e); };
-        t->onMouseMove = [this, t](QMouseEvent* e) { followPointer(t, e->position().toPoint()); };
-        tiles[slot] = t;
-    }
-    Image6 = new PictureControl(panel_board);
-    Image6->setObjectName("Image6");
-    Image6->setGeometry(524, 560, 24, 24);
-    Image6->setPixmap(art.sortPicture());
-    Image6->setToolTip("Sort the rack");
-    Image6->setAccessibleName("Sort the rack");
-    Image6->onClick = [this] { Image6Click(); };
-
-    image_dragging = new QLabel(panel_board);
-    image_dragging->setObjectName("image_dragging");
-    image_dragging->setGeometry(0, 0, kCellPx, kCellPx);
-    image_dragging->setAttribute(Qt::WA_TransparentForMouseEvents);
-    image_dragging->hide();
-
-    auto* side = new QWidget(panel_board);
-    side->setObjectName("panel_side");
-    side->setGeometry(560, 0, kPanelWidth - 560, kPanelHeight);
-    buildScoreboard(side);
-    buildChat(side);
+    add(help, "aboutAction", "About", showWindow(windows_.about));
 }
 
 void Tchat::buildPanels() {
-    // The game-over panel and the Zindle effect lie over the middle of the board.
-    panel_winner = new QFrame(panel_board);
-    panel_winner->setObjectName("panel_winner");
-    panel_winner->setProperty("kit", "panel");
-    panel_winner->setGeometry(86, 190, 380, 160);
-    label_reason = makeLabel(panel_winner, "label_reason", "Game Over!", {0, 14, 380, 24});
-    label_reason->setAlignment(Qt::AlignCenter);
-    // label_winner1 and 2 draw the same text one pixel apart: yellow over grey.
-    const std::array<QRect, 5> rects{QRect(), QRect(1, 51, 380, 28), QRect(0, 50, 380, 28),
-                                     QRect(1, 91, 380, 40), QRect(0, 90, 380, 40)};
-    for (int i = 1; i <= 4; ++i) {
-        label_winner[i] = makeLabel(panel_winner, qPrintable(QString("label_winner%1").arg(i)), "",
-                                    rects[i]);
-        label_winner[i]->setAlignment(Qt::AlignCenter);
-        label_winner[i]->setWordWrap(i >= 3);
-        label_winner[i]->setStyleSheet(QString("color: %1; font-size: %2pt; font-weight: bold;")
-                                           .arg(i % 2 ? "#505050" : "#ffff00")
-                                           .arg(i <= 2 ? 14 : 12));
+    stage_ = new QWidget(centralWidget());
+    stage_->setObjectName("panel_board");
+    boardPanel_ = new BoardPanel(state_, stage_);
+    scoreboard_ = new Scoreboard(state_, stage_);
+    chatPanel_ = new ChatPanel(*setup_.dialogs, stage_);
+    gameOver_ = new GameOverPanel(stage_);
+    screenNotice_ = new ScreenNotice(stage_);
+    stageLayout_.place(boardPanel_, kBoardPlace);
+    stageLayout_.place(scoreboard_, kScoreboardPlace);
+    stageLayout_.place(chatPanel_, kChatPlace);
+    stageLayout_.place(gameOver_, GameOverPanel::kDesigned);
+    stageLayout_.place(screenNotice_, ScreenNotice::kDesigned);
+    setTabOrder(chatPanel_->entry(), boardPanel_->board());
+}
+
+void Tchat::connectPanels() {
+    connect(boardPanel_, &BoardPanel::sound, this, &Tchat::playsounds);
+    connect(boardPanel_, &BoardPanel::previewChanged, scoreboard_, &Scoreboard::showPreview);
+    connect(boardPanel_, &BoardPanel::doneRequested, this, [this] {
+        onDoneClicked();
+        afterMove(true);
+    });
+    connect(boardPanel_, &BoardPanel::clearRequested, this, [this] {
+        onClearClicked();
+        afterMove(true);
+    });
+    connect(boardPanel_, &BoardPanel::hintRequested, this, &Tchat::onHintClicked);
+
+    auto move = [this](void (Tchat::*handler)()) {
+        return [this, handler] {
+            (this->*handler)();
+            afterMove(false);
+        };
+    };
+    connect(scoreboard_, &Scoreboard::doneClicked, this, move(&Tchat::onDoneClicked));
+    connect(scoreboard_, &Scoreboard::clearClicked, this, move(&Tchat::onClearClicked));
+    connect(scoreboard_, &Scoreboard::newTilesClicked, this, move(&Tchat::onNewTilesClicked));
+    connect(scoreboard_, &Scoreboard::passClicked, this, move(&Tchat::onPassClicked));
+    connect(scoreboard_, &Scoreboard::hintClicked, this, &Tchat::onHintClicked);
+    connect(scoreboard_, &Scoreboard::startClicked, this, &Tchat::button_startClick);
+    connect(scoreboard_, &Scoreboard::removeRequested, this, &Tchat::kicking);
+    connect(scoreboard_, &Scoreboard::justWatchRequested, this, &Tchat::setJustWatch);
+
+    connect(chatPanel_, &ChatPanel::lineEntered, this, &Tchat::sendit);
+    connect(chatPanel_, &ChatPanel::phraseClicked, this, &Tchat::onPhraseClicked);
+    connect(chatPanel_, &ChatPanel::tabToBoard, boardPanel_, &BoardPanel::focusBoard);
+    connect(chatPanel_, &ChatPanel::scrollLockToggled, scrollChatOffAction_, &QAction::setChecked);
+
+    connect(gameOver_, &GameOverPanel::reviewRequested, this, &Tchat::openGameReview);
+    connect(screenNotice_, &ScreenNotice::accepted, this, [this] {
+        screenNotice_->hide();
+        close();
+    });
+}
+
+// The least size holds the designed panels; on a screen too small for them, the largest
+// size of the same proportions that fits, so the window never runs off the screen.
+void Tchat::fitToScreen() {
+    const QScreen* screen = this->screen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    const int menu = menuBar()->sizeHint().height();
+    const qreal room = std::min({1.0, qreal(area.width() - frame.width()) / kDesignedClient.width(),
+                                 qreal(area.height() - frame.height() - menu) / kDesignedClient.height()});
+    const QSize least(int(kDesignedClient.width() * room), int(kDesignedClient.height() * room) + menu);
+    setMinimumSize(least);
+    // Opened, or moved to another screen: inside its available area.
+    QRect g = geometry();
+    g.setSize(g.size().boundedTo(area.size() - frame).expandedTo(least));
+    g.moveLeft(std::clamp(g.left(), area.left(), std::max(area.left(), area.right() - g.width() - frame.width() + 1)));
+    g.moveTop(std::clamp(g.top(), area.top(), std::max(area.top(), area.bottom() - g.height() - frame.height() + 1)));
+    if (g != geometry()) setGeometry(g);
+}
+
+void Tchat::resizeEvent(QResizeEvent* e) {
+    QMainWindow::resizeEvent(e);
+    // Without a window manager nothing else keeps the least size: the window grows back.
+    if (size().width() < minimumWidth() || size().height() < minimumHeight()) {
+        QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
     }
-    label_reason->setStyleSheet("color: white; font-size: 11pt; font-weight: bold;");
-    hintsLabel = makeLabel(panel_winner, "hintsLabel", "", {10, 134, 240, 20});
-    reviewButton = new QPushButton("Game Review", panel_winner);
-    reviewButton->setObjectName("reviewButton");
-    reviewButton->setGeometry(260, 130, 110, 24);
-    connect(reviewButton, &QPushButton::clicked, this, &Tchat::openGameReview);
-    label_winner[2]->raise();
-    label_winner[4]->raise();
-    panel_winner->hide();
+    scalePanels();
+}
 
-    image_zn = new AnimatedPicture(panel_board);
-    image_zn->setObjectName("image_zn");
-    image_zn->setGeometry(12 + 266 - 35, 12 + 266 - 30, 71, 61);
-    image_zn->hide();
-    connect(image_zn, &AnimatedPicture::frameChanged, this, &Tchat::image_znChangeFrame);
+void Tchat::scalePanels() {
+    const QSize area = centralWidget()->size();
+    qreal scale = std::min(qreal(area.width()) / kDesignedClient.width(),
+                           qreal(area.height()) / kDesignedClient.height());
+    scale = std::clamp(std::floor(scale * 100) / 100, 0.2, 8.0);
+    const QSize panel(int(std::lround(kDesignedPanel.width() * scale)),
+                      int(std::lround(kDesignedPanel.height() * scale)));
+    stage_->setGeometry(QRect(QPoint((area.width() - panel.width()) / 2, (area.height() - panel.height()) / 2), panel));
+    stageLayout_.apply(scale);
+    useArtwork(scale, false);
+}
 
-    panel_screen = new QFrame(centralWidget());
-    panel_screen->setObjectName("panel_screen");
-    panel_screen->setProperty("kit", "panel");
-    panel_screen->setGeometry(100, 150, 560, 160);
-    makeLabel(panel_screen, "label_screen1",
-              "This game is designed to run on screen resolutions of 1024/768 or higher.",
-              {10, 20, 540, 24})
-        ->setAlignment(Qt::AlignCenter);
-    makeLabel(panel_screen, "label_screen2", "Please adjust your screen resolutions before playing.",
-              {10, 50, 540, 24})
-        ->setAlignment(Qt::AlignCenter);
-    auto* ok = new QPushButton("Ok", panel_screen);
-    ok->setObjectName("Image4");
-    ok->setGeometry(230, 100, 100, 30);
-    connect(ok, &QPushButton::clicked, this, &Tchat::Image4Click);
-    panel_screen->hide();
+// The artwork is painted for the screen's ratio times the scale, so it stays sharp. While a
+// resize goes on, the last artwork is stretched; it is painted anew once the size settles.
+void Tchat::useArtwork(qreal scale, bool paintNow) {
+    const qreal dpr = devicePixelRatioF();
+    const auto key = [](qreal ratio) { return std::lround(ratio * 100); };
+    const Artwork* wanted = nullptr;
+    if (key(scale) == 100) {
+        wanted = &Artwork::forRatio(dpr);
+        scaledArt_.reset();
+    } else if (scaledArt_ && key(scaledArt_->ratio()) == key(dpr * scale)) {
+        wanted = scaledArt_.get();
+    } else if (paintNow) {
+        scaledArt_ = std::make_unique<Artwork>(dpr * scale);
+        wanted = scaledArt_.get();
+    } else {
+        artTimer_.start();
+        wanted = art_;
+    }
+    art_ = wanted;
+    boardPanel_->setScale(scale, *art_);
+    scoreboard_->setScale(scale, *art_);
+    chatPanel_->setScale(scale);
+    gameOver_->setScale(scale);
+    screenNotice_->setScale(scale);
 }
 
 void Tchat::showEvent(QShowEvent* e) {
     QMainWindow::showEvent(e);
     if (shown_) return;
-    shown_ = true;  // FormShow: once
+    shown_ = true;
+    if (QWindow* w = windowHandle()) {
+        connect(w, &QWindow::screenChanged, this, [this] {
+            fitToScreen();
+            scalePanels();
+        });
+    }
+    fitToScreen();
     processparams();
 }
 
 void Tchat::processparams() {
-    StartGame1->setEnabled(false);
-    button_startgame->hide();
-    state.loginName.clear();
+    startGameAction_->setEnabled(false);
+    scoreboard_->showStartButton(false);
+    state_.loginName.clear();
     const QStringList& p = setup_.params;
     if (p.isEmpty()) {
         systemLine("Loading Solo Game..Please wait.");
         if (windows_.download) windows_.download->show();
-        state.playerName = "You";
+        state_.playerName = "You";
         hostpress();
         return;
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
-    state.playerName = toWire(p.value(0).left(20));
+    state_.playerName = toWire(p.value(0).left(20));
     // Room for a full IPv6 address or a long host name.
     const std::string address = toWire(p.value(1).left(255));
     if (p.size() < 3) return;
@@ -322,7 +337,7 @@ void Tchat::processparams() {
         hostpress();  // the host's own window always comes in through the loopback address
     else
         joinpress(address);
-    openSocket(Sock11, "127.0.0.1", setup_.lobbyPort);
+    openSocket(lobbyLink_, "127.0.0.1", setup_.lobbyPort);
 }
 
 void Tchat::hostpress() {
@@ -335,16 +350,16 @@ void Tchat::hostpress() {
             systemLine(QString::fromStdString(e.what()));
         }
     }
-    state.loginName = state.playerName;
-    state.isHost = true;
+    state_.loginName = state_.playerName;
+    state_.isHost = true;
     openSocket(sock, "127.0.0.1", port);
-    StartGame1->setEnabled(true);
-    button_startgame->show();
+    startGameAction_->setEnabled(true);
+    scoreboard_->showStartButton(true);
     if (windows_.spylist) windows_.spylist->setHost(true);
 }
 
 void Tchat::joinpress(const std::string& address) {
-    state.loginName = state.playerName;
+    state_.loginName = state_.playerName;
     QString host = QString::fromStdString(address);
     if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
     if (!QHostAddress(host).isNull()) {
@@ -360,8 +375,8 @@ void Tchat::joinpress(const std::string& address) {
             openSocket(sock, info.addresses().first().toString().toStdString(), setup_.port);
         });
     }
-    StartGame1->setEnabled(false);
-    button_startgame->hide();
+    startGameAction_->setEnabled(false);
+    scoreboard_->showStartButton(false);
 }
 
 void Tchat::openSocket(TSock& s, const std::string& host, const std::string& port) {
@@ -383,11 +398,12 @@ void Tchat::sockInfo(TSock& s, TSocketInfo kind, const std::string& msg) {
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const std::string removed = "CMD_playerdisconnected+" + std::to_string(state.mySeat) + "+";
-    const bool wasRemoved = state.mySeat != 0 && std::any_of(receivedlist.begin(), receivedlist.end(),
-                                                             [&](const std::string& m) { return m.starts_with(removed); });
-    closeWindow(wasRemoved ? QString(kRemoved)
-                : connectionBroke_ ? QString(kConnectionLost)
+    const std::string removed = "CMD_playerdisconnected+" + std::to_string(state_.mySeat) + "+";
+    const bool wasRemoved =
+        state_.mySeat != 0 && std::any_of(receivedlist_.begin(), receivedlist_.end(),
+                                          [&](const std::string& m) { return m.starts_with(removed); });
+    closeWindow(wasRemoved          ? QString("You were removed from the game by the host.")
+                : connectionBroke_ ? QString("The connection to the host was lost.")
                                    : QString("The host closed the game."));
 }
 
@@ -401,30 +417,32 @@ void Tchat::closeWindow(const QString& why) {
     });
 }
 
+QString Tchat::iniPath() const { return QDir(setup_.dataFolder).filePath("korvolobby.ini"); }
+
 void Tchat::loadinifile() {
     QFile f(iniPath());
     IniFile ini;
     if (f.open(QIODevice::ReadOnly)) ini.parse(f.readAll().toStdString());
-    QRect r(ini.getInt(kSection, "Left", 3), ini.getInt(kSection, "Top", 3),
-            ini.getInt(kSection, "Width", kDefaultWidth),
-            ini.getInt(kSection, "Height", kDefaultHeight));
+    const QRect r(ini.getInt(kSection, "Left", 3), ini.getInt(kSection, "Top", 3),
+                  ini.getInt(kSection, "Width", kDefaultSize.width()),
+                  ini.getInt(kSection, "Height", kDefaultSize.height()));
     setGeometry(r);
-    savedBounds_ = r;
-    N14Click(ini.getInt(kSection, "Textsize", 8), false);
-    for (QAction* a : textSizes) a->setChecked(a->data().toInt() == chatSize);
-    textColor = parseColorText(ini.get(kSection, "Textcolor", "clwhite")).value_or(kWhite);
-    actionColor = parseColorText(ini.get(kSection, "Actioncolor", "clwhite")).value_or(kWhite);
-    applyChatColors();
-    PlaySounds1->setChecked(ini.get(kSection, "Playsounds", "true") != "false");
+    // Bounds saved on a larger screen are fitted to this one, and stay in the file for that one.
+    fitToScreen();
+    savedBounds_ = geometry();
+    setTextSize(ini.getInt(kSection, "Textsize", 8), false);
+    for (QAction* a : textSizeActions_) a->setChecked(a->data().toInt() == chatSize_);
+    textColor_ = parseColorText(ini.get(kSection, "Textcolor", "clwhite")).value_or(kWhite);
+    actionColor_ = parseColorText(ini.get(kSection, "Actioncolor", "clwhite")).value_or(kWhite);
+    chatPanel_->setEntryColour(textColor_);
+    playSoundsAction_->setChecked(ini.get(kSection, "Playsounds", "true") != "false");
     for (int n = 1; n <= 10; ++n) {
         const std::string text = ini.get(kSection, "Phrase" + std::to_string(n), "");
-        if (!text.empty()) setPhrase(n, fromWire(text));
+        if (!text.empty()) chatPanel_->setPhrase(n, fromWire(text));
     }
     if (windows_.options) {
-        windows_.options->setValues(ini.getInt(kSection, "Turntime", 90),
-                                    ini.getInt(kSection, "Squares", 12),
-                                    ini.getInt(kSection, "Gametime", 0),
-                                    ini.getInt(kSection, "Score", 0));
+        windows_.options->setValues(ini.getInt(kSection, "Turntime", 90), ini.getInt(kSection, "Squares", 12),
+                                    ini.getInt(kSection, "Gametime", 0), ini.getInt(kSection, "Score", 0));
         windows_.options->checkit("image_double", ini.get(kSection, "Double", "0") == "1");
         windows_.options->checkit("image_team", ini.get(kSection, "Team", "0") == "1");
         // A newcomer's first solo game has an opponent; the options still allow none.
@@ -459,15 +477,14 @@ void Tchat::writeSettings(const std::vector<std::pair<std::string, std::string>>
     const QString why = updateIni(iniPath(), keys);
     if (why.isEmpty() || saveFailureTold_) return;
     saveFailureTold_ = true;
-    setup_.dialogs->message(this, "Zindle",
-                            QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
+    setup_.dialogs->message(this, "Zindle", QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
 }
 
 void Tchat::saveinifile() {
     std::vector<std::pair<std::string, std::string>> keys{
-        {"Textsize", std::to_string(chatSize)},
-        {"Textcolor", colorText(textColor)},
-        {"Actioncolor", colorText(actionColor)},
+        {"Textsize", std::to_string(chatSize_)},
+        {"Textcolor", colorText(textColor_)},
+        {"Actioncolor", colorText(actionColor_)},
         {"Top", std::to_string(geometry().top())},
         {"Left", std::to_string(geometry().left())},
         {"Width", std::to_string(geometry().width())},
@@ -476,14 +493,18 @@ void Tchat::saveinifile() {
     if (windows_.options) {
         for (auto& kv : windows_.options->settings()) keys.push_back(kv);
     }
-    keys.emplace_back("Playsounds", PlaySounds1->isChecked() ? "true" : "false");
+    keys.emplace_back("Playsounds", playSoundsAction_->isChecked() ? "true" : "false");
     writeSettings(keys);
 }
 
 void Tchat::savePhrases() {
     std::vector<std::pair<std::string, std::string>> keys;
-    for (int n = 1; n <= 10; ++n) keys.emplace_back("Phrase" + std::to_string(n), toWire(phrase(n)));
+    for (int n = 1; n <= 10; ++n) keys.emplace_back("Phrase" + std::to_string(n), toWire(chatPanel_->phrase(n)));
     writeSettings(keys);
+}
+
+void Tchat::setPhrase(int n, const QString& phrase) {
+    if (n >= 1 && n <= 10) chatPanel_->setPhrase(n, phrase);
 }
 
 void Tchat::closeEvent(QCloseEvent* e) {
@@ -500,23 +521,39 @@ void Tchat::closeEvent(QCloseEvent* e) {
         savedBounds_ = geometry();
         saveinifile();
     }
-    Timer1.stop();
-    Timer2.stop();
+    queueTimer_.stop();
+    clockTimer_.stop();
     e->accept();
     if (onClosed) onClosed();
 }
 
-void Tchat::ResetBoardLocation1Click() { setGeometry(3, 3, kDefaultWidth, kDefaultHeight); }
-
-void Tchat::Image4Click() {
-    panel_screen->hide();
-    close();
+void Tchat::resetScreenLocation() {
+    setGeometry(QRect(QPoint(3, 3), kDefaultSize));
+    fitToScreen();
 }
 
-void Tchat::PlaySounds1Click() { saveinifile(); }
+void Tchat::setTextSize(int size, bool save) {
+    chatSize_ = std::clamp(size, 1, 200);
+    chatPanel_->setTextSize(chatSize_);
+    if (save) saveinifile();
+}
+
+void Tchat::chooseTextColour() {
+    QColor chosen;
+    if (!setup_.dialogs->pickColor(this, toQColor(textColor_), chosen)) return;
+    textColor_ = fromQColor(chosen);
+    chatPanel_->setEntryColour(textColor_);
+    saveinifile();
+}
+
+void Tchat::chooseActionColour() {
+    QColor chosen;
+    if (setup_.dialogs->pickColor(this, toQColor(actionColor_), chosen)) actionColor_ = fromQColor(chosen);
+    saveinifile();
+}
 
 void Tchat::playsounds(const QString& name) {
-    if (PlaySounds1->isChecked() && setup_.sounds) setup_.sounds->play(name);
+    if (playSoundsAction_->isChecked() && setup_.sounds) setup_.sounds->play(name);
 }
 
 }  // namespace zindle

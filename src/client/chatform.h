@@ -1,21 +1,14 @@
-// Tchat: the game window. It connects to a host (its own in-process TServer
-// when hosting), follows the game through the seat model in clientstate, and
-// shows the board, the rack, the scoreboard and the chat.
+// Tchat: the game window. It builds the panels (the board with the rack, the scoreboard,
+// the chat, the game-over panel), connects them, and owns the connection to the host: the
+// queue of the host's messages, their dispatch to the seat model, and what is sent back.
 //
-// The class is split by concern: chatform.cpp (start-up, menus, settings),
-// chatform_messages.cpp (queue and dispatch), chatform_board.cpp,
-// chatform_scoreboard.cpp, chatform_chat.cpp, chatform_spectators.cpp.
+// chatform.cpp builds the window and keeps its settings and geometry;
+// chatform_messages.cpp is the queue and the host's messages; chatform_players.cpp is the
+// player's own actions, the seats, the computer players and the coach.
 #pragma once
 
-#include <QAction>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMainWindow>
-#include <QMenu>
-#include <QPushButton>
-#include <QTextEdit>
 #include <QTimer>
-#include <QToolButton>
 
 #include <array>
 #include <deque>
@@ -25,20 +18,23 @@
 #include <vector>
 
 #include "client/colortext.h"
-#include "client/inifile.h"
+#include "client/scaledlayout.h"
 #include "clientstate/gamestate.h"
 #include "coach/coach.h"
 #include "net/protocol.h"
 #include "net/sock.h"
 
-class QFrame;
+class QAction;
 
 namespace zindle {
 
-class AnimatedPicture;
-class BoardView;
+class Artwork;
+class BoardPanel;
+class ChatPanel;
 class Dialogs;
-class PictureControl;
+class GameOverPanel;
+class Scoreboard;
+class ScreenNotice;
 class SoundPlayer;
 class TServer;
 class Tgameoptions;
@@ -75,250 +71,158 @@ struct ChatWindows {
 
 class Tchat : public QMainWindow {
 public:
+    // The board panel and the panels beside it, as designed; the window scales them together.
+    static constexpr QSize kDesignedPanel{857, 604};
+    static constexpr QSize kDesignedClient{857 + 15, 604 + 12};  // the least client area, room permitting
+    static constexpr QSize kDefaultSize{874, 657};
+
     explicit Tchat(ChatSetup setup, QWidget* parent = nullptr);
     ~Tchat() override;
     void setWindows(const ChatWindows& w);
 
-    GameState state;
+    const GameState& state() const { return state_; }
+    // The receive path: bytes from the host (or the lobby link) are cut into messages and
+    // queued; each tick of the queue timer hands one message to its handler.
+    void receive(std::string_view bytes, bool lobby = false);
+    void processsocktimer();
+    std::size_t queued() const { return receivedlist_.size(); }
+    void clockTick();  // the clocks' second
+    void sendToHost(const std::string& message);
 
-    // ---- sockets, queue, timers
-    TSock sock;     // the game connection
-    TSock Sock11;   // the lobby link
-    std::deque<std::string> receivedlist;
-    QTimer Timer1;  // the queue, 1 ms, runs only while there is work
-    QTimer Timer2;  // the clocks, 1 s
-    bool phraseReady = true;
-    int phraseTicks = 0;
+    void loadchecklist();
+    void setPhrase(int n, const QString& phrase);
+    void savePhrases();
+    bool closing() const { return closing_; }
+    std::function<void()> onClosed;  // the program ends with this window
 
-    // ---- menu
-    QAction* StartGame1 = nullptr;
-    QAction* Exit1 = nullptr;
-    QAction* PlaySounds1 = nullptr;
-    QAction* textcolor1 = nullptr;
-    std::array<QAction*, 4> textSizes{};  // N8, N10, N12, N14
-    QAction* ActionColor1 = nullptr;
-    QAction* ScrollChatOff1 = nullptr;
-    QAction* ScrollChatOff2 = nullptr;  // the chat view's context menu
-    QAction* ResetBoardLocation1 = nullptr;
-    QAction* JustWatch1 = nullptr;
-    QAction* TallyList1 = nullptr;
-    QAction* SpyList1 = nullptr;
-    QAction* PhraseList1 = nullptr;
-    QAction* Help2 = nullptr;
-    QAction* About1 = nullptr;
-    QAction* gameReviewAction = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Paste1 = nullptr;
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
-    // ---- controls
-    QWidget* panel_board = nullptr;
-    PictureControl* Image1 = nullptr;  // the frame behind the board
-    BoardView* board = nullptr;
-    std::array<PictureControl*, 11> tiles{};  // tile_1 .. tile_10
-    QLabel* image_dragging = nullptr;
-    PictureControl* Image6 = nullptr;  // sort
-    QLabel* bar = nullptr;
-    QLabel* label_turntime = nullptr;
-    QLabel* label_gametime = nullptr;
-    QLabel* label_playtoscore = nullptr;
-    QLabel* label_double = nullptr;
-    QLabel* label_partners = nullptr;
-    std::array<QLabel*, 5> label_playername{};
-    std::array<QLabel*, 5> label_score{};
-    std::array<QLabel*, 5> label_bonus{};
-    std::array<QLabel*, 5> image_eyes{};
-    QLabel* label_turn = nullptr;
-    QLabel* label_timeofgame = nullptr;
-    QLabel* label_timeofturn = nullptr;
-    QLabel* label_tilesleft = nullptr;
-    QLabel* label_preview = nullptr;
-    QPushButton* button_done = nullptr;
-    QPushButton* button_clear = nullptr;
-    QPushButton* button_newtiles = nullptr;
-    QPushButton* button_pass = nullptr;
-    QPushButton* button_startgame = nullptr;
-    QPushButton* hintButton = nullptr;    // solo games against this window's computers
-    QFrame* panel_winner = nullptr;
-    QPushButton* reviewButton = nullptr;  // on the game-over panel
-    QLabel* hintsLabel = nullptr;
-    QLabel* label_reason = nullptr;
-    std::array<QLabel*, 5> label_winner{};  // [1..4]
-    AnimatedPicture* image_zn = nullptr;
-    QFrame* panel_screen = nullptr;
-    QTextEdit* mainchat = nullptr;
-    QLineEdit* mychat = nullptr;
-    std::array<QToolButton*, 11> b_phrase{};  // [1..10]
-    QMenu* popup_kick = nullptr;
-    int popupSeat = 0;
-
-    // ---- start-up and settings
+private:
+    // ---- building, geometry and settings (chatform.cpp)
+    void buildMenus();
+    void buildPanels();
+    void connectPanels();
+    void fitToScreen();
+    void scalePanels();
+    void useArtwork(qreal scale, bool paintNow);
     void processparams();
     void hostpress();
     void joinpress(const std::string& address);
+    void openSocket(TSock& s, const std::string& host, const std::string& port);
+    void sockInfo(TSock& s, TSocketInfo kind, const std::string& msg);
+    // Closes from the event loop; why, when given, is told to the player first.
+    void closeWindow(const QString& why = {});
     void loadinifile();
     void saveinifile();
-    void savePhrases();
     void writeSettings(const std::vector<std::pair<std::string, std::string>>& keys);
-    void sockInfo(TSock& s, TSocketInfo kind, const std::string& msg);
-    void ResetBoardLocation1Click();
-    void Image4Click();
-    void PlaySounds1Click();
-    void playsounds(const QString& name);
     QString iniPath() const;
+    void resetScreenLocation();
+    void setTextSize(int size, bool save = true);
+    void chooseTextColour();
+    void chooseActionColour();
+    void playsounds(const QString& name);
 
-    // ---- messages
-    void sockRead(TSock& s, int count);
-    // Bytes from the host (or the lobby link), cut into messages and queued.
-    void receive(std::string_view bytes, bool lobby = false);
-    void Timer1Timer();
-    void processsocktimer();
-    void sendToHost(const std::string& message);
+    // ---- the host's messages (chatform_messages.cpp)
+    void buildDispatch();
+    void onQueueTick();
     void sendloginfo(std::string_view f);
     void newplayerinfo(std::string_view f);
     void playerdisconnected(std::string_view f);
     void gamesettings(std::string_view f);
     void tilecount(std::string_view f);
     void notiles(std::string_view f);
-    void gameFull();
-
-    // ---- board and rack
     void arrangeboard(std::string_view f);
     void showboard(std::string_view f);
     void atile(std::string_view f);
     void reposition(std::string_view f);
     void newword(std::string_view f);
     void newtiles(std::string_view f);
-    void boardMouseDown(QMouseEvent* e);
-    void boardMouseMove(QMouseEvent* e);
-    void boardKey(QKeyEvent* e);
-    void announceCursor();
-    void tile_1MouseDown(int slot, QMouseEvent* e);
-    void followPointer(QWidget* from, const QPoint& pos);
-    void Image6Click();
-    void button_doneClick();
-    void button_clearClick();
-    void button_newtilesClick();
-    void button_passClick();
+    void startthegame(std::string_view f);
+    void getnextplayer(std::string_view f);
+    void postscore(std::string_view f);
+    void turnEnded(std::string_view f, bool timeUp);
+    void winner(std::string_view f);
+    void justwatching(std::string_view f);
+    void chatrecieved(std::string_view f);
+    void addlinetochat(const QString& text, ColorRef color);
+    void systemLine(const QString& text) { addlinetochat(text, kYellow); }
+    QStringList otherPlayers() const;
+
+    // ---- the player's actions, seats, computers and the coach (chatform_players.cpp)
+    void sendit(const QString& text);
+    void onPhraseClicked(int n);
+    void onDoneClicked();
+    void onClearClicked();
+    void onNewTilesClicked();
+    void onPassClicked();
+    void afterMove(bool fromKeyboard);
+    void showMoveButtons(bool on);
+    void button_startClick();
+    void onJustWatchToggled();
+    void kicking(int seat);
+    void setJustWatch(int seat, bool on);
+    void openPhraseList();
+    // The options dialog's start: seat the computer players first, then start.
+    void startWithComputers();
+    void sendStartWhenSeated(bool waitedEnough = false);
     // The coach: a hint in solo games against this window's computers, and
     // the review of the player's turns after any game.
     bool coachAvailable() const;
     void onHintClicked();
     void openGameReview();
-    int hintsTaken() const { return hintsTaken_; }
-    void showRack();
-    void cancelPick();
-    void updatePreview();
-    void refreshBoard(int laidBefore);
-    void layAt(int x, int y, bool leftButton);
-    void afterMoveButton();
-
-    // ---- scoreboard
-    void clearall();
-    void startthegame(std::string_view f);
-    void getnextplayer(std::string_view f);
-    void colorlabels(int seat);
-    void postscore(std::string_view f);
-    void passed(std::string_view f);
-    void timeup(std::string_view f);
-    void turnEnded(std::string_view f, bool timeUp);
-    void winner(std::string_view f);
-    void Timer2Timer();
-    void image_znChangeFrame();
-    void showMoveButtons(bool on);
-    void showScoreboard();
-    void showSettings();
-    void loadchecklist();
-    QStringList otherPlayers() const;
-    int znFrames = 0;
-    bool countedThisGame = true;  // one tally count per game start
-
-    // ---- chat
-    void addlinetochat(const QString& text, ColorRef color);
-    // Host text as the window shows it: never longer than max characters.
-    static QString shown(std::string_view wire, std::size_t max);
-    static QString shownName(std::string_view wire) { return shown(wire, kMaxShownName); }
-    static constexpr std::size_t kMaxShownName = 20;   // the longest name a window can log in with
-    static constexpr std::size_t kMaxShownWord = 40;   // longer than any word the board holds
-    // A name, its verb and a full entry line (the host's limit on what it relays).
-    static constexpr qsizetype kMaxShownChat = kMaxShownName + 60 + proto::kMaxChatLine;
-    static constexpr int kMaxChatChars = 512 * 1024;   // the chat view's text, whatever the line count
-    void systemLine(const QString& text) { addlinetochat(text, kYellow); }
-    void chatrecieved(std::string_view f);
-    void sendit();
-    void b_phrase1Click(int n);
-    void PhraseList1Click();
-    void textcolor1Click();
-    void ActionColor1Click();
-    void N14Click(int size, bool save = true);
-    void ScrollChatOff1Click();
-    void Copy1Click();
-    void Paste1Click();
-    void setPhrase(int n, const QString& phrase);
-    void layoutPhrases();
-    QString phrase(int n) const;
-    ColorRef textColor = kWhite;    // ColorDialog
-    ColorRef actionColor = kWhite;  // ColorDialog2
-    int chatSize = 8;
-
-    // ---- spectators and removal
-    void justwatching(std::string_view f);
-    void JustWatch1Click();
-    void label_playername1ContextPopup(int seat, const QPoint& at);
-    void kicking(int seat);
-    void setJustWatch(int seat, bool on);
-    void button_startClick();
-    // The options dialog's start: seat the computer players first, then start.
-    void startWithComputers();
-    void sendStartWhenSeated(bool waitedEnough = false);
-    std::vector<std::unique_ptr<engine::Bot>> bots;
-    bool startPending = false;
-    QTimer startTimeout;
-    QAction* RemoveFromGame1 = nullptr;
-    QAction* SettoJustWatch1 = nullptr;
-    QAction* UnsetJustWatch1 = nullptr;
-
-    // For tests: the lines of the chat view.
-    QStringList chatLines() const;
-    bool closing() const { return closing_; }
-    std::function<void()> onClosed;  // the program ends with this window
-
-protected:
-    void showEvent(QShowEvent* e) override;      // FormShow
-    void closeEvent(QCloseEvent* e) override;    // FormClose
-    bool eventFilter(QObject* o, QEvent* e) override;
-
-private:
-    void buildMenus();
-    void buildBoardPanel();
-    void buildScoreboard(QWidget* parent);
-    void buildChat(QWidget* parent);
-    void buildPanels();
-    void buildDispatch();
-    void openSocket(TSock& s, const std::string& host, const std::string& port);
-    // Closes from the event loop; why, when given, is told to the player first.
-    void closeWindow(const QString& why = {});
-    static constexpr const char* kConnectionLost = "The connection to the host was lost.";
-    static constexpr const char* kRemoved = "You were removed from the game by the host.";
-    void trimChat();
-    void applyChatColors();
-    void setLabelSeatColour(QLabel* l, int seat);
 
     ChatSetup setup_;
     ChatWindows windows_;
+    GameState state_;
+
+    BoardPanel* boardPanel_ = nullptr;
+    Scoreboard* scoreboard_ = nullptr;
+    ChatPanel* chatPanel_ = nullptr;
+    GameOverPanel* gameOver_ = nullptr;
+    ScreenNotice* screenNotice_ = nullptr;
+    QWidget* stage_ = nullptr;  // the designed panel, scaled and centred
+    ScaledLayout stageLayout_;
+    std::unique_ptr<Artwork> scaledArt_;  // painted for the current scale when it is not 1
+    const Artwork* art_ = nullptr;
+    QTimer artTimer_;  // a resize settles before the artwork is painted again
+
+    QAction* startGameAction_ = nullptr;
+    QAction* playSoundsAction_ = nullptr;
+    std::array<QAction*, 4> textSizeActions_{};
+    QAction* scrollChatOffAction_ = nullptr;
+    QAction* justWatchAction_ = nullptr;
+
+    TSock sock;        // the game connection
+    TSock lobbyLink_;  // the lobby's lifeline
     proto::Framer gameFramer_;
     proto::Framer lobbyFramer_;
     proto::DispatchTable<> table_;
-    QRect savedBounds_{3, 3, 874, 657};
+    std::deque<std::string> receivedlist_;
+    std::size_t queuedBytes_ = 0;
+    QTimer queueTimer_;  // 1 ms, runs only while there is work
+    QTimer clockTimer_;  // the clocks, 1 s
+    bool phraseReady_ = true;
+    int phraseTicks_ = 0;
+
+    ColorRef textColor_ = kWhite;
+    ColorRef actionColor_ = kWhite;
+    int chatSize_ = 8;
+    QRect savedBounds_{QPoint(3, 3), kDefaultSize};
     bool shown_ = false;
-    std::vector<int> layOrder_;  // slots in the order they were laid
-    coach::GameRecord record_;
-    std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
-    int hintsTaken_ = 0;
-    bool keyboardMove_ = false;
     bool closing_ = false;
     bool connectionBroke_ = false;  // an error came before the host's socket closed
     bool saveFailureTold_ = false;  // a failed settings save is told once a session
-    std::size_t queuedBytes_ = 0;
+    bool countedThisGame_ = true;   // one tally count per game start
+
+    std::vector<std::unique_ptr<engine::Bot>> bots_;
+    bool startPending_ = false;
+    QTimer startTimeout_;
+    coach::GameRecord record_;
+    std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
+    int hintsTaken_ = 0;
 };
 
 }  // namespace zindle

@@ -1,15 +1,18 @@
-// Tchat: the receive queue and the dispatch of the host's messages. Reads are
-// cut into messages and queued; Timer1 hands one message per tick to its handler.
+// Tchat: the receive queue and the host's messages. Reads are cut into messages and queued;
+// the queue timer hands one message per tick to its handler, which updates the seat model
+// and has the panels show it.
 #include "client/chatform.h"
 
-#include <QLabel>
+#include <QApplication>
 
 #include <cstdio>
 
-#include "widgets/codepage.h"
-#include "client/boardview.h"
+#include "client/boardpanel.h"
+#include "client/chatpanel.h"
+#include "client/overlays.h"
+#include "client/scoreboard.h"
+#include "client/shown.h"
 #include "client/spylistform.h"
-#include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 
 namespace zindle {
@@ -21,6 +24,7 @@ namespace {
 // many small messages, or fewer long ones.
 constexpr std::size_t kMaxQueued = 200000;
 constexpr std::size_t kMaxQueuedBytes = 32u << 20;
+constexpr int kPhraseTicks = 100;  // the phrase buttons rest this many queue ticks after a click
 }  // namespace
 
 void Tchat::buildDispatch() {
@@ -31,9 +35,7 @@ void Tchat::buildDispatch() {
         table_.on(name, [this, text](std::string_view) { systemLine(text); });
     };
     auto reason = [this](std::string_view name) {
-        table_.on(name, [this, name](std::string_view) {
-            label_reason->setText(QString::fromStdString(*reasonFor(name)));
-        });
+        table_.on(name, [this, name](std::string_view) { gameOver_->setReason(QString::fromStdString(*reasonFor(name))); });
     };
     on(cmd::sendlogininfo, &Tchat::sendloginfo);
     on(cmd::chat, &Tchat::chatrecieved);
@@ -48,7 +50,10 @@ void Tchat::buildDispatch() {
     on(cmd::startgame, &Tchat::startthegame);
     on(cmd::nextplayer, &Tchat::getnextplayer);
     on(cmd::winner, &Tchat::winner);
-    table_.on(cmd::full, [this](std::string_view) { gameFull(); });
+    table_.on(cmd::full, [this](std::string_view) {
+        setup_.dialogs->message(this, "Zindle", "Game is full");
+        closeWindow();
+    });
     on(cmd::arrangeboard, &Tchat::arrangeboard);
     on(cmd::atile, &Tchat::atile);
     on(cmd::placeletter, &Tchat::showboard);
@@ -57,10 +62,11 @@ void Tchat::buildDispatch() {
     on(cmd::newword, &Tchat::newword);
     on(cmd::showboard, &Tchat::showboard);
     on(cmd::newtiles, &Tchat::newtiles);
-    on(cmd::pass, &Tchat::passed);
-    on(cmd::timeup, &Tchat::timeup);
+    table_.on(cmd::pass, [this](std::string_view f) { turnEnded(f, false); });
+    table_.on(cmd::timeup, [this](std::string_view f) { turnEnded(f, true); });
     table_.on(cmd::invalid, [this](std::string_view) {
-        button_clearClick();
+        onClearClicked();
+        afterMove(false);
         systemLine("Invalid Word!");
     });
     reason(cmd::playergotscore);
@@ -75,40 +81,38 @@ void Tchat::buildDispatch() {
     on(cmd::notiles, &Tchat::notiles);
 }
 
-void Tchat::sockRead(TSock& s, int) { receive(s.Text(), &s == &Sock11); }
-
 void Tchat::receive(std::string_view bytes, bool lobby) {
     std::vector<std::string> entries;
     (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
     for (auto& e : entries) {
         if (e.empty()) continue;  // two terminators in a row: nothing to do
-        if (receivedlist.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
+        if (receivedlist_.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
             std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
-            closeWindow(kConnectionLost);  // before the close reports itself
+            closeWindow("The connection to the host was lost.");  // before the close reports itself
             sock.Close();
             return;
         }
         queuedBytes_ += e.size();
-        receivedlist.push_back(std::move(e));
+        receivedlist_.push_back(std::move(e));
     }
-    if (!receivedlist.empty() && !Timer1.isActive()) Timer1.start();
+    if (!receivedlist_.empty() && !queueTimer_.isActive()) queueTimer_.start();
 }
 
 // One message per tick, and the phrase limiter's count. The timer stops when
 // there is nothing to do, so an idle window costs nothing.
-void Tchat::Timer1Timer() {
+void Tchat::onQueueTick() {
     processsocktimer();
-    if (!phraseReady && ++phraseTicks > 100) {
-        phraseReady = true;
-        phraseTicks = 0;
+    if (!phraseReady_ && ++phraseTicks_ > kPhraseTicks) {
+        phraseReady_ = true;
+        phraseTicks_ = 0;
     }
-    if (receivedlist.empty() && phraseReady) Timer1.stop();
+    if (receivedlist_.empty() && phraseReady_) queueTimer_.stop();
 }
 
 void Tchat::processsocktimer() {
-    if (receivedlist.empty()) return;
-    const std::string entry = std::move(receivedlist.front());
-    receivedlist.pop_front();
+    if (receivedlist_.empty()) return;
+    const std::string entry = std::move(receivedlist_.front());
+    receivedlist_.pop_front();
     queuedBytes_ -= entry.size();
     table_.dispatch(entry);
 }
@@ -122,17 +126,16 @@ void Tchat::sendToHost(const std::string& message) {
 }
 
 void Tchat::sendloginfo(std::string_view f) {
-    if (auto login = state.sendlogininfo(f)) sendToHost(login->reply);
+    if (auto login = state_.sendlogininfo(f)) sendToHost(login->reply);
 }
 
 void Tchat::newplayerinfo(std::string_view f) {
-    const auto news = state.newplayerinfo(f);
+    const auto news = state_.newplayerinfo(f);
     if (!news) return;
     const QString name = shownName(news->name);
     if (news->own) {
         systemLine("You are Connected.");
-        if (isPlayerSeat(state.mySeat))
-            bar->setPixmap(Artwork::forRatio(devicePixelRatioF()).bar(state.mySeat));
+        boardPanel_->showBar(state_.mySeat);
         loadinifile();
     } else {
         systemLine(name + " is Connected.");
@@ -141,7 +144,7 @@ void Tchat::newplayerinfo(std::string_view f) {
         systemLine(news->own ? QString("You are spying.") : name + " is spying.");
         if (windows_.spylist) windows_.spylist->addEntry(QString("%1: %2").arg(news->seat).arg(name));
     } else {
-        showScoreboard();
+        scoreboard_->showSeats();
     }
     loadchecklist();
     playsounds("entered");
@@ -149,42 +152,210 @@ void Tchat::newplayerinfo(std::string_view f) {
 }
 
 void Tchat::playerdisconnected(std::string_view f) {
-    const auto news = state.playerdisconnected(f);
+    const auto news = state_.playerdisconnected(f);
     if (!news) return;
-    if (news->own) closeWindow(kRemoved);
+    if (news->own) closeWindow("You were removed from the game by the host.");
     if (isPlayerSeat(news->seat)) {
         if (news->previous != kWaiting) systemLine(shownName(news->previous) + " disconnected.");
-        showScoreboard();
+        scoreboard_->showSeats();
     }
     const QString name = shownName(news->name);
-    if (windows_.spylist &&
-        windows_.spylist->removeEntry(QString("%1: %2").arg(news->seat).arg(name)))
+    if (windows_.spylist && windows_.spylist->removeEntry(QString("%1: %2").arg(news->seat).arg(name)))
         systemLine(name + " has left.");
     loadchecklist();
 }
 
 void Tchat::gamesettings(std::string_view f) {
-    if (!state.gamesettings(f)) return;
-    showSettings();
-    countedThisGame = false;  // a latecomer plays the rest of this game
-    board->update();
+    if (!state_.gamesettings(f)) return;
+    scoreboard_->showSettings();
+    countedThisGame_ = false;  // a latecomer plays the rest of this game
+    boardPanel_->showBoard();
 }
 
 void Tchat::tilecount(std::string_view f) {
-    if (state.tilecount(f)) label_tilesleft->setText(QString::fromStdString(state.tilesLeftText()));
+    if (state_.tilecount(f)) scoreboard_->showTilesLeft(QString::fromStdString(state_.tilesLeftText()));
 }
 
 void Tchat::notiles(std::string_view f) {
-    const auto seat = state.notiles(f);
+    const auto seat = state_.notiles(f);
     if (!seat) return;
-    systemLine(*seat == state.mySeat ? QString("You are out of tiles")
-                                     : shownName(state.seatLabel(*seat)) + " is out of tiles");
+    systemLine(*seat == state_.mySeat ? QString("You are out of tiles")
+                                      : shownName(state_.seatLabel(*seat)) + " is out of tiles");
     playsounds("notiles");
 }
 
-void Tchat::gameFull() {
-    setup_.dialogs->message(this, "Zindle", "Game is full");
-    closeWindow();
+void Tchat::arrangeboard(std::string_view f) {
+    if (state_.arrangeboard(f)) boardPanel_->showBoard();
+}
+
+void Tchat::showboard(std::string_view f) {
+    if (state_.showboard(f)) boardPanel_->showBoard();
+}
+
+void Tchat::atile(std::string_view f) {
+    if (state_.atile(f)) boardPanel_->showRack();
+}
+
+void Tchat::reposition(std::string_view f) {
+    if (!state_.reposition(f)) return;
+    boardPanel_->forgetLaid();
+    boardPanel_->refresh(0);
+}
+
+void Tchat::newword(std::string_view f) {
+    if (!state_.newword(f)) return;
+    playsounds("word");
+    showMoveButtons(false);
+    boardPanel_->cancelPick();
+    boardPanel_->refresh(0);
+}
+
+void Tchat::newtiles(std::string_view f) {
+    const int before = boardPanel_->laidCount();
+    const auto news = state_.newtiles(f);
+    boardPanel_->cancelPick();
+    if (!news) return;
+    scoreboard_->showSeats();
+    if (news->own) {
+        // The new rack is already dealt: the same turn goes on with it.
+        record_.onMyNewTiles();
+        record_.onMyTurnStarts(state_);
+        boardPanel_->refresh(before);
+        afterMove(false);
+        systemLine("You Bought New Tiles");
+    } else {
+        systemLine(shownName(state_.seatLabel(news->seat)) + " Bought New Tiles");
+    }
+}
+
+void Tchat::startthegame(std::string_view f) {
+    gameOver_->hide();
+    const auto news = state_.startthegame(f);
+    boardPanel_->forgetLaid();
+    boardPanel_->showRack();
+    boardPanel_->showBoard();
+    scoreboard_->startGame();
+    showMoveButtons(false);
+    if (!news) return;
+    scoreboard_->showSettings();
+    systemLine(news->ownStart ? QString("You have started a game.") : shownName(news->starter) + " has started a game.");
+    scoreboard_->showStartButton(false);
+    countedThisGame_ = false;
+    record_.clear();
+    hintsTaken_ = 0;
+    clockTimer_.start();
+    loadchecklist();
+}
+
+void Tchat::getnextplayer(std::string_view f) {
+    const int before = boardPanel_->laidCount();
+    const auto seat = state_.getnextplayer(f);
+    boardPanel_->refresh(before);
+    if (!seat) return;
+    scoreboard_->showTurn();
+    if (!state_.ownTurn()) {
+        showMoveButtons(false);
+    } else {
+        record_.onMyTurnStarts(state_);
+        playsounds("turn");
+        showMoveButtons(true);
+        if (!isActiveWindow()) QApplication::alert(this);
+    }
+    if (!clockTimer_.isActive()) clockTimer_.start();
+}
+
+void Tchat::postscore(std::string_view f) {
+    const auto news = state_.postscore(f);
+    scoreboard_->showSeats();
+    if (!news) return;
+    if (news->seat == state_.mySeat) record_.onMyMovePlayed(sentMove_, news->points, news->effect);
+    systemLine("*" + shownName(state_.names[news->seat]) + ": " + shown(news->word, kMaxShownWord).toUpper() + " " +
+               QString::fromStdString(state_.bonus[news->seat]) + " points.*");
+    if (news->effect < 1 || news->effect > 3) return;
+    boardPanel_->playEffect(news->effect);
+    playsounds(news->effect == 3 ? "znbad" : "zngood");
+}
+
+// A pass or a time-up: the seat's laid tiles go back and its turn is over.
+void Tchat::turnEnded(std::string_view f, bool timeUp) {
+    const int before = boardPanel_->laidCount();
+    const auto seat = state_.passed(f);
+    boardPanel_->cancelPick();
+    boardPanel_->refresh(before);
+    if (!seat) return;
+    if (*seat == state_.mySeat) record_.onMyPass();
+    if (*seat != state_.mySeat) {
+        systemLine(shownName(state_.names[*seat]) + (timeUp ? "'s Time is up" : " Passed"));
+    } else if (!timeUp) {
+        systemLine("You Passed");
+    } else {
+        systemLine("Your Time is up");
+        playsounds("time");
+    }
+    showMoveButtons(false);
+}
+
+void Tchat::winner(std::string_view f) {
+    const std::vector<int> seats = state_.winner(f);
+    clockTimer_.stop();
+    boardPanel_->cancelPick();
+    playsounds("gameover");
+    QStringList names;
+    for (int s : seats) names << shownName(state_.names[s]);
+    showMoveButtons(false);
+    gameOver_->showWinners(names, hintsTaken_, hintsTaken_ > 0 || coachAvailable(), record_.size() > 0);
+    playsounds("winner");
+    if (state_.isHost) {
+        startGameAction_->setEnabled(true);
+        scoreboard_->showStartButton(true);
+    }
+    // The tally counts one game per start, and only a seated player's games:
+    // a time-out and the game time can end a game twice on one tick.
+    if (seats.size() != 1 || countedThisGame_ || !isPlayerSeat(state_.mySeat)) return;
+    const QStringList others = otherPlayers();
+    if (others.isEmpty() || !windows_.addgame) return;
+    countedThisGame_ = true;
+    windows_.addgame(seats[0] == state_.mySeat ? QString("addtomine") : names[0]);
+}
+
+void Tchat::justwatching(std::string_view f) {
+    const auto news = state_.justwatching(f);
+    if (!news) return;
+    const auto [seat, on] = *news;
+    if (seat == state_.mySeat) justWatchAction_->setChecked(on);
+    systemLine(shownName(state_.names[seat]) + (on ? " is just watching" : " now playing again"));
+    scoreboard_->showSeats();
+}
+
+void Tchat::chatrecieved(std::string_view f) {
+    const std::size_t bar = f.find('|');
+    const QString text = shown(f.substr(0, bar), kMaxShownChat);
+    if (bar == std::string_view::npos) {
+        addlinetochat(text, kWhite);
+        return;
+    }
+    // No colour name is this long; a longer tail is not one.
+    const std::string_view colour = f.substr(bar + 1);
+    addlinetochat(text, colour.size() > 64 ? kWhite : parseColorText(colour).value_or(kWhite));
+}
+
+void Tchat::addlinetochat(const QString& text, ColorRef color) { chatPanel_->addLine(text, color); }
+
+void Tchat::clockTick() {
+    const ClockTick t = state_.Timer2Timer();
+    scoreboard_->showClocks(QString::fromStdString(t.gameText), QString::fromStdString(t.turnText));
+    if (t.tick) playsounds("tick");
+}
+
+QStringList Tchat::otherPlayers() const {
+    QStringList names;
+    for (int s = 1; s <= 4; ++s)
+        if (s != state_.mySeat && state_.names[s] != kWaiting) names << shownName(state_.names[s]);
+    return names;
+}
+
+void Tchat::loadchecklist() {
+    if (windows_.fillChecklist) windows_.fillChecklist(otherPlayers());
 }
 
 }  // namespace zindle

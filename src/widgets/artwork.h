@@ -41,6 +41,7 @@ public:
                                            // the board sits 8 px in from each side
 
     explicit Artwork(qreal dpr);
+    qreal ratio() const { return dpr_; }
 
 private:
     qreal dpr_;

@@ -5,7 +5,7 @@
 #include "widgets/flatstyle.h"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     zindle::applyFlatStyle(app);  // the windows look as in the program
     ::testing::InitGoogleTest(&argc, argv);

@@ -11,7 +11,10 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTableWidget>
+#include <QMenu>
 #include <QTest>
+#include <QToolButton>
+#include <QLineEdit>
 
 #include <gtest/gtest.h>
 
@@ -19,6 +22,8 @@
 
 #include "client/boardview.h"
 #include "client/chatform.h"
+#include "client/shown.h"
+#include "windowparts.h"
 #include "coach/review.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
@@ -39,6 +44,7 @@ namespace zindle {
 namespace {
 
 using testsupport::ScriptedClient;
+using namespace testparts;
 
 // One window with its dialogs, sounds and data folder.
 struct Window {
@@ -92,7 +98,30 @@ void click(QWidget* w, QPoint at = {}, Qt::MouseButton b = Qt::LeftButton) {
     QTest::mouseClick(w, b, {}, at.isNull() ? w->rect().center() : at);
 }
 
-QPoint cellPoint(int x, int y) { return {x * kCellPx + 10, y * kCellPx + 12}; }
+// A point inside a cell, at whatever scale the board is shown.
+QPoint cellPoint(const Tchat& w, int x, int y) {
+    const double cell = part(w, "board")->width() / double(kBoardSize);
+    return {int((x + 0.36) * cell), int((y + 0.43) * cell)};
+}
+
+// The chat view's text size, in points of the designed window.
+double chatPoints(const Tchat& w) {
+    const double scale = part(w, "board")->width() / double(kBoardSize * kCellPx);
+    return part<QTextEdit>(w, "mainchat")->font().pointSizeF() / scale;
+}
+
+// A line from the host, shown at once.
+void say(Tchat& w, const std::string& line) {
+    w.receive("CMD_chat+" + line + "\xFF");
+    while (w.queued() > 0) w.processsocktimer();
+}
+
+// The host's menu on a seat's name, as a right click opens it.
+void openSeatMenu(const Tchat& w, int seat) {
+    QLabel* name = part<QLabel>(w, QString("label_playername%1").arg(seat));
+    QContextMenuEvent e(QContextMenuEvent::Mouse, name->rect().center(), name->mapToGlobal(name->rect().center()));
+    QCoreApplication::sendEvent(name, &e);
+}
 
 // Two rack slots whose letters make a word of the host's list, or {0, 0}.
 std::pair<int, int> twoLetterWord(const GameState& s, const TDictn& dict) {
@@ -109,129 +138,131 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
     Window ann({"Ann", "somewhere", "true"}, rig.server.get(), 0);
     Tchat& chat = *ann.chat;
     chat.show();
-    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
-    EXPECT_EQ(chat.chatLines().first(), "Loading Multi-player Game.. Please Wait.");
-    EXPECT_TRUE(chat.StartGame1->isEnabled());
-    EXPECT_EQ(chat.state.mySeat, 1);
-    EXPECT_TRUE(chat.mychat->hasFocus() || !chat.isActiveWindow());
+    ASSERT_TRUE(rig.pump([&] { return chatLines(chat).contains("You are Connected."); }));
+    EXPECT_EQ(chatLines(chat).first(), "Loading Multi-player Game.. Please Wait.");
+    EXPECT_TRUE(action(chat, "startGameAction")->isEnabled());
+    EXPECT_EQ(chat.state().mySeat, 1);
+    EXPECT_TRUE(part<QLineEdit>(chat, "mychat")->hasFocus() || !chat.isActiveWindow());
 
     ScriptedClient bob(rig.port(), "Bob");
     bob.open();
-    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[2]->text() == "Bob"; }));
+    ASSERT_TRUE(rig.pump([&] { return text(chat, "label_playername2") == "Bob"; }));
     EXPECT_EQ(ann.checklist, QStringList{"Bob"});
 
     // Chat both ways, "/me", and the phrase limiter.
     bob.send("CMD_chat+2+Hi <b>all</b>|clRed");
-    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("Bob chats: Hi <b>all</b>"); }));
-    QTest::keyClicks(chat.mychat, "hello");
-    QTest::keyClick(chat.mychat, Qt::Key_Return);
-    chat.mychat->setText("/me waves");
-    QTest::keyClick(chat.mychat, Qt::Key_Return);
-    chat.mychat->setText("/help");
-    QTest::keyClick(chat.mychat, Qt::Key_Return);
-    EXPECT_EQ(chat.mychat->text(), "");
-    click(chat.b_phrase[1]);
-    click(chat.b_phrase[2]);  // too soon: ignored
+    ASSERT_TRUE(rig.pump([&] { return chatLines(chat).contains("Bob chats: Hi <b>all</b>"); }));
+    QTest::keyClicks(part<QLineEdit>(chat, "mychat"), "hello");
+    QTest::keyClick(part<QLineEdit>(chat, "mychat"), Qt::Key_Return);
+    part<QLineEdit>(chat, "mychat")->setText("/me waves");
+    QTest::keyClick(part<QLineEdit>(chat, "mychat"), Qt::Key_Return);
+    part<QLineEdit>(chat, "mychat")->setText("/help");
+    QTest::keyClick(part<QLineEdit>(chat, "mychat"), Qt::Key_Return);
+    EXPECT_EQ(part<QLineEdit>(chat, "mychat")->text(), "");
+    click(part(chat, "b_phrase1"));
+    click(part(chat, "b_phrase2"));  // too soon: ignored
     ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: Way To Go!|clWhite"); }));
-    ASSERT_TRUE(rig.pump([&] { return chat.phraseReady; }));
-    click(chat.b_phrase[10]);
-    ASSERT_TRUE(rig.pump([&] { return bob.has("CMD_action+Ann says: See ya!|clWhite"); }));
+    // Clicked until the buttons are ready again: only the first ready click goes out.
+    ASSERT_TRUE(rig.pump([&] {
+        click(part(chat, "b_phrase10"));
+        return bob.has("CMD_action+Ann says: See ya!|clWhite");
+    }));
     EXPECT_TRUE(bob.has("CMD_chat+Ann chats: hello|clWhite"));
     EXPECT_TRUE(bob.has("CMD_action+Ann waves|clWhite"));
     EXPECT_EQ(bob.count("CMD_action+Ann says:"), 2u);
     EXPECT_EQ(bob.count("CMD_chat+Ann chats: /help"), 0u);
 
     // The host starts a game from the options dialog.
-    click(chat.button_startgame);
+    click(part(chat, "button_startgame"));
     ASSERT_TRUE(ann.options.isVisible());
     click(ann.options.findChild<QPushButton*>("button_startgame"));
-    ASSERT_TRUE(rig.pump([&] { return chat.state.turnSeat != 0; }));
-    EXPECT_EQ(chat.label_gametime->text(), "No Limit");
-    EXPECT_EQ(chat.label_playtoscore->text(), "Until out of Tiles");
-    EXPECT_EQ(chat.label_turntime->text(), "90");
+    ASSERT_TRUE(rig.pump([&] { return chat.state().turnSeat != 0; }));
+    EXPECT_EQ(text(chat, "label_gametime"), "No Limit");
+    EXPECT_EQ(text(chat, "label_playtoscore"), "Until out of Tiles");
+    EXPECT_EQ(text(chat, "label_turntime"), "90");
 
     std::unique_ptr<Window> cat;
     int bobTurns = 0;
     bool laid = false;
     int points = 0;
     const auto playOn = [&] {
-        if (chat.state.turnSeat == 1 && chat.button_pass->isVisible()) {
-            const auto [a, b] = twoLetterWord(chat.state, rig.server->dictionary());
+        if (chat.state().turnSeat == 1 && part(chat, "button_pass")->isVisible()) {
+            const auto [a, b] = twoLetterWord(chat.state(), rig.server->dictionary());
             if (!laid && a != 0) {
                 laid = true;
-                click(chat.tiles[a]);
-                click(chat.board, cellPoint(4, 3));
-                click(chat.tiles[b]);
-                click(chat.board, cellPoint(5, 3));
-                EXPECT_EQ(chat.state.letters[5][3], chat.state.rack[b].code);
-                EXPECT_EQ(chat.label_preview->text(), "10 points");
+                click(part(chat, QString("tile_%1").arg(a)));
+                click(part(chat, "board"), cellPoint(chat, 4, 3));
+                click(part(chat, QString("tile_%1").arg(b)));
+                click(part(chat, "board"), cellPoint(chat, 5, 3));
+                EXPECT_EQ(chat.state().letters[5][3], chat.state().rack[b].code);
+                EXPECT_EQ(text(chat, "label_preview"), "10 points");
                 // ZINDLE_SHOTS=dir saves what the player sees, for the README.
                 if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
                 {
-                    chat.panel_screen->hide();  // the offscreen screen is 800 pixels wide
+                    part(chat, "panel_screen")->hide();  // the offscreen screen is 800 pixels wide
                     chat.grab().save(dir + "/game.png");
                 }
-                click(chat.button_done);
-                EXPECT_TRUE(rig.pump([&] { return !chat.button_done->isVisible(); }));
-                points = chat.state.scores[1];
-                EXPECT_EQ(chat.state.letters[4][3], kNoTile);  // moved to the middle
-                EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
+                click(part(chat, "button_done"));
+                EXPECT_TRUE(rig.pump([&] { return !part(chat, "button_done")->isVisible(); }));
+                points = chat.state().scores[1];
+                EXPECT_EQ(chat.state().letters[4][3], kNoTile);  // moved to the middle
+                EXPECT_EQ(text(chat, "label_score1"), QString::number(points));
                 // A latecomer joins now and catches up.
                 cat = std::make_unique<Window>(QStringList{"Cat", "127.0.0.1", "join"}, nullptr,
                                                rig.port());
                 cat->chat->show();
             } else {
-                click(chat.button_pass);
+                click(part(chat, "button_pass"));
             }
-        } else if (chat.state.turnSeat == 2 && bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
+        } else if (chat.state().turnSeat == 2 && bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
             ++bobTurns;
             bob.send("CMD_pass+2");
-        } else if (cat && cat->chat->state.ownTurn() && cat->chat->button_pass->isVisible()) {
-            click(cat->chat->button_pass);
+        } else if (cat && cat->chat->state().ownTurn() && part(*cat->chat, "button_pass")->isVisible()) {
+            click(part(*cat->chat, "button_pass"));
         }
-        return chat.panel_winner->isVisible() && chat.label_reason->text() != "Game Over!";
+        return part(chat, "panel_winner")->isVisible() && text(chat, "label_reason") != "Game Over!";
     };
     ASSERT_TRUE(rig.pump(playOn, 20000));
     ASSERT_TRUE(laid);
     ASSERT_TRUE(cat);
-    ASSERT_TRUE(rig.pump([&] { return cat->chat->label_reason->text() != "Game Over!"; }));
+    ASSERT_TRUE(rig.pump([&] { return text(*cat->chat, "label_reason") != "Game Over!"; }));
 
     // Every window shows the same board, scores and end.
-    EXPECT_EQ(cat->chat->state.letters, chat.state.letters);
-    EXPECT_EQ(cat->chat->state.colours, chat.state.colours);
+    EXPECT_EQ(cat->chat->state().letters, chat.state().letters);
+    EXPECT_EQ(cat->chat->state().colours, chat.state().colours);
     for (Tchat* w : {&chat, cat->chat.get()}) {
-        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");  // passed seats hold none
-        EXPECT_EQ(w->label_winner[1]->text(), "Congratulations to the Winner!");
-        EXPECT_EQ(w->label_winner[3]->text(), "Ann");
-        EXPECT_EQ(w->label_playername[1]->text(), "Ann");
-        EXPECT_EQ(w->label_playername[3]->text(), "Cat");
+        EXPECT_EQ(text(*w, "label_reason"), "No More tiles, Game Over!");  // passed seats hold none
+        EXPECT_EQ(text(*w, "label_winner1"), "Congratulations to the Winner!");
+        EXPECT_EQ(text(*w, "label_winner3"), "Ann");
+        EXPECT_EQ(text(*w, "label_playername1"), "Ann");
+        EXPECT_EQ(text(*w, "label_playername3"), "Cat");
     }
-    EXPECT_EQ(chat.label_score[1]->text(), QString::number(points));
-    EXPECT_EQ(chat.label_score[2]->text(), "0");
-    EXPECT_EQ(chat.chatLines().mid(8), (QStringList{"You have started a game.", "*Ann: LO +10 points.*",
+    EXPECT_EQ(text(chat, "label_score1"), QString::number(points));
+    EXPECT_EQ(text(chat, "label_score2"), "0");
+    EXPECT_EQ(chatLines(chat).mid(8), (QStringList{"You have started a game.", "*Ann: LO +10 points.*",
                                                      "Cat is Connected.", "Bob Passed", "Cat Passed",
                                                      "You Passed"}));
     EXPECT_EQ(ann.tallied, QStringList{"addtomine"});
     EXPECT_EQ(cat->tallied, QStringList{"Ann"});
-    EXPECT_TRUE(chat.button_startgame->isVisible());
+    EXPECT_TRUE(part(chat, "button_startgame")->isVisible());
     EXPECT_TRUE(ann.sounds.played.contains("word"));
     EXPECT_TRUE(ann.sounds.played.contains("gameover"));
 
     // Removing the latecomer closes its window; the others see it leave.
-    chat.popupSeat = 3;
-    chat.RemoveFromGame1->trigger();
+    openSeatMenu(chat, 3);
+    action(chat, "removeFromGameAction")->trigger();
     ASSERT_TRUE(rig.pump([&] { return cat->chat->closing(); }));
     ASSERT_TRUE(rig.pump([&] { return !cat->dialogs.calls.isEmpty(); }));
     EXPECT_EQ(cat->dialogs.calls.last().text, "You were removed from the game by the host.");
-    ASSERT_TRUE(rig.pump([&] { return chat.label_playername[3]->text() == "<Waiting>"; }));
-    EXPECT_TRUE(chat.chatLines().contains("Cat disconnected."));
+    ASSERT_TRUE(rig.pump([&] { return text(chat, "label_playername3") == "<Waiting>"; }));
+    EXPECT_TRUE(chatLines(chat).contains("Cat disconnected."));
 }
 
 TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     HostRig rig;
     Window ann({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
     ann.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->state.loggedIn; }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn; }));
     // Every program has a host of its own, listening or not: its word list
     // serves the score preview.
     Window bob({"Bob", "127.0.0.1", "join"}, rig.server.get(), rig.port());
@@ -246,23 +277,23 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     aw.addgame = [&](const QString& winner) { tally.addgame(winner); };
     ann.chat->setWindows(aw);
     tally.refreshPlayers = [&] { ann.chat->loadchecklist(); };
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->label_playername[2]->text() == "Bob"; }));
+    ASSERT_TRUE(rig.pump([&] { return text(*ann.chat, "label_playername2") == "Bob"; }));
     ASSERT_EQ(tally.checklist->count(), 1);
     tally.checklistClickCheck(tally.checklist->item(0));
 
     // Bob watches for a while, then plays again; the mark follows the host's answer.
-    bob.chat->JustWatch1->trigger();
-    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
-    ASSERT_TRUE(rig.pump([&] { return bob.chat->JustWatch1->isChecked(); }));
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->image_eyes[2]->isVisible(); }));
-    EXPECT_TRUE(ann.chat->chatLines().contains("Bob is just watching"));
-    bob.chat->JustWatch1->trigger();
-    ASSERT_TRUE(rig.pump([&] { return !ann.chat->image_eyes[2]->isVisible(); }));
-    EXPECT_TRUE(ann.chat->chatLines().contains("Bob now playing again"));
-    EXPECT_FALSE(bob.chat->JustWatch1->isChecked());
+    action(*bob.chat, "justWatchAction")->trigger();
+    EXPECT_FALSE(action(*bob.chat, "justWatchAction")->isChecked());
+    ASSERT_TRUE(rig.pump([&] { return action(*bob.chat, "justWatchAction")->isChecked(); }));
+    ASSERT_TRUE(rig.pump([&] { return part(*ann.chat, "image_eyes2")->isVisible(); }));
+    EXPECT_TRUE(chatLines(*ann.chat).contains("Bob is just watching"));
+    action(*bob.chat, "justWatchAction")->trigger();
+    ASSERT_TRUE(rig.pump([&] { return !part(*ann.chat, "image_eyes2")->isVisible(); }));
+    EXPECT_TRUE(chatLines(*ann.chat).contains("Bob now playing again"));
+    EXPECT_FALSE(action(*bob.chat, "justWatchAction")->isChecked());
 
     // Options: the arrows stop at their bounds; the toggles flip by a click.
-    ann.chat->StartGame1->trigger();
+    action(*ann.chat, "startGameAction")->trigger();
     QSpinBox* turn = ann.options.spin_turntime;
     for (int i = 0; i < 80; ++i) QTest::keyClick(turn, Qt::Key_Up);
     EXPECT_EQ(turn->value(), 360);
@@ -272,92 +303,95 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     EXPECT_EQ(ann.options.spin_squares->value(), 16);
     click(ann.options.image_double);
     click(ann.options.findChild<QPushButton*>("button_startgame"));
-    ASSERT_TRUE(rig.pump([&] { return bob.chat->state.turnSeat != 0; }));
-    EXPECT_EQ(bob.chat->label_double->text(), "Yes");
-    EXPECT_EQ(bob.chat->label_turntime->text(), "45");
+    ASSERT_TRUE(rig.pump([&] { return bob.chat->state().turnSeat != 0; }));
+    EXPECT_EQ(text(*bob.chat, "label_double"), "Yes");
+    EXPECT_EQ(text(*bob.chat, "label_turntime"), "45");
     EXPECT_TRUE(QFile(ann.home.filePath("korvolobby.ini")).exists());
 
     // A guest's seat menu is all grey; the host's has no removal on an empty seat.
-    bob.chat->label_playername1ContextPopup(1, {});
-    EXPECT_FALSE(bob.chat->RemoveFromGame1->isEnabled() || bob.chat->SettoJustWatch1->isEnabled());
-    ann.chat->label_playername1ContextPopup(3, {});
-    EXPECT_FALSE(ann.chat->RemoveFromGame1->isEnabled());
-    EXPECT_TRUE(ann.chat->SettoJustWatch1->isEnabled());
-    ann.chat->popup_kick->hide();
-    bob.chat->popup_kick->hide();
+    openSeatMenu(*bob.chat, 1);
+    EXPECT_FALSE(action(*bob.chat, "removeFromGameAction")->isEnabled() || action(*bob.chat, "setToJustWatchAction")->isEnabled());
+    openSeatMenu(*ann.chat, 3);
+    EXPECT_FALSE(action(*ann.chat, "removeFromGameAction")->isEnabled());
+    EXPECT_TRUE(action(*ann.chat, "setToJustWatchAction")->isEnabled());
+    part<QMenu>(*ann.chat, "popup_kick")->hide();
+    part<QMenu>(*bob.chat, "popup_kick")->hide();
 
     // Flipping by the right button: double tiles are on.
-    Tchat& first = ann.chat->state.turnSeat == 1 ? *ann.chat : *bob.chat;
+    Tchat& first = ann.chat->state().turnSeat == 1 ? *ann.chat : *bob.chat;
     Tchat& second = &first == ann.chat.get() ? *bob.chat : *ann.chat;
     // Against a person there is no coach.
-    EXPECT_TRUE(first.button_pass->isVisible());
-    EXPECT_FALSE(first.hintButton->isVisible());
-    first.onHintClicked();
-    EXPECT_EQ(first.hintsTaken(), 0);
-    const int code = first.state.rack[1].code;
-    click(first.tiles[1], {20, 20}, Qt::RightButton);
-    EXPECT_EQ(first.tiles[1]->property("hint").toString(),
+    EXPECT_TRUE(part(first, "button_pass")->isVisible());
+    EXPECT_FALSE(part(first, "hintButton")->isVisible());
+    part(first, "board")->setFocus();
+    QTest::keyClick(part(first, "board"), Qt::Key_H, Qt::ShiftModifier);
+    EXPECT_FALSE(chatLines(first).last().startsWith("Hint:"));
+    for (int slot = 1; slot <= kRackSize; ++slot) EXPECT_EQ(first.state().laid[slot], kNoCell);
+    QTest::keyClick(part(first, "board"), Qt::Key_Escape);
+    const int code = first.state().rack[1].code;
+    click(part(first, QString("tile_%1").arg(1)), {20, 20}, Qt::RightButton);
+    EXPECT_EQ(part(first, QString("tile_%1").arg(1))->property("hint").toString(),
               QString("y+%1").arg(flippedletter(code)));
-    click(first.tiles[1], {20, 20}, Qt::RightButton);
+    click(part(first, QString("tile_%1").arg(1)), {20, 20}, Qt::RightButton);
 
     // The first mover lays a word by mouse; the keyboard lays and takes back.
-    const auto [a, b] = twoLetterWord(first.state, rig.server->dictionary());
+    const auto [a, b] = twoLetterWord(first.state(), rig.server->dictionary());
     ASSERT_NE(a, 0);
-    const QString word = QString::fromStdString(converttoletter(first.state.rack[a].code) +
-                                                converttoletter(first.state.rack[b].code)).toUpper();
+    const QString word = QString::fromStdString(converttoletter(first.state().rack[a].code) +
+                                                converttoletter(first.state().rack[b].code)).toUpper();
     QApplication::setActiveWindow(&first);
-    first.board->setFocus();
-    QTest::keyClick(first.board, Qt::Key_A + first.state.rack[a].code);
-    QTest::keyClick(first.board, Qt::Key_Space);
-    EXPECT_EQ(first.state.letters[9][9], first.state.rack[a].code);
+    part(first, "board")->setFocus();
+    QTest::keyClick(part(first, "board"), Qt::Key_A + first.state().rack[a].code);
+    QTest::keyClick(part(first, "board"), Qt::Key_Space);
+    EXPECT_EQ(first.state().letters[9][9], first.state().rack[a].code);
     // A screen reader hears the cell under the cursor and the rack's letters in order.
-    EXPECT_EQ(first.board->accessibleDescription(),
-              QString("Cell 10, 10: %1").arg(QChar('A' + first.state.rack[a].code)));
+    EXPECT_EQ(part(first, "board")->accessibleDescription(),
+              QString("Cell 10, 10: %1").arg(QChar('A' + first.state().rack[a].code)));
     for (int pos = 0; pos < 10; ++pos) {
-        const int slot = first.state.rackorder[static_cast<std::size_t>(pos)].slot;
+        const int slot = first.state().rackorder[static_cast<std::size_t>(pos)].slot;
         if (slot == a) continue;
-        EXPECT_EQ(first.tiles[slot]->accessibleName(),
-                  QString("Rack tile %1: %2").arg(pos + 1).arg(QChar('A' + first.state.rack[slot].shown())));
+        EXPECT_EQ(part(first, QString("tile_%1").arg(slot))->accessibleName(),
+                  QString("Rack tile %1: %2").arg(pos + 1).arg(QChar('A' + first.state().rack[slot].shown())));
     }
-    QTest::keyClick(first.board, Qt::Key_Backspace);
-    EXPECT_EQ(first.state.letters[9][9], kNoTile);
-    click(first.tiles[a]);
-    click(first.board, cellPoint(2, 7));
-    click(first.tiles[b]);
-    click(first.board, cellPoint(2, 8));
-    EXPECT_TRUE(first.label_preview->text().endsWith("points"));
-    click(first.button_done);
-    ASSERT_TRUE(rig.pump([&] { return second.state.ownTurn(); }));
-    const int points = first.state.scores[first.state.mySeat];
+    QTest::keyClick(part(first, "board"), Qt::Key_Backspace);
+    EXPECT_EQ(first.state().letters[9][9], kNoTile);
+    click(part(first, QString("tile_%1").arg(a)));
+    click(part(first, "board"), cellPoint(first, 2, 7));
+    click(part(first, QString("tile_%1").arg(b)));
+    click(part(first, "board"), cellPoint(first, 2, 8));
+    EXPECT_TRUE(text(first, "label_preview").endsWith("points"));
+    click(part(first, "button_done"));
+    ASSERT_TRUE(rig.pump([&] { return second.state().ownTurn(); }));
+    const int points = first.state().scores[first.state().mySeat];
 
     // The second exchanges its rack (the turn stays), then both pass to the end.
-    click(second.button_newtiles);
-    ASSERT_TRUE(rig.pump([&] { return second.state.scores[second.state.mySeat] == -10; }));
-    EXPECT_TRUE(second.state.ownTurn());
-    click(second.button_pass);
-    ASSERT_TRUE(rig.pump([&] { return first.state.ownTurn(); }));
-    click(first.button_pass);
-    ASSERT_TRUE(rig.pump([&] { return first.label_reason->text() != "Game Over!" &&
-                                      second.label_reason->text() != "Game Over!"; }));
+    click(part(second, "button_newtiles"));
+    ASSERT_TRUE(rig.pump([&] { return second.state().scores[second.state().mySeat] == -10; }));
+    EXPECT_TRUE(second.state().ownTurn());
+    click(part(second, "button_pass"));
+    ASSERT_TRUE(rig.pump([&] { return first.state().ownTurn(); }));
+    click(part(first, "button_pass"));
+    ASSERT_TRUE(rig.pump([&] { return text(first, "label_reason") != "Game Over!" &&
+                                      text(second, "label_reason") != "Game Over!"; }));
 
-    const QString f = first.label_playername[first.state.mySeat]->text();
-    const QString s2 = second.label_playername[second.state.mySeat]->text();
+    const QString f = text(first, QString("label_playername%1").arg(first.state().mySeat));
+    const QString s2 = text(second, QString("label_playername%1").arg(second.state().mySeat));
     for (Tchat* w : {ann.chat.get(), bob.chat.get()}) {
-        EXPECT_EQ(w->state.letters, first.state.letters);
-        EXPECT_EQ(w->label_score[first.state.mySeat]->text(), QString::number(points));
-        EXPECT_EQ(w->label_score[second.state.mySeat]->text(), "-10");
-        EXPECT_EQ(w->label_winner[3]->text(), f);
-        EXPECT_EQ(w->label_reason->text(), "No More tiles, Game Over!");
+        EXPECT_EQ(w->state().letters, first.state().letters);
+        EXPECT_EQ(text(*w, QString("label_score%1").arg(first.state().mySeat)), QString::number(points));
+        EXPECT_EQ(text(*w, QString("label_score%1").arg(second.state().mySeat)), "-10");
+        EXPECT_EQ(text(*w, "label_winner3"), f);
+        EXPECT_EQ(text(*w, "label_reason"), "No More tiles, Game Over!");
     }
-    const QStringList lines = first.chatLines();
+    const QStringList lines = chatLines(first);
     EXPECT_EQ(lines.mid(lines.size() - 4),
               (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
                            s2 + " Bought New Tiles", s2 + " Passed", "You Passed"}));
-    const QStringList other = second.chatLines();
+    const QStringList other = chatLines(second);
     EXPECT_EQ(other.mid(other.size() - 4),
               (QStringList{QString("*%1: %2 +%3 points.*").arg(f, word).arg(points),
                            "You Bought New Tiles", "You Passed", f + " Passed"}));
-    EXPECT_TRUE(first.mychat->hasFocus() || !first.isActiveWindow());
+    EXPECT_TRUE(part<QLineEdit>(first, "mychat")->hasFocus() || !first.isActiveWindow());
 
     // The game counts in Ann's tally once, and survives a restart.
     const bool annWon = &first == ann.chat.get();
@@ -379,37 +413,36 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
         return w;
     }());
     you.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return you.chat->state.loggedIn; }));
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state().loggedIn; }));
     you.options.setComputers(3, "hard");
     EXPECT_EQ(you.options.combo_level->currentText(), "Hard");
     you.options.spin_computers->setValue(3);
-    click(you.chat->button_startgame);
+    click(part(*you.chat, "button_startgame"));
     click(you.options.findChild<QPushButton*>("button_startgame"));
-    ASSERT_TRUE(rig.pump([&] { return you.chat->state.turnSeat != 0; }));
+    ASSERT_TRUE(rig.pump([&] { return you.chat->state().turnSeat != 0; }));
     for (int s = 2; s <= 4; ++s)
-        EXPECT_EQ(you.chat->label_playername[s]->text(), QString("Computer %1").arg(s - 1));
+        EXPECT_EQ(text(*you.chat, QString("label_playername%1").arg(s)), QString("Computer %1").arg(s - 1));
     // The first turn takes a hint and plays it; the others pass.
     Tchat& c = *you.chat;
     QString hinted;
     ASSERT_TRUE(rig.pump(
         [&] {
-            if (!c.state.ownTurn() || !c.button_pass->isVisible()) return c.label_reason->text() != "Game Over!";
-            EXPECT_TRUE(c.hintButton->isVisible());
+            if (!c.state().ownTurn() || !part(c, "button_pass")->isVisible()) return text(c, "label_reason") != "Game Over!";
+            EXPECT_TRUE(part(c, "hintButton")->isVisible());
             if (!hinted.isEmpty()) {
-                click(c.button_pass);
+                click(part(c, "button_pass"));
                 return false;
             }
-            click(c.hintButton);
-            hinted = c.label_preview->text();
+            click(part(c, "hintButton"));
+            hinted = text(c, "label_preview");
             EXPECT_TRUE(hinted.endsWith(" points")) << hinted.toStdString();
-            click(c.button_done);
-            rig.pump([&] { return !c.button_pass->isVisible(); });
+            click(part(c, "button_done"));
+            rig.pump([&] { return !part(c, "button_pass")->isVisible(); });
             return false;
         },
         120000));
-    EXPECT_GT(c.chatLines().filter(" points.*").size(), 5);
-    EXPECT_EQ(c.chatLines().filter("Invalid Word!").size(), 0);
-    EXPECT_EQ(c.hintsTaken(), 1);
+    EXPECT_GT(chatLines(c).filter(" points.*").size(), 5);
+    EXPECT_EQ(chatLines(c).filter("Invalid Word!").size(), 0);
     EXPECT_EQ(c.findChild<QLabel*>("hintsLabel")->text(), "You took 1 hint.");
 
     // The review lists every turn of ours: the hinted move first, which was the best.
@@ -426,9 +459,10 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
     dialog->close();
     // The computers stay for the next game; fewer asked for, fewer stay.
     you.options.spin_computers->setValue(1);
-    you.chat->startWithComputers();
-    ASSERT_TRUE(rig.pump([&] { return you.chat->label_playername[4]->text() == "<Waiting>"; }));
-    EXPECT_EQ(you.chat->label_playername[2]->text(), "Computer 1");
+    click(part(*you.chat, "button_startgame"));
+    click(you.options.findChild<QPushButton*>("button_startgame"));
+    ASSERT_TRUE(rig.pump([&] { return text(*you.chat, "label_playername4") == "<Waiting>"; }));
+    EXPECT_EQ(text(*you.chat, "label_playername2"), "Computer 1");
 }
 
 TEST(GameWindow, SurvivesAnythingAHostSends) {
@@ -450,24 +484,24 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
     for (const auto& m : junk) chat.receive(m + '\xFF');
     chat.receive("CMD_newplayerinfo+5+Eve\xFF");
     chat.receive("CMD_newplayerinfo+5+Spy\xFF");  // the seat's newer occupant
-    while (!chat.receivedlist.empty()) chat.processsocktimer();
+    while (chat.queued() > 0) chat.processsocktimer();
     EXPECT_EQ(w.spylist.listbox_spys->count(), 1);
     EXPECT_EQ(w.spylist.listbox_spys->item(0)->text(), "5: Spy");
     chat.receive("CMD_playerdisconnected+5+Spy\xFF");
     chat.receive("CMD_chat+split ");  // a message cut by TCP arrives whole
     chat.receive(std::string("over two reads|clLime\xFF"));
-    while (!chat.receivedlist.empty()) chat.processsocktimer();
+    while (chat.queued() > 0) chat.processsocktimer();
 
-    EXPECT_EQ(chat.state.rack[1].hint(), "n+4");
-    EXPECT_EQ(chat.state.rack[2].hint(), "n");
-    EXPECT_EQ(chat.state.letters[18][18], 25);
-    EXPECT_EQ(chat.label_bonus[2]->text(), "+15");  // the one valid score message
-    EXPECT_EQ(chat.label_score[2]->text(), "30");
-    EXPECT_EQ(chat.label_score[4]->text(), "1");
-    EXPECT_EQ(chat.label_turn->text(), "Your Turn.");
-    EXPECT_EQ(chat.label_winner[3]->text(), "<Waiting>,Eve");
-    EXPECT_EQ(chat.label_tilesleft->text(), "Tiles Left: 100");  // the overflowing count was dropped
-    EXPECT_EQ(chat.chatLines().mid(chat.chatLines().size() - 7),
+    EXPECT_EQ(chat.state().rack[1].hint(), "n+4");
+    EXPECT_EQ(chat.state().rack[2].hint(), "n");
+    EXPECT_EQ(chat.state().letters[18][18], 25);
+    EXPECT_EQ(text(chat, "label_bonus2"), "+15");  // the one valid score message
+    EXPECT_EQ(text(chat, "label_score2"), "30");
+    EXPECT_EQ(text(chat, "label_score4"), "1");
+    EXPECT_EQ(text(chat, "label_turn"), "Your Turn.");
+    EXPECT_EQ(text(chat, "label_winner3"), "<Waiting>,Eve");
+    EXPECT_EQ(text(chat, "label_tilesleft"), "Tiles Left: 100");  // the overflowing count was dropped
+    EXPECT_EQ(chatLines(chat).mid(chatLines(chat).size() - 7),
               (QStringList{"x", "Eve is Connected.", "Eve is spying.", "Spy is Connected.",
                            "Spy is spying.", "Spy has left.", "split over two reads"}));
     EXPECT_EQ(w.spylist.listbox_spys->count(), 0);
@@ -481,48 +515,50 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     chat.show();
     chat.receive("CMD_chat+Bob chats: see www.example.org. now|clLime\xFF");
     chat.processsocktimer();
-    QTextCursor c(chat.mainchat->document());
+    QTextCursor c(part<QTextEdit>(chat, "mainchat")->document());
     c.movePosition(QTextCursor::End);
     c.movePosition(QTextCursor::StartOfBlock);
     c.movePosition(QTextCursor::Right, QTextCursor::MoveAnchor, 20);  // inside the link
-    const QPoint at = chat.mainchat->cursorRect(c).center() + QPoint(1, 0);
-    QTest::mouseClick(chat.mainchat->viewport(), Qt::LeftButton, {}, at);
+    const QPoint at = part<QTextEdit>(chat, "mainchat")->cursorRect(c).center() + QPoint(1, 0);
+    QTest::mouseClick(part<QTextEdit>(chat, "mainchat")->viewport(), Qt::LeftButton, {}, at);
     ASSERT_FALSE(w.dialogs.calls.isEmpty());
     EXPECT_EQ(w.dialogs.calls.last().text, "www.example.org");
-    EXPECT_EQ(chat.mainchat->textCursor().selectedText(), "www.example.org");
-    chat.Copy1->trigger();
+    EXPECT_EQ(part<QTextEdit>(chat, "mainchat")->textCursor().selectedText(), "www.example.org");
+    action(chat, "copyAction")->trigger();
     EXPECT_EQ(w.dialogs.clipboard, "www.example.org");
-    chat.Paste1->trigger();
-    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    action(chat, "pasteAction")->trigger();
+    EXPECT_EQ(part<QLineEdit>(chat, "mychat")->text(), "www.example.org");
     // Ctrl+V replaces the whole line too, not just at the cursor.
-    chat.mychat->setFocus();
-    chat.mychat->setText("half typed");
-    chat.mychat->setCursorPosition(4);
-    QTest::keySequence(chat.mychat, QKeySequence::Paste);
-    EXPECT_EQ(chat.mychat->text(), "www.example.org");
+    part<QLineEdit>(chat, "mychat")->setFocus();
+    part<QLineEdit>(chat, "mychat")->setText("half typed");
+    part<QLineEdit>(chat, "mychat")->setCursorPosition(4);
+    QTest::keySequence(part<QLineEdit>(chat, "mychat"), QKeySequence::Paste);
+    EXPECT_EQ(part<QLineEdit>(chat, "mychat")->text(), "www.example.org");
     // Ten long phrases: every button still shows, inside the panel, none over another.
     for (int n = 1; n <= 10; ++n) chat.setPhrase(n, QString("A rather long phrase number %1 for all").arg(n));
-    const QRect panel = chat.b_phrase[1]->parentWidget()->rect();
+    const QRect panel = part(chat, "b_phrase1")->parentWidget()->rect();
     for (int n = 1; n <= 10; ++n) {
-        const QRect r = chat.b_phrase[n]->geometry();
-        EXPECT_TRUE(chat.b_phrase[n]->isVisible());
+        QWidget* b = part(chat, QString("b_phrase%1").arg(n));
+        const QRect r = b->geometry();
+        EXPECT_TRUE(b->isVisible());
         EXPECT_TRUE(panel.contains(r)) << n;
-        for (int m = n + 1; m <= 10; ++m) EXPECT_FALSE(r.intersects(chat.b_phrase[m]->geometry())) << n << m;
+        for (int m = n + 1; m <= 10; ++m)
+            EXPECT_FALSE(r.intersects(part(chat, QString("b_phrase%1").arg(m))->geometry())) << n << m;
     }
-    EXPECT_EQ(chat.phrase(10), "A rather long phrase number 10 for all");
+    EXPECT_EQ(part(chat, "b_phrase10")->toolTip(), "A rather long phrase number 10 for all");
     // A click on a text size changes the size but not the tick, which follows the settings.
-    chat.textSizes[2]->trigger();
-    EXPECT_EQ(chat.chatSize, 12);
-    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
+    action(chat, "textSize12")->trigger();
+    EXPECT_NEAR(chatPoints(chat), 12, 0.1);
+    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"}) EXPECT_FALSE(action(chat, size)->isChecked());
 
     // Scroll Chat Off keeps the view where it is while lines arrive.
-    for (int i = 0; i < 60; ++i) chat.systemLine(QString("line %1").arg(i));
-    QScrollBar* bar = chat.mainchat->verticalScrollBar();
+    for (int i = 0; i < 60; ++i) say(chat, "line " + std::to_string(i));
+    QScrollBar* bar = part<QTextEdit>(chat, "mainchat")->verticalScrollBar();
     EXPECT_EQ(bar->value(), bar->maximum());
-    chat.ScrollChatOff1->trigger();
-    EXPECT_TRUE(chat.ScrollChatOff2->isChecked());
+    action(chat, "scrollChatOffAction")->trigger();
+    EXPECT_TRUE(action(chat, "chatScrollChatOffAction")->isChecked());
     bar->setValue(0);
-    for (int i = 0; i < 20; ++i) chat.systemLine("more");
+    for (int i = 0; i < 20; ++i) say(chat, "more");
     EXPECT_EQ(bar->value(), 0);
 }
 
@@ -541,16 +577,16 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
     }
     Tchat& chat = *w.chat;
     chat.show();
-    ASSERT_TRUE(rig.pump([&] { return chat.chatLines().contains("You are Connected."); }));
-    EXPECT_FALSE(chat.PlaySounds1->isChecked());
-    EXPECT_EQ(chat.chatSize, 9);
-    for (QAction* a : chat.textSizes) EXPECT_FALSE(a->isChecked());
-    EXPECT_EQ(chat.phrase(3), "Hi, all = friends");
-    EXPECT_EQ(chat.phrase(4), "Excellent!");
+    ASSERT_TRUE(rig.pump([&] { return chatLines(chat).contains("You are Connected."); }));
+    EXPECT_FALSE(action(chat, "playSoundsAction")->isChecked());
+    EXPECT_NEAR(chatPoints(chat), 9, 0.1);
+    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"}) EXPECT_FALSE(action(chat, size)->isChecked());
+    EXPECT_EQ(part(chat, "b_phrase3")->toolTip(), "Hi, all = friends");
+    EXPECT_EQ(part(chat, "b_phrase4")->toolTip(), "Excellent!");
     EXPECT_EQ(w.options.spin_turntime->value(), 360);
     EXPECT_EQ(w.options.spin_squares->value(), 12);
     EXPECT_TRUE(w.options.checked("image_team"));
-    EXPECT_EQ(chat.textColor, 0x0000FFu);
+    EXPECT_TRUE(part(chat, "mychat")->styleSheet().contains("#ff0000"));  // the entry line in the own colour
     EXPECT_TRUE(w.sounds.played.isEmpty());  // sounds were off once the seat was confirmed
 
     // Closing without moving writes nothing; a colour choice writes only our keys.
@@ -560,7 +596,7 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
     EXPECT_EQ(f.readAll(), original);
     f.close();
     w.dialogs.colorToPick = QColor(0x30, 0x20, 0x10);
-    chat.textcolor1Click();
+    action(chat, "textColorAction")->trigger();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray after = f.readAll();
     EXPECT_TRUE(after.startsWith("[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
@@ -575,19 +611,23 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     TSock lobby;
     lobby.setPortName("0");
     TSock* link = nullptr;
-    lobby.OnAccept = [&](TSock& l) { l.Accept(link); };
+    int links = 0;
+    lobby.OnAccept = [&](TSock& l) {
+        l.Accept(link);
+        ++links;
+    };
     lobby.setListen(true);
     Window w({"Ann", "127.0.0.1", "True"}, nullptr, rig.port(), std::to_string(lobby.LocalPort()));
     w.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return w.chat->chatLines().contains("You are Connected."); }));
-    EXPECT_FALSE(w.chat->state.isHost);  // only "true" hosts
+    ASSERT_TRUE(rig.pump([&] { return chatLines(*w.chat).contains("You are Connected."); }));
+    EXPECT_FALSE(w.chat->state().isHost);  // only "true" hosts
     ASSERT_TRUE(rig.pump([&] { return link != nullptr && link->Connected(); }));
     link->Close();
     ASSERT_TRUE(rig.pump([&] { return w.chat->closing(); }));
 
     // No parameters: a solo game that hosts, offers the download window and connects.
     HostRig solo;
-    Window you({}, solo.server.get(), 0);
+    Window you({}, solo.server.get(), 0, std::to_string(lobby.LocalPort()));
     QWidget download, help;
     ChatWindows sw;
     sw.server = solo.server.get();
@@ -596,12 +636,12 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     sw.options = &you.options;
     you.chat->setWindows(sw);
     you.chat->show();
-    ASSERT_TRUE(solo.pump([&] { return you.chat->label_playername[1]->text() == "You"; }));
+    ASSERT_TRUE(solo.pump([&] { return text(*you.chat, "label_playername1") == "You"; }));
     EXPECT_TRUE(download.isVisible());
-    EXPECT_EQ(you.chat->chatLines(),
+    EXPECT_EQ(chatLines(*you.chat),
               (QStringList{"Loading Solo Game..Please wait.", "You are Connected."}));
-    EXPECT_TRUE(you.chat->StartGame1->isEnabled());
-    EXPECT_FALSE(you.chat->Sock11.Connected());
+    EXPECT_TRUE(action(*you.chat, "startGameAction")->isEnabled());
+    EXPECT_EQ(links, 1);  // a solo game opens no lobby link
     // A first solo game, with no settings yet, has one opponent at Normal.
     EXPECT_EQ(you.options.spin_computers->value(), 1);
     EXPECT_EQ(you.options.combo_level->currentText(), "Normal");
@@ -617,15 +657,15 @@ TEST(GameWindow, LobbyLinkAndSoloStart) {
     for (const char* host : {"localhost", "::1", "[::1]"}) {
         Window guest({"Gus", host, "join"}, nullptr, rig.port());
         guest.chat->show();
-        EXPECT_TRUE(rig.pump([&] { return guest.chat->state.loggedIn; })) << host;
+        EXPECT_TRUE(rig.pump([&] { return guest.chat->state().loggedIn; })) << host;
     }
 
     // Two parameters connect nothing.
     Window two({"Ann", "127.0.0.1"}, nullptr, rig.port());
     two.chat->show();
     rig.pump([] { return false; }, 200);
-    EXPECT_EQ(two.chat->state.mySeat, 0);
-    EXPECT_EQ(two.chat->chatLines(), QStringList{"Loading Multi-player Game.. Please Wait."});
+    EXPECT_EQ(two.chat->state().mySeat, 0);
+    EXPECT_EQ(chatLines(*two.chat), QStringList{"Loading Multi-player Game.. Please Wait."});
 }
 
 TEST(GameWindow, ASecondStartRaisesTheFirstAndEnds) {
@@ -656,26 +696,26 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     chat.receive("CMD_newword+3+1+1+" + huge + "\xFF");
     chat.receive("CMD_chat+" + huge + "|clRed\xFF");
     chat.receive("CMD_chat+Eve chats: " + huge + "\xFF");
-    while (!chat.receivedlist.empty()) chat.processsocktimer();
-    QLabel* name = chat.label_playername[3];
+    while (chat.queued() > 0) chat.processsocktimer();
+    QLabel* name = part<QLabel>(chat, "label_playername3");
     EXPECT_TRUE(name->text().endsWith(QChar(0x2026)));  // cut to fit, with an ellipsis
     EXPECT_LE(name->fontMetrics().horizontalAdvance(name->text()), name->width());
     EXPECT_EQ(name->toolTip(), QString(20, 'W'));
-    for (const QString& line : chat.chatLines()) EXPECT_LE(line.size(), Tchat::kMaxShownChat);
-    EXPECT_TRUE(chat.chatLines().contains(QString(Tchat::kMaxShownChat, 'W')));
-    EXPECT_EQ(chat.mainchat->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    for (const QString& line : chatLines(chat)) EXPECT_LE(line.size(), kMaxShownChat);
+    EXPECT_TRUE(chatLines(chat).contains(QString(kMaxShownChat, 'W')));
+    EXPECT_EQ(part<QTextEdit>(chat, "mainchat")->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     // Far fewer lines than the view keeps, but long ones: the text stays bounded.
-    for (int i = 0; i < 1500; ++i) chat.chatrecieved(std::to_string(i) + huge);
-    EXPECT_LE(chat.mainchat->document()->characterCount(), Tchat::kMaxChatChars);
-    EXPECT_TRUE(chat.chatLines().last().startsWith("1499W"));
-    EXPECT_GT(chat.chatLines().size(), 500);
+    for (int i = 0; i < 1500; ++i) say(chat, std::to_string(i) + huge);
+    EXPECT_LE(part<QTextEdit>(chat, "mainchat")->document()->characterCount(), kMaxChatChars);
+    EXPECT_TRUE(chatLines(chat).last().startsWith("1499W"));
+    EXPECT_GT(chatLines(chat).size(), 500);
 
     // A settings file that cannot be written is told once, naming it and why.
     ASSERT_TRUE(QDir(w.home.path()).mkpath("korvolobby.ini"));
     w.dialogs.colorToPick = QColor(1, 2, 3);
-    chat.textcolor1Click();
-    chat.textcolor1Click();
+    action(chat, "textColorAction")->trigger();
+    action(chat, "textColorAction")->trigger();
     ASSERT_EQ(w.dialogs.calls.count(), 3);  // two colour pickers, one message
     EXPECT_EQ(w.dialogs.calls[1].kind, "message");
     EXPECT_TRUE(w.dialogs.calls[1].text.contains(w.home.filePath("korvolobby.ini")));
@@ -684,7 +724,7 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     // Long messages fill the queue's bytes long before its count: cut off, and told.
     for (int i = 0; i < 600 && !chat.closing(); ++i) chat.receive("CMD_chat+" + huge + "\xFF");
     EXPECT_TRUE(chat.closing());
-    EXPECT_LT(chat.receivedlist.size(), 600u);
+    EXPECT_LT(chat.queued(), 600u);
     ASSERT_TRUE(testsupport::pumpUntil([&] { return !chat.isVisible(); }));
     ASSERT_EQ(w.dialogs.calls.count(), 1);
     EXPECT_EQ(w.dialogs.calls[0].text, "The connection to the host was lost.");
@@ -694,7 +734,7 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     kicked.chat->show();
     kicked.chat->receive("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+2+Ann\xFF"
                          "CMD_playerdisconnected+2+Ann\xFF");
-    while (!kicked.chat->receivedlist.empty()) kicked.chat->processsocktimer();
+    while (kicked.chat->queued() > 0) kicked.chat->processsocktimer();
     ASSERT_TRUE(testsupport::pumpUntil([&] { return !kicked.chat->isVisible(); }));
     ASSERT_EQ(kicked.dialogs.calls.count(), 1);
     EXPECT_EQ(kicked.dialogs.calls[0].text, "You were removed from the game by the host.");
@@ -706,12 +746,12 @@ TEST(GameWindow, StaysInTheGameWhileAPeerFloodsChat) {
     HostRig rig;
     Window ann({"Ann", "127.0.0.1", "true"}, rig.server.get(), 0);
     ann.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->state.loggedIn; }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn; }));
     Window cat({"Cat", "127.0.0.1", "join"}, rig.server.get(), rig.port());
     cat.chat->show();
     ScriptedClient eve(rig.port(), "Eve");
     eve.open();
-    ASSERT_TRUE(rig.pump([&] { return cat.chat->label_playername[3]->text() == "Eve"; }));
+    ASSERT_TRUE(rig.pump([&] { return text(*cat.chat, "label_playername3") == "Eve"; }));
 
     const std::string line = "CMD_chat+" + std::to_string(eve.seat()) + "+" + std::string(64 * 1024, 'x');
     QElapsedTimer clock;
@@ -728,11 +768,11 @@ TEST(GameWindow, StaysInTheGameWhileAPeerFloodsChat) {
                 ++sent;
             }
             if (typedAt < 0 && now >= 1500) {
-                cat.chat->mychat->setText("still here");
-                QTest::keyClick(cat.chat->mychat, Qt::Key_Return);
+                part<QLineEdit>(*cat.chat, "mychat")->setText("still here");
+                QTest::keyClick(part<QLineEdit>(*cat.chat, "mychat"), Qt::Key_Return);
                 typedAt = now;
             }
-            if (arrivedAt < 0 && ann.chat->chatLines().contains("Cat chats: still here"))
+            if (arrivedAt < 0 && chatLines(*ann.chat).contains("Cat chats: still here"))
                 arrivedAt = clock.elapsed();
             return sent >= 60 && arrivedAt >= 0;
         },
@@ -742,7 +782,7 @@ TEST(GameWindow, StaysInTheGameWhileAPeerFloodsChat) {
     EXPECT_FALSE(cat.chat->closing());
     EXPECT_TRUE(cat.dialogs.calls.isEmpty());
     EXPECT_TRUE(eve.has("CMD_chat+Cat chats: still here|clWhite"));
-    EXPECT_LE(cat.chat->mainchat->document()->characterCount(), Tchat::kMaxChatChars);
+    EXPECT_LE(part<QTextEdit>(*cat.chat, "mainchat")->document()->characterCount(), kMaxChatChars);
 
     // The host goes away: the window says so before it ends.
     rig.server.reset();

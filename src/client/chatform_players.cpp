@@ -1,0 +1,213 @@
+// Tchat: what the player does (chat, phrases, the move buttons, watching), the host's seat
+// actions, the computer players seated through the loopback address, and the coach.
+#include "client/chatform.h"
+
+#include <QApplication>
+
+#include "client/boardpanel.h"
+#include "client/chatpanel.h"
+#include "client/gameoptionsform.h"
+#include "client/phrasesform.h"
+#include "client/scoreboard.h"
+#include "coach/review.h"
+#include "engine/bot.h"
+#include "engine/choose.h"
+#include "server/server.h"
+#include "widgets/codepage.h"
+#include "widgets/dialogs.h"
+
+namespace zindle {
+
+namespace {
+constexpr int kSeatWaitMs = 3000;  // a computer player that cannot log in by then is not waited for
+}
+
+void Tchat::sendit(const QString& text) {
+    if (!state_.loggedIn) return;
+    if (!text.isEmpty()) {
+        if (!text.startsWith('/')) {
+            sendToHost(proto::message(proto::cmd::chat, {state_.mySeat, toWire(text) + "|" + colorText(textColor_)}));
+        } else if (text.startsWith("/me")) {
+            sendToHost(proto::message(proto::cmd::action,
+                                      {state_.mySeat, toWire(text.mid(4)) + "|" + colorText(actionColor_)}));
+        }
+    }
+    chatPanel_->clearEntry();
+}
+
+void Tchat::onPhraseClicked(int n) {
+    if (!phraseReady_) return;
+    const QString p = chatPanel_->phrase(n);
+    const QString text = p.startsWith("/me ") ? p.mid(4) : "says: " + p;
+    sendToHost(proto::message(proto::cmd::action, {state_.mySeat, toWire(text) + "|" + colorText(actionColor_)}));
+    phraseReady_ = false;
+    phraseTicks_ = 0;
+    if (!queueTimer_.isActive()) queueTimer_.start();
+}
+
+void Tchat::openPhraseList() {
+    if (!windows_.phrases) return;
+    for (int n = 1; n <= 10; ++n) windows_.phrases->phrase[n]->setText(chatPanel_->phrase(n));
+    windows_.phrases->show();
+    windows_.phrases->raise();
+}
+
+// After a move button the chat line has the keys again, unless the move came from the board's.
+void Tchat::afterMove(bool fromKeyboard) {
+    if (isActiveWindow() && !fromKeyboard) chatPanel_->focusEntry();
+}
+
+void Tchat::onDoneClicked() {
+    const auto msg = state_.doneMessage();
+    if (!msg) return;
+    sentMove_.clear();
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        if (const Cell c = state_.laid[slot]; c != kNoCell) sentMove_.push_back({c.x, c.y, state_.rack[slot].shown()});
+    sendToHost(*msg);
+}
+
+void Tchat::onClearClicked() { boardPanel_->clearLaid(); }
+
+void Tchat::onNewTilesClicked() {
+    onClearClicked();
+    if (state_.ownTurn() && state_.loggedIn) sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat}));
+}
+
+void Tchat::onPassClicked() {
+    onClearClicked();
+    if (state_.ownTurn() && state_.loggedIn) sendToHost(proto::message(proto::cmd::pass, {state_.mySeat}));
+}
+
+void Tchat::showMoveButtons(bool on) {
+    const bool hint = on && coachAvailable();
+    scoreboard_->showMoveButtons(on, hint);
+    boardPanel_->setHintOffered(hint);
+}
+
+void Tchat::button_startClick() {
+    if (!state_.loggedIn) {
+        setup_.dialogs->message(this, "Zindle", "You are not connected");
+        return;
+    }
+    if (windows_.options) {
+        windows_.options->adjustSize();
+        windows_.options->move(geometry().center() - windows_.options->rect().center());
+        windows_.options->show();
+        windows_.options->raise();
+    }
+    scoreboard_->showStartButton(false);
+}
+
+void Tchat::onJustWatchToggled() {
+    // The mark follows the host's answer, not the click.
+    justWatchAction_->setChecked(!justWatchAction_->isChecked());
+    if (!state_.loggedIn || !isPlayerSeat(state_.mySeat)) return;
+    sendToHost(proto::message(proto::cmd::justwatch, {state_.mySeat, justWatchAction_->isChecked() ? "2" : "1"}));
+}
+
+void Tchat::kicking(int seat) {
+    if (!state_.isHost || !state_.loggedIn) return;
+    sendToHost(proto::message(proto::cmd::kickhim, {state_.mySeat, seat, ""}));
+}
+
+void Tchat::setJustWatch(int seat, bool on) {
+    if (!state_.loggedIn || seat >= 5 || seat < 1) return;
+    sendToHost(proto::message(proto::cmd::justwatch, {seat, on ? "1" : "2"}));
+}
+
+// Computer players stay for the next game; a lower count lets the last ones leave.
+void Tchat::startWithComputers() {
+    Tgameoptions* options = windows_.options;
+    if (!options || !windows_.server) {
+        if (options) sendToHost(options->startMessage(state_.playerName));
+        return;
+    }
+    std::erase_if(bots_, [](const auto& b) { return b->closed(); });
+    const int want = options->spin_computers->value();
+    while (static_cast<int>(bots_.size()) > want) {
+        bots_.back()->leave();
+        bots_.pop_back();
+    }
+    int free = 0;
+    for (int s = 1; s <= 4; ++s) free += state_.names[s] == kWaiting;
+    const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
+    for (const auto& b : bots_) b->setLevel(level.value_or(engine::Level::Normal));  // those who stay
+    for (int n = 1; static_cast<int>(bots_.size()) < want && free > 0; ++n) {
+        const std::string name = "Computer " + std::to_string(n);
+        if (std::any_of(bots_.begin(), bots_.end(), [&](const auto& b) { return b->options().name == name; }))
+            continue;
+        engine::BotOptions o;
+        o.port = windows_.server->Sock1.LocalPort();
+        o.name = name;
+        o.level = level.value_or(engine::Level::Normal);
+        o.delayMs = setup_.botDelayMs;
+        bots_.push_back(std::make_unique<engine::Bot>(o));
+        bots_.back()->start();
+        --free;
+    }
+    startPending_ = true;
+    startTimeout_.start(kSeatWaitMs);
+    sendStartWhenSeated();
+}
+
+// Called again as players are announced: the start waits for every computer's seat, or
+// until startTimeout_ gives up on the missing ones.
+void Tchat::sendStartWhenSeated(bool waitedEnough) {
+    if (!startPending_ || !windows_.options) return;
+    for (const auto& b : bots_) {
+        if (waitedEnough) break;
+        const std::string& name = b->options().name;
+        if (b->closed()) continue;
+        if (std::none_of(state_.names.begin() + 1, state_.names.end(), [&](const std::string& n) { return n == name; }))
+            return;
+    }
+    startPending_ = false;
+    startTimeout_.stop();
+    sendToHost(windows_.options->startMessage(state_.playerName));
+}
+
+// A hint is offered only when every other seat is one of this window's own computer
+// players, so nobody is coached against people.
+bool Tchat::coachAvailable() const {
+    if (!state_.isHost || !isPlayerSeat(state_.mySeat) || bots_.empty()) return false;
+    for (int s = 1; s <= 4; ++s) {
+        if (s == state_.mySeat || state_.names[s] == kWaiting) continue;
+        const bool mine = std::any_of(bots_.begin(), bots_.end(),
+                                      [s](const auto& b) { return !b->closed() && b->seat().state().mySeat == s; });
+        if (!mine) return false;
+    }
+    return true;
+}
+
+// The hint is laid on the board as a preview the player can play or clear.
+void Tchat::onHintClicked() {
+    if (!coachAvailable() || !state_.ownTurn() || !state_.canLay()) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const coach::Suggestion s = coach::Coach::hint(state_);
+    QApplication::restoreOverrideCursor();
+    onClearClicked();
+    if (!s.found) {
+        systemLine("No word fits this rack. New Tiles may help.");
+        return;
+    }
+    std::vector<BoardPanel::Lay> tiles;
+    for (int i = 0; i < s.move.count; ++i) {
+        const engine::TileLay& t = s.move.tiles[std::size_t(i)];
+        tiles.push_back({t.slot, t.x, t.y, t.flipped});
+    }
+    boardPanel_->layMove(tiles);
+    ++hintsTaken_;
+    systemLine(QString("Hint: %1 for %2 points. Done plays it, Clear takes it back.")
+                   .arg(QString::fromStdString(s.word))
+                   .arg(s.points));
+}
+
+// Every game keeps the player's turns for the review, from what this window saw.
+void Tchat::openGameReview() {
+    if (record_.size() == 0) return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    coach::GameReview::show(record_, this);
+    QApplication::restoreOverrideCursor();
+}
+
+}  // namespace zindle
