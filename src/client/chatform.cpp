@@ -4,24 +4,22 @@
 
 #include <QCloseEvent>
 #include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QMenuBar>
-#include <QSaveFile>
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
 
 #include <cmath>
-#include <cstdio>
 
 #include "client/boardpanel.h"
+#include "client/chatsettings.h"
 #include "client/chatpanel.h"
 #include "client/gameoptionsform.h"
-#include "client/inifile.h"
 #include "client/overlays.h"
+#include "client/panelstage.h"
 #include "client/phrasesform.h"
 #include "client/scoreboard.h"
 #include "client/spylistform.h"
@@ -35,16 +33,8 @@
 
 namespace zindle {
 
-namespace {
-
-constexpr const char* kSection = "Zindle";
-constexpr QRect kBoardPlace{0, 0, 560, 604};
-constexpr QRect kScoreboardPlace{560, 0, 297, 284};
-constexpr QRect kChatPlace{560, 290, 297, 314};
-
-}  // namespace
-
-Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std::move(setup)) {
+Tchat::Tchat(ChatSetup setup, QWidget* parent)
+    : QMainWindow(parent), setup_(std::move(setup)), computers_(setup_.botDelayMs) {
     setObjectName("chat");
     setWindowTitle("Zindle");
     setWindowIcon(appIcon());
@@ -55,34 +45,22 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std
     auto* central = new TiledBackground(this);
     central->setObjectName("background");
     setCentralWidget(central);
-    art_ = &Artwork::forRatio(devicePixelRatioF());
     buildMenus();
     buildPanels();
     connectPanels();
     buildDispatch();
 
-    // Children by name, so tools can watch the idle window's timers.
-    queueTimer_.setParent(this);
-    queueTimer_.setObjectName("queueTimer");
-    clockTimer_.setParent(this);
-    clockTimer_.setObjectName("clockTimer");
-    queueTimer_.setInterval(1);
-    connect(&queueTimer_, &QTimer::timeout, this, &Tchat::onQueueTick);
+    link_.setParent(this);
+    link_.onMessage = [this](std::string_view entry) { table_.dispatch(entry); };
+    connect(&link_, &HostLink::problem, this, &Tchat::systemLine);
+    connect(&link_, &HostLink::ended, this, &Tchat::onLinkEnded);
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &Tchat::clockTick);
-    startTimeout_.setSingleShot(true);
-    connect(&startTimeout_, &QTimer::timeout, this, [this] { sendStartWhenSeated(true); });
-    artTimer_.setSingleShot(true);
-    artTimer_.setInterval(150);
-    connect(&artTimer_, &QTimer::timeout, this, [this] { useArtwork(stageLayout_.scale(), true); });
-
-    for (TSock* s : {&sock, &lobbyLink_}) {
-        s->OnRead = [this](TSock& t, int) { receive(t.Text(), &t == &lobbyLink_); };
-        s->OnInfo = [this](TSock& t, TSocketInfo k, const std::string& m) { sockInfo(t, k, m); };
-    }
+    connect(&computers_, &ComputerPlayers::ready, this, [this] {
+        if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName));
+    });
 
     state_.clearall();
-    useArtwork(1.0, false);
     boardPanel_->showRack();
     scoreboard_->showSeats();
     resize(kDefaultSize);
@@ -94,12 +72,7 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent) : QMainWindow(parent), setup_(std
     chatPanel_->focusEntry();
 }
 
-Tchat::~Tchat() {
-    queueTimer_.stop();
-    clockTimer_.stop();
-    sock.OnInfo = nullptr;
-    lobbyLink_.OnInfo = nullptr;
-}
+Tchat::~Tchat() { clockTimer_.stop(); }
 
 void Tchat::setWindows(const ChatWindows& w) {
     windows_ = w;
@@ -180,18 +153,17 @@ void Tchat::buildMenus() {
 }
 
 void Tchat::buildPanels() {
-    stage_ = new QWidget(centralWidget());
-    stage_->setObjectName("panel_board");
+    stage_ = new PanelStage(centralWidget());
     boardPanel_ = new BoardPanel(state_, stage_);
     scoreboard_ = new Scoreboard(state_, stage_);
     chatPanel_ = new ChatPanel(*setup_.dialogs, stage_);
     gameOver_ = new GameOverPanel(stage_);
     screenNotice_ = new ScreenNotice(stage_);
-    stageLayout_.place(boardPanel_, kBoardPlace);
-    stageLayout_.place(scoreboard_, kScoreboardPlace);
-    stageLayout_.place(chatPanel_, kChatPlace);
-    stageLayout_.place(gameOver_, GameOverPanel::kDesigned);
-    stageLayout_.place(screenNotice_, ScreenNotice::kDesigned);
+    stage_->add(boardPanel_, {0, 0, 560, 604}, [this](qreal s, const Artwork& art) { boardPanel_->setScale(s, art); });
+    stage_->add(scoreboard_, {560, 0, 297, 284}, [this](qreal s, const Artwork& art) { scoreboard_->setScale(s, art); });
+    stage_->add(chatPanel_, {560, 290, 297, 314}, [this](qreal s, const Artwork&) { chatPanel_->setScale(s); });
+    stage_->add(gameOver_, GameOverPanel::kDesigned, [this](qreal s, const Artwork&) { gameOver_->setScale(s); });
+    stage_->add(screenNotice_, ScreenNotice::kDesigned, [this](qreal s, const Artwork&) { screenNotice_->setScale(s); });
     setTabOrder(chatPanel_->entry(), boardPanel_->board());
 }
 
@@ -261,45 +233,6 @@ void Tchat::resizeEvent(QResizeEvent* e) {
     if (size().width() < minimumWidth() || size().height() < minimumHeight()) {
         QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });
     }
-    scalePanels();
-}
-
-void Tchat::scalePanels() {
-    const QSize area = centralWidget()->size();
-    qreal scale = std::min(qreal(area.width()) / kDesignedClient.width(),
-                           qreal(area.height()) / kDesignedClient.height());
-    scale = std::clamp(std::floor(scale * 100) / 100, 0.2, 8.0);
-    const QSize panel(int(std::lround(kDesignedPanel.width() * scale)),
-                      int(std::lround(kDesignedPanel.height() * scale)));
-    stage_->setGeometry(QRect(QPoint((area.width() - panel.width()) / 2, (area.height() - panel.height()) / 2), panel));
-    stageLayout_.apply(scale);
-    useArtwork(scale, false);
-}
-
-// The artwork is painted for the screen's ratio times the scale, so it stays sharp. While a
-// resize goes on, the last artwork is stretched; it is painted anew once the size settles.
-void Tchat::useArtwork(qreal scale, bool paintNow) {
-    const qreal dpr = devicePixelRatioF();
-    const auto key = [](qreal ratio) { return std::lround(ratio * 100); };
-    const Artwork* wanted = nullptr;
-    if (key(scale) == 100) {
-        wanted = &Artwork::forRatio(dpr);
-        scaledArt_.reset();
-    } else if (scaledArt_ && key(scaledArt_->ratio()) == key(dpr * scale)) {
-        wanted = scaledArt_.get();
-    } else if (paintNow) {
-        scaledArt_ = std::make_unique<Artwork>(dpr * scale);
-        wanted = scaledArt_.get();
-    } else {
-        artTimer_.start();
-        wanted = art_;
-    }
-    art_ = wanted;
-    boardPanel_->setScale(scale, *art_);
-    scoreboard_->setScale(scale, *art_);
-    chatPanel_->setScale(scale);
-    gameOver_->setScale(scale);
-    screenNotice_->setScale(scale);
 }
 
 void Tchat::showEvent(QShowEvent* e) {
@@ -309,7 +242,7 @@ void Tchat::showEvent(QShowEvent* e) {
     if (QWindow* w = windowHandle()) {
         connect(w, &QWindow::screenChanged, this, [this] {
             fitToScreen();
-            scalePanels();
+            stage_->refit();
         });
     }
     fitToScreen();
@@ -337,7 +270,7 @@ void Tchat::processparams() {
         hostpress();  // the host's own window always comes in through the loopback address
     else
         joinpress(address);
-    openSocket(lobbyLink_, "127.0.0.1", setup_.lobbyPort);
+    link_.openLobby(setup_.lobbyPort);
 }
 
 void Tchat::hostpress() {
@@ -352,7 +285,7 @@ void Tchat::hostpress() {
     }
     state_.loginName = state_.playerName;
     state_.isHost = true;
-    openSocket(sock, "127.0.0.1", port);
+    link_.open("127.0.0.1", port);
     startGameAction_->setEnabled(true);
     scoreboard_->showStartButton(true);
     if (windows_.spylist) windows_.spylist->setHost(true);
@@ -363,7 +296,7 @@ void Tchat::joinpress(const std::string& address) {
     QString host = QString::fromStdString(address);
     if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
     if (!QHostAddress(host).isNull()) {
-        openSocket(sock, address, setup_.port);
+        link_.open(address, setup_.port);
     } else {
         // A name is looked up off the window's thread, so a slow resolver never freezes it.
         QHostInfo::lookupHost(host, this, [this](const QHostInfo& info) {
@@ -372,39 +305,24 @@ void Tchat::joinpress(const std::string& address) {
                 systemLine("Host Lookup - Could Not Find Host Entry");
                 return;
             }
-            openSocket(sock, info.addresses().first().toString().toStdString(), setup_.port);
+            link_.open(info.addresses().first().toString().toStdString(), setup_.port);
         });
     }
     startGameAction_->setEnabled(false);
     scoreboard_->showStartButton(false);
 }
 
-void Tchat::openSocket(TSock& s, const std::string& host, const std::string& port) {
-    try {
-        s.setHostName(host);
-        s.setPortName(port);
-        s.Open();
-    } catch (const ESockException& e) {
-        systemLine(QString::fromStdString(e.what()));
-    }
-}
-
-void Tchat::sockInfo(TSock& s, TSocketInfo kind, const std::string& msg) {
-    const bool game = &s == &sock;
-    if (game && kind == siError && s.Connected()) connectionBroke_ = true;
-    if (msg != "Socket Closed") return;
-    if (!game) {
+void Tchat::onLinkEnded(HostLink::Ending why) {
+    if (why == HostLink::Ending::LobbyClosed) {
         closeWindow();
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const std::string removed = "CMD_playerdisconnected+" + std::to_string(state_.mySeat) + "+";
-    const bool wasRemoved =
-        state_.mySeat != 0 && std::any_of(receivedlist_.begin(), receivedlist_.end(),
-                                          [&](const std::string& m) { return m.starts_with(removed); });
-    closeWindow(wasRemoved          ? QString("You were removed from the game by the host.")
-                : connectionBroke_ ? QString("The connection to the host was lost.")
-                                   : QString("The host closed the game."));
+    const bool removed =
+        state_.mySeat != 0 && link_.waiting("CMD_playerdisconnected+" + std::to_string(state_.mySeat) + "+");
+    closeWindow(removed ? QString("You were removed from the game by the host.")
+                : why == HostLink::Ending::Lost ? QString("The connection to the host was lost.")
+                                                : QString("The host closed the game."));
 }
 
 void Tchat::closeWindow(const QString& why) {
@@ -420,61 +338,30 @@ void Tchat::closeWindow(const QString& why) {
 QString Tchat::iniPath() const { return QDir(setup_.dataFolder).filePath("korvolobby.ini"); }
 
 void Tchat::loadinifile() {
-    QFile f(iniPath());
-    IniFile ini;
-    if (f.open(QIODevice::ReadOnly)) ini.parse(f.readAll().toStdString());
-    const QRect r(ini.getInt(kSection, "Left", 3), ini.getInt(kSection, "Top", 3),
-                  ini.getInt(kSection, "Width", kDefaultSize.width()),
-                  ini.getInt(kSection, "Height", kDefaultSize.height()));
-    setGeometry(r);
+    // A newcomer's first solo game has an opponent; the options still allow none.
+    const ChatSettings ini = ChatSettings::read(iniPath(), QRect(QPoint(3, 3), kDefaultSize), setup_.params.isEmpty() ? 1 : 0);
+    setGeometry(ini.bounds);
     // Bounds saved on a larger screen are fitted to this one, and stay in the file for that one.
     fitToScreen();
     savedBounds_ = geometry();
-    setTextSize(ini.getInt(kSection, "Textsize", 8), false);
+    setTextSize(ini.textSize, false);
     for (QAction* a : textSizeActions_) a->setChecked(a->data().toInt() == chatSize_);
-    textColor_ = parseColorText(ini.get(kSection, "Textcolor", "clwhite")).value_or(kWhite);
-    actionColor_ = parseColorText(ini.get(kSection, "Actioncolor", "clwhite")).value_or(kWhite);
+    textColor_ = ini.textColor;
+    actionColor_ = ini.actionColor;
     chatPanel_->setEntryColour(textColor_);
-    playSoundsAction_->setChecked(ini.get(kSection, "Playsounds", "true") != "false");
-    for (int n = 1; n <= 10; ++n) {
-        const std::string text = ini.get(kSection, "Phrase" + std::to_string(n), "");
-        if (!text.empty()) chatPanel_->setPhrase(n, fromWire(text));
-    }
+    playSoundsAction_->setChecked(ini.playSounds);
+    for (int n = 1; n <= 10; ++n)
+        if (!ini.phrases[std::size_t(n)].isEmpty()) chatPanel_->setPhrase(n, ini.phrases[std::size_t(n)]);
     if (windows_.options) {
-        windows_.options->setValues(ini.getInt(kSection, "Turntime", 90), ini.getInt(kSection, "Squares", 12),
-                                    ini.getInt(kSection, "Gametime", 0), ini.getInt(kSection, "Score", 0));
-        windows_.options->checkit("image_double", ini.get(kSection, "Double", "0") == "1");
-        windows_.options->checkit("image_team", ini.get(kSection, "Team", "0") == "1");
-        // A newcomer's first solo game has an opponent; the options still allow none.
-        const int computers = setup_.params.isEmpty() ? 1 : 0;
-        windows_.options->setComputers(ini.getInt(kSection, "Computers", computers),
-                                       QString::fromStdString(ini.get(kSection, "Level", "Normal")));
+        windows_.options->setValues(ini.turnTime, ini.squares, ini.gameTime, ini.score);
+        windows_.options->checkit("image_double", ini.doubleTiles);
+        windows_.options->checkit("image_team", ini.team);
+        windows_.options->setComputers(ini.computers, ini.level);
     }
 }
 
-// Reads the shared file again, changes our keys and writes it whole and
-// atomically, so other programs' sections survive and a crash leaves either
-// the old file or the new one. Returns why it could not, or nothing.
-static QString updateIni(const QString& path, const std::vector<std::pair<std::string, std::string>>& keys) {
-    IniFile ini;
-    QFile in(path);
-    if (in.open(QIODevice::ReadOnly)) ini.parse(in.readAll().toStdString());
-    in.close();
-    for (const auto& [key, value] : keys) ini.set(kSection, key, value);
-    QSaveFile out(path);
-    const std::string text = ini.text();
-    if (!out.open(QIODevice::WriteOnly) ||
-        out.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size()) ||
-        !out.commit()) {
-        const QString why = out.errorString().isEmpty() ? QString("unknown error") : out.errorString();
-        std::fprintf(stderr, "zindle: cannot write %s: %s\n", qPrintable(path), qPrintable(why));
-        return why;
-    }
-    return {};
-}
-
-void Tchat::writeSettings(const std::vector<std::pair<std::string, std::string>>& keys) {
-    const QString why = updateIni(iniPath(), keys);
+void Tchat::saveSettings(const SettingKeys& keys) {
+    const QString why = writeSettings(iniPath(), keys);
     if (why.isEmpty() || saveFailureTold_) return;
     saveFailureTold_ = true;
     setup_.dialogs->message(this, "Zindle", QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
@@ -494,13 +381,13 @@ void Tchat::saveinifile() {
         for (auto& kv : windows_.options->settings()) keys.push_back(kv);
     }
     keys.emplace_back("Playsounds", playSoundsAction_->isChecked() ? "true" : "false");
-    writeSettings(keys);
+    saveSettings(keys);
 }
 
 void Tchat::savePhrases() {
     std::vector<std::pair<std::string, std::string>> keys;
     for (int n = 1; n <= 10; ++n) keys.emplace_back("Phrase" + std::to_string(n), toWire(chatPanel_->phrase(n)));
-    writeSettings(keys);
+    saveSettings(keys);
 }
 
 void Tchat::setPhrase(int n, const QString& phrase) {
@@ -521,7 +408,6 @@ void Tchat::closeEvent(QCloseEvent* e) {
         savedBounds_ = geometry();
         saveinifile();
     }
-    queueTimer_.stop();
     clockTimer_.stop();
     e->accept();
     if (onClosed) onClosed();

@@ -3,26 +3,25 @@
 // queue of the host's messages, their dispatch to the seat model, and what is sent back.
 //
 // chatform.cpp builds the window and keeps its settings and geometry;
-// chatform_messages.cpp is the queue and the host's messages; chatform_players.cpp is the
-// player's own actions, the seats, the computer players and the coach.
+// chatform_messages.cpp follows the host's messages; chatform_players.cpp is what the
+// player does, the host's seat actions and the coach.
 #pragma once
 
 #include <QMainWindow>
 #include <QTimer>
 
 #include <array>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "client/colortext.h"
-#include "client/scaledlayout.h"
+#include "client/computerplayers.h"
+#include "client/hostlink.h"
+#include "client/panelstage.h"
 #include "clientstate/gamestate.h"
 #include "coach/coach.h"
-#include "net/protocol.h"
-#include "net/sock.h"
 
 class QAction;
 
@@ -40,9 +39,6 @@ class TServer;
 class Tgameoptions;
 class Tphrases;
 class Tspylist;
-namespace engine {
-class Bot;
-}
 
 struct ChatSetup {
     Dialogs* dialogs = nullptr;
@@ -71,9 +67,8 @@ struct ChatWindows {
 
 class Tchat : public QMainWindow {
 public:
-    // The board panel and the panels beside it, as designed; the window scales them together.
-    static constexpr QSize kDesignedPanel{857, 604};
-    static constexpr QSize kDesignedClient{857 + 15, 604 + 12};  // the least client area, room permitting
+    // The least client area, room permitting: the designed panels and their margins.
+    static constexpr QSize kDesignedClient = PanelStage::kDesigned + PanelStage::kMargins;
     static constexpr QSize kDefaultSize{874, 657};
 
     explicit Tchat(ChatSetup setup, QWidget* parent = nullptr);
@@ -83,11 +78,11 @@ public:
     const GameState& state() const { return state_; }
     // The receive path: bytes from the host (or the lobby link) are cut into messages and
     // queued; each tick of the queue timer hands one message to its handler.
-    void receive(std::string_view bytes, bool lobby = false);
-    void processsocktimer();
-    std::size_t queued() const { return receivedlist_.size(); }
+    void receive(std::string_view bytes) { link_.receive(bytes); }
+    void processsocktimer() { link_.processOne(); }
+    std::size_t queued() const { return link_.queued(); }
     void clockTick();  // the clocks' second
-    void sendToHost(const std::string& message);
+    void sendToHost(const std::string& message) { link_.send(message); }
 
     void loadchecklist();
     void setPhrase(int n, const QString& phrase);
@@ -106,18 +101,15 @@ private:
     void buildPanels();
     void connectPanels();
     void fitToScreen();
-    void scalePanels();
-    void useArtwork(qreal scale, bool paintNow);
     void processparams();
     void hostpress();
     void joinpress(const std::string& address);
-    void openSocket(TSock& s, const std::string& host, const std::string& port);
-    void sockInfo(TSock& s, TSocketInfo kind, const std::string& msg);
+    void onLinkEnded(HostLink::Ending why);
     // Closes from the event loop; why, when given, is told to the player first.
     void closeWindow(const QString& why = {});
     void loadinifile();
     void saveinifile();
-    void writeSettings(const std::vector<std::pair<std::string, std::string>>& keys);
+    void saveSettings(const std::vector<std::pair<std::string, std::string>>& keys);  // told once when it fails
     QString iniPath() const;
     void resetScreenLocation();
     void setTextSize(int size, bool save = true);
@@ -127,7 +119,6 @@ private:
 
     // ---- the host's messages (chatform_messages.cpp)
     void buildDispatch();
-    void onQueueTick();
     void sendloginfo(std::string_view f);
     void newplayerinfo(std::string_view f);
     void playerdisconnected(std::string_view f);
@@ -167,7 +158,6 @@ private:
     void openPhraseList();
     // The options dialog's start: seat the computer players first, then start.
     void startWithComputers();
-    void sendStartWhenSeated(bool waitedEnough = false);
     // The coach: a hint in solo games against this window's computers, and
     // the review of the player's turns after any game.
     bool coachAvailable() const;
@@ -183,11 +173,7 @@ private:
     ChatPanel* chatPanel_ = nullptr;
     GameOverPanel* gameOver_ = nullptr;
     ScreenNotice* screenNotice_ = nullptr;
-    QWidget* stage_ = nullptr;  // the designed panel, scaled and centred
-    ScaledLayout stageLayout_;
-    std::unique_ptr<Artwork> scaledArt_;  // painted for the current scale when it is not 1
-    const Artwork* art_ = nullptr;
-    QTimer artTimer_;  // a resize settles before the artwork is painted again
+    PanelStage* stage_ = nullptr;
 
     QAction* startGameAction_ = nullptr;
     QAction* playSoundsAction_ = nullptr;
@@ -195,17 +181,9 @@ private:
     QAction* scrollChatOffAction_ = nullptr;
     QAction* justWatchAction_ = nullptr;
 
-    TSock sock;        // the game connection
-    TSock lobbyLink_;  // the lobby's lifeline
-    proto::Framer gameFramer_;
-    proto::Framer lobbyFramer_;
+    HostLink link_;
     proto::DispatchTable<> table_;
-    std::deque<std::string> receivedlist_;
-    std::size_t queuedBytes_ = 0;
-    QTimer queueTimer_;  // 1 ms, runs only while there is work
     QTimer clockTimer_;  // the clocks, 1 s
-    bool phraseReady_ = true;
-    int phraseTicks_ = 0;
 
     ColorRef textColor_ = kWhite;
     ColorRef actionColor_ = kWhite;
@@ -213,13 +191,10 @@ private:
     QRect savedBounds_{QPoint(3, 3), kDefaultSize};
     bool shown_ = false;
     bool closing_ = false;
-    bool connectionBroke_ = false;  // an error came before the host's socket closed
     bool saveFailureTold_ = false;  // a failed settings save is told once a session
     bool countedThisGame_ = true;   // one tally count per game start
 
-    std::vector<std::unique_ptr<engine::Bot>> bots_;
-    bool startPending_ = false;
-    QTimer startTimeout_;
+    ComputerPlayers computers_;
     coach::GameRecord record_;
     std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
     int hintsTaken_ = 0;

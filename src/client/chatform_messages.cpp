@@ -1,11 +1,8 @@
-// Tchat: the receive queue and the host's messages. Reads are cut into messages and queued;
-// the queue timer hands one message per tick to its handler, which updates the seat model
-// and has the panels show it.
+// Tchat: the host's messages. Each handler reads its fields into the seat model and has the
+// panels show what changed.
 #include "client/chatform.h"
 
 #include <QApplication>
-
-#include <cstdio>
 
 #include "client/boardpanel.h"
 #include "client/chatpanel.h"
@@ -18,14 +15,6 @@
 namespace zindle {
 
 namespace cmd = proto::cmd;
-
-namespace {
-// A host that floods us is cut off here rather than let it take all memory:
-// many small messages, or fewer long ones.
-constexpr std::size_t kMaxQueued = 200000;
-constexpr std::size_t kMaxQueuedBytes = 32u << 20;
-constexpr int kPhraseTicks = 100;  // the phrase buttons rest this many queue ticks after a click
-}  // namespace
 
 void Tchat::buildDispatch() {
     auto on = [this](std::string_view name, void (Tchat::*handler)(std::string_view)) {
@@ -81,50 +70,6 @@ void Tchat::buildDispatch() {
     on(cmd::notiles, &Tchat::notiles);
 }
 
-void Tchat::receive(std::string_view bytes, bool lobby) {
-    std::vector<std::string> entries;
-    (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
-    for (auto& e : entries) {
-        if (e.empty()) continue;  // two terminators in a row: nothing to do
-        if (receivedlist_.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
-            std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
-            closeWindow("The connection to the host was lost.");  // before the close reports itself
-            sock.Close();
-            return;
-        }
-        queuedBytes_ += e.size();
-        receivedlist_.push_back(std::move(e));
-    }
-    if (!receivedlist_.empty() && !queueTimer_.isActive()) queueTimer_.start();
-}
-
-// One message per tick, and the phrase limiter's count. The timer stops when
-// there is nothing to do, so an idle window costs nothing.
-void Tchat::onQueueTick() {
-    processsocktimer();
-    if (!phraseReady_ && ++phraseTicks_ > kPhraseTicks) {
-        phraseReady_ = true;
-        phraseTicks_ = 0;
-    }
-    if (receivedlist_.empty() && phraseReady_) queueTimer_.stop();
-}
-
-void Tchat::processsocktimer() {
-    if (receivedlist_.empty()) return;
-    const std::string entry = std::move(receivedlist_.front());
-    receivedlist_.pop_front();
-    queuedBytes_ -= entry.size();
-    table_.dispatch(entry);
-}
-
-void Tchat::sendToHost(const std::string& message) {
-    try {
-        sock.Send(message);
-    } catch (const ESockException& e) {
-        systemLine(QString::fromStdString(e.what()));
-    }
-}
-
 void Tchat::sendloginfo(std::string_view f) {
     if (auto login = state_.sendlogininfo(f)) sendToHost(login->reply);
 }
@@ -148,7 +93,7 @@ void Tchat::newplayerinfo(std::string_view f) {
     }
     loadchecklist();
     playsounds("entered");
-    sendStartWhenSeated();
+    computers_.seatsChanged(state_);
 }
 
 void Tchat::playerdisconnected(std::string_view f) {

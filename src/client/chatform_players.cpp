@@ -1,5 +1,5 @@
 // Tchat: what the player does (chat, phrases, the move buttons, watching), the host's seat
-// actions, the computer players seated through the loopback address, and the coach.
+// actions, the start with computer players, and the coach.
 #include "client/chatform.h"
 
 #include <QApplication>
@@ -10,17 +10,12 @@
 #include "client/phrasesform.h"
 #include "client/scoreboard.h"
 #include "coach/review.h"
-#include "engine/bot.h"
 #include "engine/choose.h"
 #include "server/server.h"
 #include "widgets/codepage.h"
 #include "widgets/dialogs.h"
 
 namespace zindle {
-
-namespace {
-constexpr int kSeatWaitMs = 3000;  // a computer player that cannot log in by then is not waited for
-}
 
 void Tchat::sendit(const QString& text) {
     if (!state_.loggedIn) return;
@@ -36,13 +31,11 @@ void Tchat::sendit(const QString& text) {
 }
 
 void Tchat::onPhraseClicked(int n) {
-    if (!phraseReady_) return;
+    if (!link_.phraseReady()) return;
     const QString p = chatPanel_->phrase(n);
     const QString text = p.startsWith("/me ") ? p.mid(4) : "says: " + p;
     sendToHost(proto::message(proto::cmd::action, {state_.mySeat, toWire(text) + "|" + colorText(actionColor_)}));
-    phraseReady_ = false;
-    phraseTicks_ = 0;
-    if (!queueTimer_.isActive()) queueTimer_.start();
+    link_.phraseSent();
 }
 
 void Tchat::openPhraseList() {
@@ -115,68 +108,23 @@ void Tchat::setJustWatch(int seat, bool on) {
     sendToHost(proto::message(proto::cmd::justwatch, {seat, on ? "1" : "2"}));
 }
 
-// Computer players stay for the next game; a lower count lets the last ones leave.
+// Computer players are seated first; the start goes out once they are.
 void Tchat::startWithComputers() {
     Tgameoptions* options = windows_.options;
-    if (!options || !windows_.server) {
-        if (options) sendToHost(options->startMessage(state_.playerName));
+    if (!options) return;
+    if (!windows_.server) {
+        sendToHost(options->startMessage(state_.playerName));
         return;
     }
-    std::erase_if(bots_, [](const auto& b) { return b->closed(); });
-    const int want = options->spin_computers->value();
-    while (static_cast<int>(bots_.size()) > want) {
-        bots_.back()->leave();
-        bots_.pop_back();
-    }
-    int free = 0;
-    for (int s = 1; s <= 4; ++s) free += state_.names[s] == kWaiting;
     const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
-    for (const auto& b : bots_) b->setLevel(level.value_or(engine::Level::Normal));  // those who stay
-    for (int n = 1; static_cast<int>(bots_.size()) < want && free > 0; ++n) {
-        const std::string name = "Computer " + std::to_string(n);
-        if (std::any_of(bots_.begin(), bots_.end(), [&](const auto& b) { return b->options().name == name; }))
-            continue;
-        engine::BotOptions o;
-        o.port = windows_.server->Sock1.LocalPort();
-        o.name = name;
-        o.level = level.value_or(engine::Level::Normal);
-        o.delayMs = setup_.botDelayMs;
-        bots_.push_back(std::make_unique<engine::Bot>(o));
-        bots_.back()->start();
-        --free;
-    }
-    startPending_ = true;
-    startTimeout_.start(kSeatWaitMs);
-    sendStartWhenSeated();
-}
-
-// Called again as players are announced: the start waits for every computer's seat, or
-// until startTimeout_ gives up on the missing ones.
-void Tchat::sendStartWhenSeated(bool waitedEnough) {
-    if (!startPending_ || !windows_.options) return;
-    for (const auto& b : bots_) {
-        if (waitedEnough) break;
-        const std::string& name = b->options().name;
-        if (b->closed()) continue;
-        if (std::none_of(state_.names.begin() + 1, state_.names.end(), [&](const std::string& n) { return n == name; }))
-            return;
-    }
-    startPending_ = false;
-    startTimeout_.stop();
-    sendToHost(windows_.options->startMessage(state_.playerName));
+    computers_.seat(options->spin_computers->value(), level.value_or(engine::Level::Normal),
+                    windows_.server->Sock1.LocalPort(), state_);
 }
 
 // A hint is offered only when every other seat is one of this window's own computer
 // players, so nobody is coached against people.
 bool Tchat::coachAvailable() const {
-    if (!state_.isHost || !isPlayerSeat(state_.mySeat) || bots_.empty()) return false;
-    for (int s = 1; s <= 4; ++s) {
-        if (s == state_.mySeat || state_.names[s] == kWaiting) continue;
-        const bool mine = std::any_of(bots_.begin(), bots_.end(),
-                                      [s](const auto& b) { return !b->closed() && b->seat().state().mySeat == s; });
-        if (!mine) return false;
-    }
-    return true;
+    return state_.isHost && isPlayerSeat(state_.mySeat) && computers_.holdAllOtherSeats(state_);
 }
 
 // The hint is laid on the board as a preview the player can play or clear.

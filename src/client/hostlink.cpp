@@ -1,0 +1,111 @@
+#include "client/hostlink.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zindle {
+
+namespace {
+// Many small messages, or fewer long ones.
+constexpr std::size_t kMaxQueued = 200000;
+constexpr std::size_t kMaxQueuedBytes = 32u << 20;
+constexpr int kPhraseRest = 100;
+}  // namespace
+
+HostLink::HostLink(QObject* parent) : QObject(parent) {
+    timer_.setParent(this);
+    timer_.setObjectName("queueTimer");  // tools watch it to see an idle window idle
+    timer_.setInterval(1);
+    connect(&timer_, &QTimer::timeout, this, &HostLink::tick);
+    for (TSock* s : {&game_, &lobby_}) {
+        s->OnRead = [this](TSock& t, int) { receive(t.Text(), &t == &lobby_); };
+        s->OnInfo = [this](TSock& t, TSocketInfo k, const std::string& m) { report(t, k, m); };
+    }
+}
+
+HostLink::~HostLink() {
+    timer_.stop();
+    game_.OnInfo = nullptr;
+    lobby_.OnInfo = nullptr;
+}
+
+void HostLink::open(const std::string& host, const std::string& port) {
+    try {
+        game_.setHostName(host);
+        game_.setPortName(port);
+        game_.Open();
+    } catch (const ESockException& e) {
+        emit problem(QString::fromStdString(e.what()));
+    }
+}
+
+void HostLink::openLobby(const std::string& port) {
+    try {
+        lobby_.setHostName("127.0.0.1");
+        lobby_.setPortName(port);
+        lobby_.Open();
+    } catch (const ESockException& e) {
+        emit problem(QString::fromStdString(e.what()));
+    }
+}
+
+void HostLink::send(const std::string& message) {
+    try {
+        game_.Send(message);
+    } catch (const ESockException& e) {
+        emit problem(QString::fromStdString(e.what()));
+    }
+}
+
+void HostLink::report(TSock& s, TSocketInfo kind, const std::string& msg) {
+    const bool game = &s == &game_;
+    if (game && kind == siError && s.Connected()) broke_ = true;
+    if (msg != "Socket Closed") return;
+    emit ended(!game ? Ending::LobbyClosed : broke_ ? Ending::Lost : Ending::HostClosed);
+}
+
+void HostLink::receive(std::string_view bytes, bool lobby) {
+    std::vector<std::string> entries;
+    (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
+    for (auto& e : entries) {
+        if (e.empty()) continue;  // two terminators in a row: nothing to do
+        if (queue_.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
+            std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
+            emit ended(Ending::Lost);  // before the close reports itself
+            game_.Close();
+            return;
+        }
+        queuedBytes_ += e.size();
+        queue_.push_back(std::move(e));
+    }
+    if (!queue_.empty() && !timer_.isActive()) timer_.start();
+}
+
+void HostLink::processOne() {
+    if (queue_.empty()) return;
+    const std::string entry = std::move(queue_.front());
+    queue_.pop_front();
+    queuedBytes_ -= entry.size();
+    if (onMessage) onMessage(entry);
+}
+
+void HostLink::tick() {
+    processOne();
+    if (!phraseReady_ && ++phraseTicks_ > kPhraseRest) {
+        phraseReady_ = true;
+        phraseTicks_ = 0;
+    }
+    if (queue_.empty() && phraseReady_) timer_.stop();
+}
+
+void HostLink::phraseSent() {
+    phraseReady_ = false;
+    phraseTicks_ = 0;
+    if (!timer_.isActive()) timer_.start();
+}
+
+bool HostLink::waiting(std::string_view start) const {
+    return std::any_of(queue_.begin(), queue_.end(), [&](const std::string& m) { return m.starts_with(start); });
+}
+
+}  // namespace zindle
