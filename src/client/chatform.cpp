@@ -28,6 +28,7 @@
 #include "widgets/artwork.h"
 #include "widgets/codepage.h"
 #include "widgets/dialogs.h"
+#include "widgets/placement.h"
 #include "widgets/sounds.h"
 #include "widgets/tiledbackground.h"
 
@@ -213,18 +214,17 @@ void Tchat::fitToScreen() {
     const QScreen* screen = this->screen();
     if (!screen) return;
     const QRect area = screen->availableGeometry();
-    const QSize frame = isVisible() ? frameGeometry().size() - geometry().size() : QSize();
+    const QSize decoration = isVisible() ? frameGeometry().size() - size() : QSize();
     const int menu = menuBar()->sizeHint().height();
-    const qreal room = std::min({1.0, qreal(area.width() - frame.width()) / kDesignedClient.width(),
-                                 qreal(area.height() - frame.height() - menu) / kDesignedClient.height()});
+    const qreal room = std::min({1.0, qreal(area.width() - decoration.width()) / kDesignedClient.width(),
+                                 qreal(area.height() - decoration.height() - menu) / kDesignedClient.height()});
     const QSize least(int(kDesignedClient.width() * room), int(kDesignedClient.height() * room) + menu);
     setMinimumSize(least);
-    // Opened, or moved to another screen: inside its available area.
-    QRect g = geometry();
-    g.setSize(g.size().boundedTo(area.size() - frame).expandedTo(least));
-    g.moveLeft(std::clamp(g.left(), area.left(), std::max(area.left(), area.right() - g.width() - frame.width() + 1)));
-    g.moveTop(std::clamp(g.top(), area.top(), std::max(area.top(), area.bottom() - g.height() - frame.height() + 1)));
-    if (g != geometry()) setGeometry(g);
+    // Opened, or moved to another screen: inside its available area, frame and all.
+    const QPoint inset = isVisible() ? geometry().topLeft() - frameGeometry().topLeft() : QPoint();
+    const QRect frame = fitInside(QRect(pos(), size() + decoration), area);
+    const QRect fitted(frame.topLeft() + inset, (frame.size() - decoration).expandedTo(least));
+    if (fitted != geometry()) setGeometry(fitted);
 }
 
 void Tchat::resizeEvent(QResizeEvent* e) {

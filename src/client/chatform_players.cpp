@@ -14,6 +14,7 @@
 #include "server/server.h"
 #include "widgets/codepage.h"
 #include "widgets/dialogs.h"
+#include "widgets/placement.h"
 
 namespace zindle {
 
@@ -84,7 +85,7 @@ void Tchat::button_startClick() {
     }
     if (windows_.options) {
         windows_.options->adjustSize();
-        windows_.options->move(geometry().center() - windows_.options->rect().center());
+        placeWindow(windows_.options, this);  // over the game window, inside the screen
         windows_.options->show();
         windows_.options->raise();
     }

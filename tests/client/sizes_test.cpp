@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "client/chatform.h"
+#include "client/gameoptionsform.h"
 #include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
@@ -48,9 +49,14 @@ struct SeatedWindow {
         ChatSetup setup;
         setup.dialogs = &dialogs;
         setup.sounds = &sounds;
-        setup.params = {"Ann", "127.0.0.1"};  // nothing connects
+        setup.params = {"Ann", "127.0.0.1", "true"};  // the host's window, of a host nobody runs
+        setup.port = "1";
+        setup.lobbyPort = "1";
         setup.dataFolder = home.path();
         chat = std::make_unique<Tchat>(setup);
+        ChatWindows windows;
+        windows.options = &options;
+        chat->setWindows(windows);
         std::string script = "CMD_sendlogininfo+1\xFF";
         for (int s = 1; s <= 4; ++s) script += "CMD_newplayerinfo+" + std::to_string(s) + "+" + std::string(20, char('V' + s)) + "\xFF";
         script += "CMD_startgame+Ann+90+12+0+0+y+n+n\xFF";
@@ -63,6 +69,7 @@ struct SeatedWindow {
     QTemporaryDir home;
     RecordingDialogs dialogs;
     RecordingSounds sounds;
+    Tgameoptions options;
     std::unique_ptr<Tchat> chat;
 };
 
@@ -119,6 +126,12 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         // The board keeps its proportions: square, and as wide as the designed share.
         QWidget* board = part(chat, "board");
         EXPECT_EQ(board->width(), board->height()) << name;
+        // The options open over the game window, inside the screen.
+        action(chat, "startGameAction")->trigger();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.options)) << name;
+        EXPECT_TRUE(screen->availableGeometry().contains(w.options.frameGeometry()))
+            << name << " " << text(w.options.frameGeometry());
+        w.options.hide();
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTextCursor>
 #include <QComboBox>
@@ -196,11 +197,11 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
                 click(part(chat, "board"), cellPoint(chat, 5, 3));
                 EXPECT_EQ(chat.state().letters[5][3], chat.state().rack[b].code);
                 EXPECT_EQ(text(chat, "label_preview"), "10 points");
-                // ZINDLE_SHOTS=dir saves what the player sees, for the README.
-                if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
-                {
-                    part(chat, "panel_screen")->hide();  // the offscreen screen is 800 pixels wide
-                    chat.grab().save(dir + "/game.png");
+                // ZINDLE_SHOTS=dir saves what the player sees, for the README, named
+                // after the screen (QT_QPA_PLATFORM=offscreen:configfile=... names it).
+                if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty()) {
+                    part(chat, "panel_screen")->hide();  // the default offscreen screen is 800 pixels wide
+                    chat.grab().save(QString("%1/game-%2.png").arg(dir, chat.screen()->name()));
                 }
                 click(part(chat, "button_done"));
                 EXPECT_TRUE(rig.pump([&] { return !part(chat, "button_done")->isVisible(); }));
