@@ -102,7 +102,7 @@ void Tchat::buildMenus() {
     };
     // Mnemonics and the desktop's own shortcuts come on top of the game's.
     QMenu* file = menuBar()->addMenu("&File");
-    startGameAction_ = add(file, "startGameAction", "Start Game", &Tchat::button_startClick);
+    startGameAction_ = add(file, "startGameAction", "Start Game", &Tchat::openGameOptions);
     startGameAction_->setEnabled(false);
     file->addSeparator();
     add(file, "exitAction", "E&xit", &Tchat::close)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
@@ -192,7 +192,7 @@ void Tchat::connectPanels() {
     connect(scoreboard_, &Scoreboard::newTilesClicked, this, move(&Tchat::onNewTilesClicked));
     connect(scoreboard_, &Scoreboard::passClicked, this, move(&Tchat::onPassClicked));
     connect(scoreboard_, &Scoreboard::hintClicked, this, &Tchat::onHintClicked);
-    connect(scoreboard_, &Scoreboard::startClicked, this, &Tchat::button_startClick);
+    connect(scoreboard_, &Scoreboard::startClicked, this, &Tchat::openGameOptions);
     connect(scoreboard_, &Scoreboard::removeRequested, this, &Tchat::kicking);
     connect(scoreboard_, &Scoreboard::justWatchRequested, this, &Tchat::setJustWatch);
 

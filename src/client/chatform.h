@@ -151,7 +151,7 @@ private:
     void onPassClicked();
     void afterMove(bool fromKeyboard);
     void showMoveButtons(bool on);
-    void button_startClick();
+    void openGameOptions();  // "Start Game"
     void onJustWatchToggled();
     void kicking(int seat);
     void setJustWatch(int seat, bool on);

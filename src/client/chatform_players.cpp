@@ -78,7 +78,7 @@ void Tchat::showMoveButtons(bool on) {
     boardPanel_->setHintOffered(hint);
 }
 
-void Tchat::button_startClick() {
+void Tchat::openGameOptions() {
     if (!state_.loggedIn) {
         setup_.dialogs->message(this, "Zindle", "You are not connected");
         return;

@@ -70,7 +70,7 @@ Tgameoptions::Tgameoptions(QWidget* parent) : TiledBackground(parent) {
         t->setObjectName(name);
         t->setFixedSize(32, 20);
         t->setCursor(Qt::PointingHandCursor);
-        t->onClick = [this, t] { image_doubleClick(t); };
+        t->onClick = [this, t] { flip(t); };
         grid->addWidget(t, row, 0, Qt::AlignRight);
         grid->addWidget(new QLabel(text, this), row, 1, 1, 2);
         return t;
@@ -83,7 +83,7 @@ Tgameoptions::Tgameoptions(QWidget* parent) : TiledBackground(parent) {
     auto* start = new QPushButton("Start Game", this);
     start->setObjectName("button_startgame");
     grid->addWidget(start, 12, 0, 1, 3, Qt::AlignHCenter);
-    connect(start, &QPushButton::clicked, this, &Tgameoptions::FlatButton1Click);
+    connect(start, &QPushButton::clicked, this, &Tgameoptions::start);
 }
 
 void Tgameoptions::setValues(int turntime, int squares, int gametime, int score) {
@@ -110,7 +110,7 @@ bool Tgameoptions::checked(const QString& name) const {
     return t->property("tag").toInt() == 1;
 }
 
-void Tgameoptions::image_doubleClick(PictureControl* toggle) {
+void Tgameoptions::flip(PictureControl* toggle) {
     checkit(toggle->objectName(), !checked(toggle->objectName()));
 }
 
@@ -133,7 +133,7 @@ std::vector<std::pair<std::string, std::string>> Tgameoptions::settings() const 
             {"Level", combo_level->currentText().toStdString()}};
 }
 
-void Tgameoptions::FlatButton1Click() {
+void Tgameoptions::start() {
     if (onStart) onStart();
     close();
 }

@@ -33,8 +33,8 @@ public:
     void setComputers(int count, const QString& level);
     void checkit(const QString& name, bool on);
     bool checked(const QString& name) const;
-    void image_doubleClick(PictureControl* toggle);
-    void FlatButton1Click();
+    void flip(PictureControl* toggle);
+    void start();  // "Start Game": the window seats its computers and starts
     // "CMD_startgame" for this player, ending in "+".
     std::string startMessage(const std::string& playerName) const;
     // The keys it owns in the settings, in their write order.

@@ -29,21 +29,15 @@ HostLink::~HostLink() {
     lobby_.OnInfo = nullptr;
 }
 
-void HostLink::open(const std::string& host, const std::string& port) {
-    try {
-        game_.setHostName(host);
-        game_.setPortName(port);
-        game_.Open();
-    } catch (const ESockException& e) {
-        emit problem(QString::fromStdString(e.what()));
-    }
-}
+void HostLink::open(const std::string& host, const std::string& port) { openSocket(game_, host, port); }
 
-void HostLink::openLobby(const std::string& port) {
+void HostLink::openLobby(const std::string& port) { openSocket(lobby_, "127.0.0.1", port); }
+
+void HostLink::openSocket(TSock& s, const std::string& host, const std::string& port) {
     try {
-        lobby_.setHostName("127.0.0.1");
-        lobby_.setPortName(port);
-        lobby_.Open();
+        s.setHostName(host);
+        s.setPortName(port);
+        s.Open();
     } catch (const ESockException& e) {
         emit problem(QString::fromStdString(e.what()));
     }

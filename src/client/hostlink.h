@@ -46,6 +46,7 @@ signals:
 
 private:
     void tick();
+    void openSocket(TSock& s, const std::string& host, const std::string& port);
     void report(TSock& s, TSocketInfo kind, const std::string& msg);
 
     TSock game_;

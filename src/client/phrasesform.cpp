@@ -23,12 +23,12 @@ Tphrases::Tphrases(QWidget* parent) : TiledBackground(parent) {
         grid->addWidget(phrase[n], n - 1, 1);
     }
     auto* done = new QPushButton("Done", this);
-    done->setObjectName("SelButton8");
+    done->setObjectName("doneButton");
     grid->addWidget(done, 10, 0, 1, 2, Qt::AlignHCenter);
-    connect(done, &QPushButton::clicked, this, &Tphrases::SelButton8Click);
+    connect(done, &QPushButton::clicked, this, &Tphrases::apply);
 }
 
-void Tphrases::SelButton8Click() {
+void Tphrases::apply() {
     if (chat) {
         for (int n = 1; n <= 10; ++n) chat->setPhrase(n, phrase[n]->text());
         chat->savePhrases();

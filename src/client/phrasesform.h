@@ -16,7 +16,7 @@ public:
     explicit Tphrases(QWidget* parent = nullptr);
     std::array<QLineEdit*, 11> phrase{};  // phrase1 .. phrase10
     Tchat* chat = nullptr;
-    void SelButton8Click();  // "Done"
+    void apply();  // "Done": the buttons take the phrases, and the settings keep them
 };
 
 }  // namespace zindle

@@ -144,7 +144,6 @@ void Scoreboard::buildButtons() {
 }
 
 void Scoreboard::setScale(qreal scale, const Artwork& art) {
-    art_ = &art;
     setFont(scaledFont(scale));
     layout_.apply(scale);
     for (int s = 1; s <= 4; ++s) eyes_[s]->setPixmap(art.eyes());

@@ -58,7 +58,6 @@ private:
     void layOutMoveButtons();
 
     const GameState& state_;
-    const Artwork* art_ = nullptr;
     ScaledLayout layout_;
     QLabel* turnTime_ = nullptr;
     QLabel* gameTime_ = nullptr;

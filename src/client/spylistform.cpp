@@ -25,11 +25,11 @@ Tspylist::Tspylist(QWidget* parent) : TiledBackground(parent) {
     popup_kickhim = new QAction("Remove From Game", listbox_spys);
     popup_kickhim->setObjectName("popup_kickhim");
     popup_kickhim->setEnabled(false);
-    connect(popup_kickhim, &QAction::triggered, this, &Tspylist::popup_kickhimClick);
+    connect(popup_kickhim, &QAction::triggered, this, &Tspylist::removeHovered);
     listbox_spys->addAction(popup_kickhim);
     v->addWidget(listbox_spys);
     auto* ok = new QPushButton("Ok", this);
-    ok->setObjectName("Button1");
+    ok->setObjectName("okButton");
     connect(ok, &QPushButton::clicked, this, &QWidget::close);
     v->addWidget(ok, 0, Qt::AlignHCenter);
     resize(220, 260);
@@ -50,7 +50,7 @@ bool Tspylist::removeEntry(const QString& entry) {
     return true;
 }
 
-void Tspylist::popup_kickhimClick() {
+void Tspylist::removeHovered() {
     if (hovered < 0 || hovered >= listbox_spys->count()) return;
     const QString text = listbox_spys->item(hovered)->text();
     const auto seat = proto::parseNumber(text.section(':', 0, 0).toStdString());

@@ -20,7 +20,7 @@ public:
     void setHost(bool host) { popup_kickhim->setEnabled(host); }
     void addEntry(const QString& entry);
     bool removeEntry(const QString& entry);
-    void popup_kickhimClick();
+    void removeHovered();  // "Remove From Game" on the entry under the pointer
     std::function<void(int seat)> onKick;
 
 protected:

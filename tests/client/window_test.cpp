@@ -514,6 +514,12 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     Tchat& chat = *w.chat;
     chat.resize(900, 700);
     chat.show();
+    // The queue hands on one message a tick, however many came in one read.
+    chat.receive("CMD_chat+one\xFF" "CMD_chat+two\xFF" "CMD_chat+three\xFF");
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return chatLines(chat).contains("one"); }));
+    EXPECT_EQ(chat.queued(), 2u);
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return chat.queued() == 0; }));
+    EXPECT_EQ(chatLines(chat).mid(chatLines(chat).size() - 3), (QStringList{"one", "two", "three"}));
     chat.receive("CMD_chat+Bob chats: see www.example.org. now|clLime\xFF");
     chat.processsocktimer();
     QTextCursor c(part<QTextEdit>(chat, "mainchat")->document());
