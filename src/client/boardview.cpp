@@ -20,7 +20,20 @@ BoardView::BoardView(const GameState& state, QWidget* parent) : QWidget(parent),
 void BoardView::setScale(qreal scale, const Artwork& art) {
     scale_ = scale;
     art_ = &art;
+    fitted_.clear();
     update();
+}
+
+QPixmap BoardView::fitted(const QPixmap& picture, const QSize& size) {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size) * dpr).toSize();
+    if (picture.size() == pixels) return picture;
+    const auto key = qMakePair(picture.cacheKey(), size);
+    auto found = fitted_.constFind(key);
+    if (found != fitted_.constEnd()) return *found;
+    QPixmap scaled = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    scaled.setDevicePixelRatio(dpr);
+    return fitted_.insert(key, scaled).value();
 }
 
 QPoint BoardView::cellTopLeft(const QPoint& cell) const { return cellRect(cell).topLeft(); }
@@ -35,14 +48,14 @@ QRect BoardView::cellRect(const QPoint& cell) const {
 void BoardView::paintEvent(QPaintEvent*) {
     QPainter p(this);
     const Artwork& art = art_ ? *art_ : Artwork::forRatio(devicePixelRatioF());
-    // The artwork is painted for the scale, so each cell is drawn close to one to one.
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
+            // The artwork is painted for the scale; the pictures are fitted to the cell's pixels.
             const QRect at = cellRect({x, y});
-            p.drawPixmap(at, art.colour(state_.colours[x][y]));
-            if (state_.letters[x][y] != kNoTile) p.drawPixmap(at, art.little(state_.letters[x][y]));
-            if (state_.newest[x][y] > 0) p.drawPixmap(at, art.little(26));
+            p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours[x][y]), at.size()));
+            if (state_.letters[x][y] != kNoTile)
+                p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y]), at.size()));
+            if (state_.newest[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26), at.size()));
             if (state_.cellslot[x][y] != kNoTile) {
                 // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
                 p.setPen(QPen(seatColour(state_.mySeat), 2, Qt::DashLine));

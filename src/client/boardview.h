@@ -2,6 +2,7 @@
 // pixels of the board; the window decides what a click means.
 #pragma once
 
+#include <QHash>
 #include <QLabel>
 #include <QWidget>
 
@@ -34,9 +35,13 @@ protected:
     void focusOutEvent(QFocusEvent*) override { update(); }
 
 private:
+    // A picture at a cell's exact size, scaled once, so that painting is a copy.
+    QPixmap fitted(const QPixmap& picture, const QSize& size);
+
     const GameState& state_;
     const Artwork* art_ = nullptr;
     qreal scale_ = 1.0;
+    QHash<QPair<qint64, QSize>, QPixmap> fitted_;
 };
 
 // A picture control that reports presses and moves: the rack tiles, the sort

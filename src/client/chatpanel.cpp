@@ -88,6 +88,7 @@ ChatPanel::ChatPanel(Dialogs& dialogs, QWidget* parent) : QWidget(parent), dialo
 }
 
 void ChatPanel::setScale(qreal scale) {
+    if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
     applyStyle();

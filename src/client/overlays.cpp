@@ -52,6 +52,7 @@ GameOverPanel::GameOverPanel(QWidget* parent) : QFrame(parent) {
 }
 
 void GameOverPanel::setScale(qreal scale) {
+    if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
 }
@@ -84,6 +85,7 @@ ScreenNotice::ScreenNotice(QWidget* parent) : QFrame(parent) {
 }
 
 void ScreenNotice::setScale(qreal scale) {
+    if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
 }

@@ -11,6 +11,7 @@ namespace zindle {
 PanelStage::PanelStage(QWidget* area) : QWidget(area), area_(area) {
     setObjectName("panel_board");
     art_ = &Artwork::forRatio(devicePixelRatioF());
+    shownArt_ = art_;
     artTimer_.setSingleShot(true);
     artTimer_.setInterval(150);
     connect(&artTimer_, &QTimer::timeout, this, [this] { useArtwork(true); });
@@ -61,6 +62,9 @@ void PanelStage::useArtwork(bool paintNow) {
         scaledArt_ = std::move(kept);  // still shown, stretched
         artTimer_.start();
     }
+    if (scale == shownScale_ && art_ == shownArt_) return;
+    shownScale_ = scale;
+    shownArt_ = art_;
     for (const Scaler& s : scalers_) s(scale, *art_);
 }
 

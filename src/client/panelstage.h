@@ -41,6 +41,8 @@ private:
     std::vector<Scaler> scalers_;
     std::unique_ptr<Artwork> scaledArt_;  // for a scale other than 1
     const Artwork* art_ = nullptr;
+    qreal shownScale_ = 1.0;  // what the panels were last given
+    const Artwork* shownArt_ = nullptr;
     QTimer artTimer_;  // a resize settles before the artwork is painted anew
 };
 

@@ -34,6 +34,7 @@ void ScaledLayout::applyFont(const Font& f) const {
 }
 
 void ScaledLayout::apply(qreal scale) {
+    if (scale == scale_) return;  // everything already stands at this scale
     scale_ = scale;
     for (const auto& [widget, designed] : std::as_const(rects_))
         if (widget) widget->setGeometry(map(designed));

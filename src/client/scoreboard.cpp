@@ -144,9 +144,10 @@ void Scoreboard::buildButtons() {
 }
 
 void Scoreboard::setScale(qreal scale, const Artwork& art) {
+    for (int s = 1; s <= 4; ++s) eyes_[s]->setPixmap(art.eyes());
+    if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
-    for (int s = 1; s <= 4; ++s) eyes_[s]->setPixmap(art.eyes());
     layOutMoveButtons();
     showSeats();  // names are cut to the new width
 }
