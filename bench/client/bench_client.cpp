@@ -113,8 +113,8 @@ void idle() {
 
 void catchUp() {
     auto server = newHost();
-    server->Sock1.setListen(true);
-    Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+    server->listener.setListen(true);
+    Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
     ann.chat->show();
     pump([&] { return ann.chat->state().loggedIn; });
     ann.chat->sendToHost(proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
@@ -128,7 +128,7 @@ void catchUp() {
     std::vector<double> ms;
     for (int run = 0; run < 5; ++run) {
         const auto t0 = Clock::now();
-        Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+        Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
         late.chat->show();
         const bool ok = pump([&] {
             return late.chat->state().letters == server->letters && late.chat->state().turnSeat != 0;
@@ -280,9 +280,9 @@ void hostileChat() {
     Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     ann.chat->show();
     pump([&] { return ann.chat->state().loggedIn; });
-    Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+    Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
     cat.chat->show();
-    Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->Sock1.LocalPort());
+    Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
     eve.chat->show();
     if (!pump([&] { return cat.chat->state().loggedIn && eve.chat->state().loggedIn; })) {
         std::printf("hostile chat: the windows did not connect\n");

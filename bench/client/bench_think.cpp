@@ -36,13 +36,13 @@ GameGaps playWatched(uint32_t seed) {
     o.random = &random;
     o.seed = seed;
     TServer server(o);
-    server.Sock1.setListen(true);
+    server.listener.setListen(true);
     std::vector<std::unique_ptr<Bot>> bots;
     GameGaps g;
     QEventLoop loop;
     for (int i = 0; i < 4; ++i) {
         BotOptions b;
-        b.port = server.Sock1.LocalPort();
+        b.port = server.listener.LocalPort();
         b.name = "Computer " + std::to_string(i + 1);
         b.level = i == 0 ? Level::Normal : Level::Hard;  // seat 1 stands in for the player
         b.delayMs = 0;

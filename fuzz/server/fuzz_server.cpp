@@ -129,7 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 server.socktimerTimer();
                 break;
             default:
-                for (int n = in.byte() % 100; n >= 0; --n) server.Timer2Timer();
+                for (int n = in.byte() % 100; n >= 0; --n) server.clockTick();
                 break;
         }
         // Whatever happened, the seat table must hold together.

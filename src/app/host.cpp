@@ -71,12 +71,12 @@ int main(int argc, char** argv) {
     // Destroyed before the application: it owns sockets with notifiers.
     auto server = std::make_unique<zindle::TServer>(options);
     try {
-        server->Sock1.setListen(true);
+        server->listener.setListen(true);
     } catch (const ESockException& e) {
         std::fprintf(stderr, "zindle-host: %s\n", e.what());
         return 1;
     }
-    std::printf("listening on port %d\n", server->Sock1.LocalPort());
+    std::printf("listening on port %d\n", server->listener.LocalPort());
     std::fflush(stdout);
 
     app.exec();

@@ -277,8 +277,8 @@ void Tchat::hostpress() {
     std::string port = setup_.port;
     if (windows_.server) {
         try {
-            windows_.server->Sock1.setListen(true);
-            port = std::to_string(windows_.server->Sock1.LocalPort());
+            windows_.server->listener.setListen(true);
+            port = std::to_string(windows_.server->listener.LocalPort());
         } catch (const ESockException& e) {
             systemLine(QString::fromStdString(e.what()));
         }

@@ -287,7 +287,7 @@ void Tchat::chatrecieved(std::string_view f) {
 void Tchat::addlinetochat(const QString& text, ColorRef color) { chatPanel_->addLine(text, color); }
 
 void Tchat::clockTick() {
-    const ClockTick t = state_.Timer2Timer();
+    const ClockTick t = state_.clockTick();
     scoreboard_->showClocks(QString::fromStdString(t.gameText), QString::fromStdString(t.turnText));
     if (t.tick) playsounds("tick");
 }

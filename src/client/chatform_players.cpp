@@ -119,7 +119,7 @@ void Tchat::startWithComputers() {
     }
     const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
     computers_.seat(options->spin_computers->value(), level.value_or(engine::Level::Normal),
-                    windows_.server->Sock1.LocalPort(), state_);
+                    windows_.server->listener.LocalPort(), state_);
 }
 
 // A hint is offered only when every other seat is one of this window's own computer

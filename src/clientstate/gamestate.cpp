@@ -438,7 +438,7 @@ std::optional<std::string> GameState::doneMessage() const {
     return b.str();
 }
 
-ClockTick GameState::Timer2Timer() {
+ClockTick GameState::clockTick() {
     ClockTick t;
     gameSeconds = saturatedAdd(gameSeconds, 1);
     t.gameText = "Game Time: " + clockText(gameSeconds);

@@ -122,7 +122,7 @@ public:
     bool partners = false;
     int gameSeconds = 0;
     int turnSecondsLeft = 0;
-    bool clockRunning = false;  // Timer2
+    bool clockRunning = false;  // clockTimer
     int tilesDrawn = -2;        // before any count: "Tiles Left: 100"
     bool boughtTiles = false;   // own exchange used this game
     std::string reason = "Game Over!";
@@ -184,8 +184,8 @@ public:
     // "CMD_done" with the laid tiles in slot order; nothing when none is laid
     // or the window is not logged in.
     std::optional<std::string> doneMessage() const;
-    // Timer2: one second of the clocks.
-    ClockTick Timer2Timer();
+    // clockTimer: one second of the clocks.
+    ClockTick clockTick();
 
     // Applies any host message (terminator removed) to the model, for a seat
     // that shows nothing (a computer opponent). Returns the answer to send, if any.

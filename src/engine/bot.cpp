@@ -38,7 +38,7 @@ Bot::Bot(BotOptions options, QObject* parent)
     connect(&delay_, &QTimer::timeout, this, &Bot::sendIfDue);
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, [this] {
-        if (seat_.state().clockRunning) seat_.state().Timer2Timer();
+        if (seat_.state().clockRunning) seat_.state().clockTick();
     });
 }
 

@@ -7,7 +7,7 @@ using proto::Builder;
 using proto::message;
 namespace cmd = proto::cmd;
 
-void TServer::Timer2Timer() {
+void TServer::clockTick() {
     // A disabled timer does not tick, whoever calls.
     if (!timer2On_) return;
     ++gameseconds;

@@ -63,12 +63,12 @@ void TServer::loginOverdue(proto::ConnId conn) {
     if (seat != 0 && !seats[seat].loggedin) disconnectsock(seat);
 }
 
-void TServer::Sock1Accept(TSock& listener) {
+void TServer::onAccept(TSock& from) {
     const int seat = chooseSeat();
     TSock* sock = nullptr;
     bool ok = false;
     try {
-        ok = listener.Accept(sock);
+        ok = from.Accept(sock);
     } catch (const ESockException&) {
     }
     // Nothing was taken: the seat stays free and nobody is told.
@@ -93,11 +93,11 @@ void TServer::Sock1Accept(TSock& listener) {
     sock->setTag(seat);
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
-    sock->OnRead = [this](TSock& s, int n) { Sock1Read(s, n); };
+    sock->OnRead = [this](TSock& s, int n) { onRead(s, n); };
     seatConnection(seat, sock);
 }
 
-void TServer::Sock1Read(TSock& sock, int) {
+void TServer::onRead(TSock& sock, int) {
     const int seat = seatOfSock(sock);
     std::string text;
     try {

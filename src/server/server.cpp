@@ -39,16 +39,16 @@ TServer::TServer(ServerOptions options, QObject* parent)
       spellit(resourceFor(options_, wordRecords_), reporterFor(options_)) {
     if (options_.seed) random_.seed(*options_.seed);
 
-    Sock1.setPortName(options_.port);
-    Sock1.OnAccept = [this](TSock& s) { Sock1Accept(s); };
-    Sock1.OnRead = [this](TSock& s, int n) { Sock1Read(s, n); };
+    listener.setPortName(options_.port);
+    listener.OnAccept = [this](TSock& s) { onAccept(s); };
+    listener.OnRead = [this](TSock& s, int n) { onRead(s, n); };
     tempsock.OnDisconnect = [this](TSock& s) { tempsockDisconnect(s); };
     tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) { tempsockInfo(s, k, m); };
 
     socktimer.setInterval(kQueueTickMs);
-    Timer2.setInterval(1000);
+    clockTimer.setInterval(1000);
     connect(&socktimer, &QTimer::timeout, this, &TServer::socktimerTimer);
-    connect(&Timer2, &QTimer::timeout, this, &TServer::Timer2Timer);
+    connect(&clockTimer, &QTimer::timeout, this, &TServer::clockTick);
     // The queue timer runs only while the queue holds entries (wakeQueue).
 
     table_.on(proto::cmd::logininfo, [this](std::string_view f, int s) { receivedlogininfo(f, s); })
@@ -66,7 +66,7 @@ TServer::~TServer() {
     // Closing the connections below must not run the game's close path.
     shuttingDown_ = true;
     socktimer.stop();
-    Timer2.stop();
+    clockTimer.stop();
     for (int s = 1; s <= kMaxSeat; ++s) {
         if (TSock* sock = seats[s].sock) {
             sock->OnInfo = nullptr;
@@ -74,8 +74,8 @@ TServer::~TServer() {
             sock->OnRead = nullptr;
         }
     }
-    Sock1.OnAccept = nullptr;
-    Sock1.OnRead = nullptr;
+    listener.OnAccept = nullptr;
+    listener.OnRead = nullptr;
 }
 
 int TServer::seatOf(proto::ConnId conn) const {
@@ -177,9 +177,9 @@ void TServer::setClock(bool on) {
     timer2On_ = on;
     if (!options_.runTimers) return;
     if (on)
-        Timer2.start();
+        clockTimer.start();
     else
-        Timer2.stop();
+        clockTimer.stop();
 }
 
 }  // namespace zindle

@@ -79,7 +79,7 @@ struct ServerOptions {
     std::optional<std::string> wordsFile;
     // Where "English.dic dictionary not found!" goes; stderr when empty.
     TDictn::Reporter report;
-    // Off in tests: they call socktimerTimer() and Timer2Timer() themselves.
+    // Off in tests: they call socktimerTimer() and clockTick() themselves.
     bool runTimers = true;
     // How long a connection may take to log in before it is closed.
     int loginDeadlineMs = kLoginDeadlineMs;
@@ -93,18 +93,18 @@ public:
     TServer& operator=(const TServer&) = delete;
 
     // ---- components
-    TSock Sock1;     // the listener; the owner switches Listen on
+    TSock listener;  // the game port; the owner switches Listen on
     TSock tempsock;  // never opened: holds the handlers copied onto each connection
     QTimer socktimer;
-    QTimer Timer2;
+    QTimer clockTimer;
 
     // ---- events
-    void Sock1Accept(TSock& listener);
-    void Sock1Read(TSock& sock, int count);
+    void onAccept(TSock& from);
+    void onRead(TSock& sock, int count);
     void tempsockDisconnect(TSock& sock);
     void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
     void socktimerTimer();  // one queued message
-    void Timer2Timer();     // the game clock, once a second while a game runs
+    void clockTick();  // the game clock, once a second while a game runs
 
     // ---- connections without sockets (fuzzing, tests)
     // Seats a new connection as an accept would; 0 when the game is full

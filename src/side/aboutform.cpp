@@ -19,11 +19,11 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setWindowIcon(appIcon());
     placer = new WindowPlacer(this);
 
-    Image1 = new QLabel(this);
-    Image1->setObjectName("Image1");
-    Image1->setPixmap(appIconPixmap(96));
-    Image1->setCursor(Qt::PointingHandCursor);
-    Image1->installEventFilter(this);
+    iconPicture = new QLabel(this);
+    iconPicture->setObjectName("iconPicture");
+    iconPicture->setPixmap(appIconPixmap(96));
+    iconPicture->setCursor(Qt::PointingHandCursor);
+    iconPicture->installEventFilter(this);
 
     auto* title = new QLabel("Zindle", this);
     title->setObjectName("label_title");
@@ -51,10 +51,10 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
         this);
     credits->setObjectName("label_credits");
 
-    Button1 = new QPushButton("Ok", this);
-    Button1->setObjectName("Button1");
-    Button1->setDefault(true);
-    connect(Button1, &QPushButton::clicked, this, &Tabout::Button1Click);
+    okButton = new QPushButton("Ok", this);
+    okButton->setObjectName("okButton");
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &Tabout::onOkClicked);
 
     auto* text = new QVBoxLayout;
     text->addWidget(title);
@@ -62,23 +62,23 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     text->addWidget(credits);
     text->addStretch();
     auto* top = new QHBoxLayout;
-    top->addWidget(Image1, 0, Qt::AlignTop);
+    top->addWidget(iconPicture, 0, Qt::AlignTop);
     top->addSpacing(12);
     top->addLayout(text, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
-    layout->addWidget(Button1, 0, Qt::AlignRight);
+    layout->addWidget(okButton, 0, Qt::AlignRight);
     setFixedSize(sizeHint().expandedTo(QSize(360, 180)));
 }
 
-void Tabout::Button1Click() { close(); }
+void Tabout::onOkClicked() { close(); }
 
-void Tabout::Image1Click() { hide(); }
+void Tabout::onIconClicked() { hide(); }
 
 bool Tabout::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == Image1 && event->type() == QEvent::MouseButtonRelease &&
+    if (watched == iconPicture && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        Image1Click();
+        onIconClicked();
         return true;
     }
     return QWidget::eventFilter(watched, event);

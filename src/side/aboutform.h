@@ -15,12 +15,12 @@ class Tabout : public QWidget {
 public:
     explicit Tabout(QWidget* parent = nullptr);
 
-    QLabel* Image1;
+    QLabel* iconPicture;
     QLabel* version;  // the version the login exchange carries
-    QPushButton* Button1;  // "Ok"
+    QPushButton* okButton;  // "Ok"
 
-    void Button1Click();
-    void Image1Click();
+    void onOkClicked();
+    void onIconClicked();
     // Opens centred over the game window rather than the screen.
     void centreOver(QWidget* owner);
 

@@ -102,12 +102,12 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     new WindowPlacer(this);  // centred on the desktop, not over the game window
 
     // Left: the offer to download.
-    FlatPanel1 = whitePanel("FlatPanel1", this);
-    Image1 = new QLabel(FlatPanel1);
-    Image1->setObjectName("Image1");
-    Image1->setPixmap(appIconPixmap(160));
-    Image1->setAlignment(Qt::AlignCenter);
-    label_closed = new QLabel("IS CLOSED", Image1);
+    installPanel = whitePanel("installPanel", this);
+    lobbyPicture = new QLabel(installPanel);
+    lobbyPicture->setObjectName("lobbyPicture");
+    lobbyPicture->setPixmap(appIconPixmap(160));
+    lobbyPicture->setAlignment(Qt::AlignCenter);
+    label_closed = new QLabel("IS CLOSED", lobbyPicture);
     label_closed->setObjectName("label_closed");
     QFont bold = label_closed->font();
     bold.setPointSize(bold.pointSize() + 10);
@@ -118,23 +118,23 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     auto* offer = wrappedLabel(
         "Download The Korvo9 Lobby Now to play this  and other exciting games online with "
         "other players!",
-        FlatPanel1);
+        installPanel);
     offer->setObjectName("label_offer");
-    getbutton = new QPushButton("Download And Install The Korvo9 Lobby Now", FlatPanel1);
+    getbutton = new QPushButton("Download And Install The Korvo9 Lobby Now", installPanel);
     getbutton->setObjectName("getbutton");
-    abortbutton = new QPushButton("Stop Download", FlatPanel1);
+    abortbutton = new QPushButton("Stop Download", installPanel);
     abortbutton->setObjectName("abortbutton");
-    infolabel = new QLabel(FlatPanel1);
+    infolabel = new QLabel(installPanel);
     infolabel->setObjectName("infolabel");
     infolabel->setAlignment(Qt::AlignCenter);
-    infolabel3 = new QLabel(FlatPanel1);
+    infolabel3 = new QLabel(installPanel);
     infolabel3->setObjectName("infolabel3");
     infolabel3->setAlignment(Qt::AlignCenter);
-    infolabel2 = new QLabel(FlatPanel1);
+    infolabel2 = new QLabel(installPanel);
     infolabel2->setObjectName("infolabel2");
     infolabel2->hide();
-    auto* left = new QVBoxLayout(FlatPanel1);
-    left->addWidget(Image1, 1);
+    auto* left = new QVBoxLayout(installPanel);
+    left->addWidget(lobbyPicture, 1);
     left->addWidget(offer);
     left->addWidget(getbutton);
     left->addWidget(abortbutton);
@@ -142,37 +142,37 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     left->addWidget(infolabel3);
 
     // Upper right: go on alone.
-    FlatPanel2 = whitePanel("FlatPanel2", this);
-    Button1 = addOffer(FlatPanel2, "label_solo",
+    soloPanel = whitePanel("soloPanel", this);
+    soloButton = addOffer(soloPanel, "label_solo",
                        "To proceed to the game without the ability to play against others click "
                        "the button below.",
-                       "Button1", "Play Solo Game");
+                       "soloButton", "Play Solo Game");
     auto* firewall = wrappedLabel(
         "Note: Even if you are playing offline, you will need to configure your FIREWALL to "
         "allow the game to access the internet components.",
-        FlatPanel2);
+        soloPanel);
     firewall->setObjectName("label_firewall");
-    FlatPanel2->layout()->addWidget(firewall);
+    soloPanel->layout()->addWidget(firewall);
 
     // Lower right: leave for an installed lobby.
-    FlatPanel3 = whitePanel("FlatPanel3", this);
-    Button2 = addOffer(FlatPanel3, "label_others",
+    othersPanel = whitePanel("othersPanel", this);
+    othersButton = addOffer(othersPanel, "label_others",
                        "If you already have The Korvo9 Lobby and you wish to play with others "
                        "then click the button below to close this game and open The Korvo9 "
                        "Lobby.",
-                       "Button2", "Play with Others");
+                       "othersButton", "Play with Others");
 
     auto* grid = new QGridLayout(this);
-    grid->addWidget(FlatPanel1, 0, 0, 2, 1);
-    grid->addWidget(FlatPanel2, 0, 1);
-    grid->addWidget(FlatPanel3, 1, 1);
+    grid->addWidget(installPanel, 0, 0, 2, 1);
+    grid->addWidget(soloPanel, 0, 1);
+    grid->addWidget(othersPanel, 1, 1);
     grid->setColumnStretch(0, 1);
     grid->setColumnStretch(1, 1);
 
     connect(getbutton, &QPushButton::clicked, this, &Tdownload::getbuttonClick);
     connect(abortbutton, &QPushButton::clicked, this, &Tdownload::abortbuttonClick);
-    connect(Button1, &QPushButton::clicked, this, &Tdownload::Button1Click);
-    connect(Button2, &QPushButton::clicked, this, &Tdownload::Button2Click);
+    connect(soloButton, &QPushButton::clicked, this, &Tdownload::onSoloClicked);
+    connect(othersButton, &QPushButton::clicked, this, &Tdownload::onOthersClicked);
 }
 
 // A download still running is dropped with the window; its file is never committed.
@@ -187,8 +187,8 @@ Tdownload::~Tdownload() {
 void Tdownload::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
-    label_closed->move((Image1->width() - label_closed->width()) / 2,
-                       (Image1->height() - label_closed->height()) / 2);
+    label_closed->move((lobbyPicture->width() - label_closed->width()) / 2,
+                       (lobbyPicture->height() - label_closed->height()) / 2);
 }
 
 void Tdownload::getbuttonClick() {
@@ -318,9 +318,9 @@ void Tdownload::abortbuttonClick() {
     if (reply) reply->abort();
 }
 
-void Tdownload::Button1Click() { hide(); }
+void Tdownload::onSoloClicked() { hide(); }
 
-void Tdownload::Button2Click() {
+void Tdownload::onOthersClicked() {
     if (!QFileInfo(lobbyProgram).isFile()) {
         dialogs.message(this, "Zindle", kNoLobby);
         return;

@@ -37,18 +37,18 @@ public:
     // The installed lobby that "Play with Others" starts: zindle-lobby beside this program.
     QString lobbyProgram;
 
-    QFrame* FlatPanel1;
-    QFrame* FlatPanel2;
-    QFrame* FlatPanel3;
-    QLabel* Image1;
+    QFrame* installPanel;
+    QFrame* soloPanel;
+    QFrame* othersPanel;
+    QLabel* lobbyPicture;
     QLabel* label_closed;
     QPushButton* getbutton;
     QPushButton* abortbutton;
     QLabel* infolabel;
     QLabel* infolabel2;  // hidden: the name of the file being downloaded
     QLabel* infolabel3;
-    QPushButton* Button1;  // "Play Solo Game"
-    QPushButton* Button2;  // "Play with Others"
+    QPushButton* soloButton;  // "Play Solo Game"
+    QPushButton* othersButton;  // "Play with Others"
 
     // infolabel's Tag: 1 while a download runs, 2 once it was aborted or failed.
     int tag() const { return infoTag; }
@@ -56,8 +56,8 @@ public:
 
     void getbuttonClick();
     void abortbuttonClick();
-    void Button1Click();
-    void Button2Click();
+    void onSoloClicked();
+    void onOthersClicked();
 
     static QUrl defaultUrl();
     static QByteArray defaultDigest();

@@ -52,11 +52,11 @@ Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* sideLayout = new QVBoxLayout(side);
     for (int i = 0; i < kPageCount; ++i) {
         auto* b = new QPushButton(kPages[i].caption, side);
-        b->setObjectName(QStringLiteral("SelButton%1").arg(i + 1));
+        b->setObjectName(QStringLiteral("topicButton%1").arg(i + 1));
         b->setProperty("Tag", i + 1);
         b->setCheckable(true);
         b->setAutoExclusive(true);
-        connect(b, &QPushButton::clicked, this, &Thelp::SelButton1Click);
+        connect(b, &QPushButton::clicked, this, &Thelp::onTopicClicked);
         sideLayout->addWidget(b);
     }
     sideLayout->addSpacing(12);
@@ -107,7 +107,7 @@ Thelp::Thelp(QWidget* parent) : QWidget(parent, Qt::Window) {
 }
 
 QPushButton* Thelp::pageButton(int tag) const {
-    return findChild<QPushButton*>(QStringLiteral("SelButton%1").arg(tag));
+    return findChild<QPushButton*>(QStringLiteral("topicButton%1").arg(tag));
 }
 
 QTextBrowser* Thelp::memo(int tag) const {
@@ -123,7 +123,7 @@ void Thelp::bringToFront(int tag, const QString& caption) {
     if (QPushButton* b = pageButton(tag)) b->setChecked(true);
 }
 
-void Thelp::SelButton1Click() {
+void Thelp::onTopicClicked() {
     auto* b = qobject_cast<QPushButton*>(sender());
     if (!b) return;
     bringToFront(b->property("Tag").toInt(), b->text());

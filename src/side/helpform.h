@@ -32,7 +32,7 @@ public:
     QPushButton* button_about;
     QPushButton* button_done;
 
-    void SelButton1Click();
+    void onTopicClicked();
     void button_aboutClick();
     void button_doneClick();
 

@@ -127,14 +127,14 @@ void Ttallylist::buildControls()
         hisGrid->addWidget(labels_[static_cast<std::size_t>(i + 4)], i + 2, 2);
     }
 
-    FlatButton2 = new QPushButton(QStringLiteral("Reset Tally"), this);
-    FlatButton2->setObjectName(QStringLiteral("FlatButton2"));
-    FlatButton1 = new QPushButton(QStringLiteral("Done"), this);
-    FlatButton1->setObjectName(QStringLiteral("FlatButton1"));
+    resetButton = new QPushButton(QStringLiteral("Reset Tally"), this);
+    resetButton->setObjectName(QStringLiteral("resetButton"));
+    doneButton = new QPushButton(QStringLiteral("Done"), this);
+    doneButton->setObjectName(QStringLiteral("doneButton"));
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(FlatButton2);
+    buttons->addWidget(resetButton);
     buttons->addStretch();
-    buttons->addWidget(FlatButton1);
+    buttons->addWidget(doneButton);
 
     auto* right = new QVBoxLayout;
     right->addWidget(mine);
@@ -150,8 +150,8 @@ void Ttallylist::buildControls()
     connect(checklist, &QListWidget::itemChanged, this, &Ttallylist::checklistClickCheck);
     connect(listbox_tally, &QListWidget::itemChanged, this, &Ttallylist::listbox_tallyClickCheck);
     connect(listbox_tally, &QListWidget::currentRowChanged, this, &Ttallylist::listbox_tallyClick);
-    connect(FlatButton1, &QPushButton::clicked, this, &Ttallylist::FlatButton1Click);
-    connect(FlatButton2, &QPushButton::clicked, this, &Ttallylist::FlatButton2Click);
+    connect(doneButton, &QPushButton::clicked, this, &Ttallylist::onDoneClicked);
+    connect(resetButton, &QPushButton::clicked, this, &Ttallylist::onResetClicked);
 }
 
 void Ttallylist::FormCreate()
@@ -321,12 +321,12 @@ void Ttallylist::moverow(int row)
     showOpponent();
 }
 
-void Ttallylist::FlatButton1Click()
+void Ttallylist::onDoneClicked()
 {
     hide();
 }
 
-void Ttallylist::FlatButton2Click()
+void Ttallylist::onResetClicked()
 {
     if (!dialogs_.yesNo(this, QStringLiteral("Confirm"),
                         QStringLiteral("Are you sure you want to reset the Tally?")))

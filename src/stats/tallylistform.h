@@ -62,14 +62,14 @@ public:
     QLabel* label_6;
     QLabel* label_7;
     QLabel* label_8;
-    QPushButton* FlatButton1;  // "Done"
-    QPushButton* FlatButton2;  // "Reset Tally"
+    QPushButton* doneButton;  // "Done"
+    QPushButton* resetButton;  // "Reset Tally"
 
     void checklistClickCheck(QListWidgetItem* item);
     void listbox_tallyClickCheck(QListWidgetItem* item);
     void listbox_tallyClick();
-    void FlatButton1Click();
-    void FlatButton2Click();
+    void onDoneClicked();
+    void onResetClicked();
 
     // Adds 1 to a cell and returns the new count; addtomine does it to row 0 and shows it.
     int addit(int col, int row);

@@ -91,7 +91,7 @@ struct HostRig {
     bool pump(const std::function<bool()>& done, int ms = 5000) {
         return testsupport::pumpUntil(done, [this] { server->socktimerTimer(); }, ms);
     }
-    int port() const { return server->Sock1.LocalPort(); }
+    int port() const { return server->listener.LocalPort(); }
     std::unique_ptr<TServer> server;
 };
 
@@ -613,7 +613,7 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
 
 TEST(GameWindow, LobbyLinkAndSoloStart) {
     HostRig rig;
-    rig.server->Sock1.setListen(true);
+    rig.server->listener.setListen(true);
     // The lobby's end of the link: closing it ends the game.
     TSock lobby;
     lobby.setPortName("0");

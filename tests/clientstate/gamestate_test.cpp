@@ -131,10 +131,10 @@ TEST(GameStateBoard, FirstWordIsMovedToTheMiddleThenFramed) {
 TEST(GameStateClock, TurnAndGameClocks) {
     GameState g = onTurn({0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
     std::vector<int> ticks;
-    ClockTick t = g.Timer2Timer();
+    ClockTick t = g.clockTick();
     EXPECT_EQ(t.turnText, "Turn Time: 1:28");
     for (int i = 0; i < 100; ++i) {
-        t = g.Timer2Timer();
+        t = g.clockTick();
         if (t.tick) ticks.push_back(g.turnSecondsLeft);
     }
     EXPECT_EQ(ticks, (std::vector<int>{20, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
@@ -169,7 +169,7 @@ TEST(GameStateHostile, MalformedOrOutOfRangeMessagesChangeNothing) {
     // Numbers at the ends of the range keep the clocks defined.
     g.follow("CMD_gamesettings+-2147483648+12+0+2147483647+0+n+n");
     g.follow("CMD_nextplayer+2");
-    EXPECT_EQ(g.Timer2Timer().gameText, "Game Time: 35791394:07");
+    EXPECT_EQ(g.clockTick().gameText, "Game Time: 35791394:07");
     EXPECT_EQ(g.turnSecondsLeft, -2147483647 - 1);
 }
 

@@ -37,11 +37,11 @@ protected:
         o.seed = seed;
         o.runTimers = false;
         server = std::make_unique<TServer>(o);
-        server->Sock1.setListen(true);
+        server->listener.setListen(true);
         const Level levels[] = {Level::Hard, Level::Normal, Level::Easy, Level::Hard};
         for (int i = 0; i < count; ++i) {
             BotOptions b;
-            b.port = server->Sock1.LocalPort();
+            b.port = server->listener.LocalPort();
             b.name = "Computer " + std::to_string(i + 1);
             b.level = levels[i];
             b.delayMs = 0;
@@ -50,7 +50,7 @@ protected:
             bots.back()->start();
             ASSERT_TRUE(pump([&] { return bots.back()->seat().state().mySeat == i + 1; }));
         }
-        watcher = std::make_unique<ScriptedClient>(server->Sock1.LocalPort(), "Watcher");
+        watcher = std::make_unique<ScriptedClient>(server->listener.LocalPort(), "Watcher");
         watcher->open();
         ASSERT_TRUE(pump([&] { return watcher->seat() == count + 1; }));
     }
@@ -87,7 +87,7 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
             server->startgame(std::string("Computer 1+") + e.settings, 1);
             if (e.clockRunsOut) {
                 ASSERT_TRUE(pump([&] { return watcher->count("CMD_postscore+") >= 6; }));
-                for (int s = 0; s < 60; ++s) server->Timer2Timer();
+                for (int s = 0; s < 60; ++s) server->clockTick();
             }
             ASSERT_TRUE(pump([&] { return watcher->has(e.reason); })) << watcher->received().back();
             // The players hear who won (a spectator is not told).

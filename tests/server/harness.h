@@ -52,8 +52,8 @@ protected:
         o.loginDeadlineMs = loginDeadlineMs;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
-        server->Sock1.setListen(true);
-        port = server->Sock1.LocalPort();
+        server->listener.setListen(true);
+        port = server->listener.LocalPort();
     }
 
     void tick() {
@@ -84,7 +84,7 @@ protected:
         settle();
     }
     void tickClock(int n = 1) {
-        for (int i = 0; i < n; ++i) server->Timer2Timer();
+        for (int i = 0; i < n; ++i) server->clockTick();
         settle();
     }
 

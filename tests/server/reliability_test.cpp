@@ -54,7 +54,7 @@ TEST_F(ServerReliability, RefusalsAndConnectCyclesLeaveSeatsAndDescriptorsAsThey
     }
     EXPECT_FALSE(server->seats[9].connected);
     EXPECT_EQ(server->seats[9].sock, nullptr);
-    EXPECT_EQ(server->Sock1.findChildren<TSock*>().size(), 8u);
+    EXPECT_EQ(server->listener.findChildren<TSock*>().size(), 8u);
     EXPECT_EQ(clients[0]->count("CMD_playerdisconnected+9+Cycle"), 500u);
 }
 

@@ -244,11 +244,11 @@ TEST_F(DownloadWindow, SoloGoesOnAndOthersStartsTheInstalledLobbyOrSaysWhereToFi
     w.lobbyProgram = home.filePath("zindle-lobby");
     EXPECT_EQ(w.url.path(), "/lobby/kvlsetup.exe");
     w.show();
-    QTest::mouseClick(w.Button1, Qt::LeftButton);
+    QTest::mouseClick(w.soloButton, Qt::LeftButton);
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(ended, 0);
 
-    QTest::mouseClick(w.Button2, Qt::LeftButton);
+    QTest::mouseClick(w.othersButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_EQ(dialogs.calls[0].kind, "message");
     EXPECT_EQ(dialogs.calls[0].text,
@@ -260,7 +260,7 @@ TEST_F(DownloadWindow, SoloGoesOnAndOthersStartsTheInstalledLobbyOrSaysWhereToFi
     ASSERT_TRUE(lobby.open(QIODevice::WriteOnly));
     lobby.close();
     dialogs.calls.clear();
-    QTest::mouseClick(w.Button2, Qt::LeftButton);
+    QTest::mouseClick(w.othersButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_EQ(dialogs.calls[0].kind, "startProgram");
     EXPECT_EQ(dialogs.calls[0].text, w.lobbyProgram);

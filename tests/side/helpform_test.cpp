@@ -73,12 +73,12 @@ TEST(AboutWindow, ShowsTheVersionAndClosesByOkOrPicture) {
     // One version everywhere: no build number tacked on beside it.
     EXPECT_EQ(about.version->text(), ZINDLE_VERSION);
     EXPECT_EQ(about.findChild<QLabel*>("label_build"), nullptr);
-    EXPECT_EQ(about.Button1->text(), "Ok");
+    EXPECT_EQ(about.okButton->text(), "Ok");
 
     about.show();
-    QTest::mouseClick(about.Button1, Qt::LeftButton);
+    QTest::mouseClick(about.okButton, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
     about.show();
-    QTest::mouseClick(about.Image1, Qt::LeftButton);
+    QTest::mouseClick(about.iconPicture, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
 }

@@ -182,7 +182,7 @@ TEST(Windows, DownloadPanelsAreWhiteWithReadableText) {
     AllWindows all;
     all.download.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&all.download));
-    for (const char* panel : {"FlatPanel1", "FlatPanel2", "FlatPanel3"}) {
+    for (const char* panel : {"installPanel", "soloPanel", "othersPanel"}) {
         auto* p = all.download.findChild<QWidget*>(panel);
         ASSERT_NE(p, nullptr) << panel;
         const QImage image = grabLogical(p);

@@ -196,14 +196,14 @@ TEST_F(TallyWindow, ResetAsksFirst)
     clickText(w->listbox_tally, 0);
 
     dialogs.yesAnswer = false;
-    QTest::mouseClick(w->FlatButton2, Qt::LeftButton);
+    QTest::mouseClick(w->resetButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.calls.size(), 1);
     EXPECT_EQ(dialogs.calls[0].text, "Are you sure you want to reset the Tally?");
     EXPECT_EQ(w->mylabel_1->text(), "1");
     EXPECT_EQ(w->listbox_tally->count(), 1);
 
     dialogs.yesAnswer = true;
-    QTest::mouseClick(w->FlatButton2, Qt::LeftButton);
+    QTest::mouseClick(w->resetButton, Qt::LeftButton);
     EXPECT_EQ(w->mylabel_1->text(), "0");
     EXPECT_EQ(w->mylabel_2->text(), "0");
     EXPECT_EQ(w->listbox_tally->count(), 0);
@@ -212,7 +212,7 @@ TEST_F(TallyWindow, ResetAsksFirst)
     // Saved at once, not only at the end of the program.
     EXPECT_EQ(onDisk(), std::vector<std::string>{"0 0 0 0 0 0 0 0 0"});
 
-    QTest::mouseClick(w->FlatButton1, Qt::LeftButton);
+    QTest::mouseClick(w->doneButton, Qt::LeftButton);
     EXPECT_TRUE(w->isHidden());
 }
 
