@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "widgets/artwork.h"
+#include "widgets/placement.h"
 
 namespace zindle::coach {
 
@@ -40,7 +41,9 @@ QTableWidgetItem* cell(const QString& text, bool number = false) {
 
 ReviewBoard::ReviewBoard(QWidget* parent) : QWidget(parent) {
     setObjectName("reviewBoard");
-    setFixedSize(sizeHint());
+    // Smaller than designed on a small screen: the board is drawn to the square it gets.
+    setMinimumSize(kBoardSize * 12, kBoardSize * 12);
+    setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
 QSize ReviewBoard::sizeHint() const { return {kBoardSize * kCell, kBoardSize * kCell}; }
@@ -54,6 +57,9 @@ void ReviewBoard::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.fillRect(rect(), Qt::black);
     if (!turn_) return;
+    const qreal scale = std::min(width(), height()) / qreal(kBoardSize * kCell);
+    p.scale(scale, scale);
+    p.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1.0);
     const Artwork& art = Artwork::forRatio(devicePixelRatioF());
     const TurnRecord& t = *turn_;
     for (int x = 0; x < kBoardSize; ++x)
@@ -148,6 +154,8 @@ void GameReview::select(int row) {
 GameReview* GameReview::show(GameRecord& record, QWidget* parent) {
     auto* review = new GameReview(record, parent);
     review->setAttribute(Qt::WA_DeleteOnClose);
+    review->adjustSize();
+    placeWindow(review, parent);  // over the game window, inside the screen
     review->QDialog::show();
     review->raise();
     return review;

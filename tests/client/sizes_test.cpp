@@ -11,6 +11,7 @@
 
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
+#include "coach/review.h"
 #include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
@@ -132,6 +133,15 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         EXPECT_TRUE(screen->availableGeometry().contains(w.options.frameGeometry()))
             << name << " " << text(w.options.frameGeometry());
         w.options.hide();
+        // So does the game review, with its board.
+        coach::GameRecord record;
+        record.onMyTurnStarts(chat.state());
+        record.onMyPass();
+        coach::GameReview* review = coach::GameReview::show(record, &chat);
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(review)) << name;
+        EXPECT_TRUE(screen->availableGeometry().contains(review->frameGeometry()))
+            << name << " review " << text(review->frameGeometry());
+        review->close();
     }
 }
 
