@@ -18,6 +18,7 @@
 #include "client/chatsettings.h"
 #include "client/chatpanel.h"
 #include "client/gameoptionsform.h"
+#include "client/gamemenus.h"
 #include "client/overlays.h"
 #include "client/panelstage.h"
 #include "client/phrasesform.h"
@@ -89,68 +90,28 @@ void Tchat::setWindows(const ChatWindows& w) {
 }
 
 void Tchat::buildMenus() {
-    auto add = [this](QMenu* menu, const char* name, const QString& text, auto handler) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(name);
-        connect(a, &QAction::triggered, this, handler);
-        return a;
-    };
+    menus_ = new GameMenus(menuBar());
     auto showWindow = [](QWidget* const& w) {
         return [&w] {
             if (w) w->show();
         };
     };
-    // Mnemonics and the desktop's own shortcuts come on top of the game's.
-    QMenu* file = menuBar()->addMenu("&File");
-    startGameAction_ = add(file, "startGameAction", "Start Game", &Tchat::openGameOptions);
-    startGameAction_->setEnabled(false);
-    file->addSeparator();
-    add(file, "exitAction", "E&xit", &Tchat::close)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    QMenu* options = menuBar()->addMenu("&Options");
-    playSoundsAction_ = add(options, "playSoundsAction", "Play Sounds", &Tchat::saveinifile);
-    playSoundsAction_->setCheckable(true);
-    playSoundsAction_->setChecked(true);
-    options->addSeparator();
-    add(options, "textColorAction", "Text Color", &Tchat::chooseTextColour);
-    QMenu* sizes = options->addMenu("Text Size");
-    const std::array<int, 4> sizeValues{8, 10, 12, 14};
-    for (std::size_t i = 0; i < sizeValues.size(); ++i) {
-        const int size = sizeValues[i];
-        QAction* a = sizes->addAction(QString::number(size));
-        a->setObjectName(QString("textSize%1").arg(size));
-        a->setCheckable(true);
-        a->setData(size);
-        // The tick shows the size the settings gave at the start, not the last click.
-        connect(a, &QAction::triggered, this, [this, a, size] {
-            a->setChecked(!a->isChecked());
-            setTextSize(size);
-        });
-        textSizeActions_[i] = a;
-    }
-    add(options, "actionColorAction", "Action Color", &Tchat::chooseActionColour);
-    scrollChatOffAction_ = add(options, "scrollChatOffAction", "Scroll Chat Off",
-                               [this] { chatPanel_->setScrollLocked(scrollChatOffAction_->isChecked()); });
-    scrollChatOffAction_->setCheckable(true);
-    scrollChatOffAction_->setShortcut(QKeySequence("Ctrl+S"));
-    add(options, "resetScreenLocationAction", "Reset Screen Location", &Tchat::resetScreenLocation);
-    options->addSeparator();
-    justWatchAction_ = add(options, "justWatchAction", "Just Watch", &Tchat::onJustWatchToggled);
-    justWatchAction_->setCheckable(true);
-
-    QMenu* view = menuBar()->addMenu("&View");
-    add(view, "tallyListAction", "Tally List", showWindow(windows_.tally));
-    add(view, "spyListAction", "Spy List", [this] {
+    connect(menus_, &GameMenus::startGame, this, &Tchat::openGameOptions);
+    connect(menus_, &GameMenus::exit, this, &Tchat::close);
+    connect(menus_, &GameMenus::playSoundsToggled, this, &Tchat::saveinifile);
+    connect(menus_, &GameMenus::textColour, this, &Tchat::chooseTextColour);
+    connect(menus_, &GameMenus::textSize, this, [this](int size) { setTextSize(size); });
+    connect(menus_, &GameMenus::actionColour, this, &Tchat::chooseActionColour);
+    connect(menus_, &GameMenus::resetScreenLocation, this, &Tchat::resetScreenLocation);
+    connect(menus_, &GameMenus::justWatch, this, &Tchat::onJustWatchToggled);
+    connect(menus_, &GameMenus::tallyList, this, showWindow(windows_.tally));
+    connect(menus_, &GameMenus::spyList, this, [this] {
         if (windows_.spylist) windows_.spylist->show();
     });
-    add(view, "phraseListAction", "Phrase List", &Tchat::openPhraseList);
-    view->addSeparator();
-    add(view, "gameReviewAction", "Game &Review", &Tchat::openGameReview);
-
-    QMenu* help = menuBar()->addMenu("&Help");
-    add(help, "helpAction", "Content", showWindow(windows_.help))->setShortcut(QKeySequence(Qt::Key_F1));
-    help->addSeparator();
-    add(help, "aboutAction", "About", showWindow(windows_.about));
+    connect(menus_, &GameMenus::phraseList, this, &Tchat::openPhraseList);
+    connect(menus_, &GameMenus::gameReview, this, &Tchat::openGameReview);
+    connect(menus_, &GameMenus::help, this, showWindow(windows_.help));
+    connect(menus_, &GameMenus::about, this, showWindow(windows_.about));
 }
 
 void Tchat::buildPanels() {
@@ -199,7 +160,8 @@ void Tchat::connectPanels() {
     connect(chatPanel_, &ChatPanel::lineEntered, this, &Tchat::sendit);
     connect(chatPanel_, &ChatPanel::phraseClicked, this, &Tchat::onPhraseClicked);
     connect(chatPanel_, &ChatPanel::tabToBoard, boardPanel_, &BoardPanel::focusBoard);
-    connect(chatPanel_, &ChatPanel::scrollLockToggled, scrollChatOffAction_, &QAction::setChecked);
+    connect(chatPanel_, &ChatPanel::scrollLockToggled, menus_, &GameMenus::setScrollChatOff);
+    connect(menus_, &GameMenus::scrollChatOff, chatPanel_, &ChatPanel::setScrollLocked);
 
     connect(gameOver_, &GameOverPanel::reviewRequested, this, &Tchat::openGameReview);
     connect(screenNotice_, &ScreenNotice::accepted, this, [this] {
@@ -250,7 +212,7 @@ void Tchat::showEvent(QShowEvent* e) {
 }
 
 void Tchat::processparams() {
-    startGameAction_->setEnabled(false);
+    menus_->setStartEnabled(false);
     scoreboard_->showStartButton(false);
     state_.loginName.clear();
     const QStringList& p = setup_.params;
@@ -286,7 +248,7 @@ void Tchat::hostpress() {
     state_.loginName = state_.playerName;
     state_.isHost = true;
     link_.open("127.0.0.1", port);
-    startGameAction_->setEnabled(true);
+    menus_->setStartEnabled(true);
     scoreboard_->showStartButton(true);
     if (windows_.spylist) windows_.spylist->setHost(true);
 }
@@ -308,7 +270,7 @@ void Tchat::joinpress(const std::string& address) {
             link_.open(info.addresses().first().toString().toStdString(), setup_.port);
         });
     }
-    startGameAction_->setEnabled(false);
+    menus_->setStartEnabled(false);
     scoreboard_->showStartButton(false);
 }
 
@@ -345,11 +307,11 @@ void Tchat::loadinifile() {
     fitToScreen();
     savedBounds_ = geometry();
     setTextSize(ini.textSize, false);
-    for (QAction* a : textSizeActions_) a->setChecked(a->data().toInt() == chatSize_);
+    menus_->markTextSize(chatSize_);
     textColor_ = ini.textColor;
     actionColor_ = ini.actionColor;
     chatPanel_->setEntryColour(textColor_);
-    playSoundsAction_->setChecked(ini.playSounds);
+    menus_->setPlaySounds(ini.playSounds);
     for (int n = 1; n <= 10; ++n)
         if (!ini.phrases[std::size_t(n)].isEmpty()) chatPanel_->setPhrase(n, ini.phrases[std::size_t(n)]);
     if (windows_.options) {
@@ -380,7 +342,7 @@ void Tchat::saveinifile() {
     if (windows_.options) {
         for (auto& kv : windows_.options->settings()) keys.push_back(kv);
     }
-    keys.emplace_back("Playsounds", playSoundsAction_->isChecked() ? "true" : "false");
+    keys.emplace_back("Playsounds", menus_->playSounds() ? "true" : "false");
     saveSettings(keys);
 }
 
@@ -439,7 +401,7 @@ void Tchat::chooseActionColour() {
 }
 
 void Tchat::playsounds(const QString& name) {
-    if (playSoundsAction_->isChecked() && setup_.sounds) setup_.sounds->play(name);
+    if (menus_->playSounds() && setup_.sounds) setup_.sounds->play(name);
 }
 
 }  // namespace zindle

@@ -31,6 +31,7 @@ class Artwork;
 class BoardPanel;
 class ChatPanel;
 class Dialogs;
+class GameMenus;
 class GameOverPanel;
 class Scoreboard;
 class ScreenNotice;
@@ -175,11 +176,7 @@ private:
     ScreenNotice* screenNotice_ = nullptr;
     PanelStage* stage_ = nullptr;
 
-    QAction* startGameAction_ = nullptr;
-    QAction* playSoundsAction_ = nullptr;
-    std::array<QAction*, 4> textSizeActions_{};
-    QAction* scrollChatOffAction_ = nullptr;
-    QAction* justWatchAction_ = nullptr;
+    GameMenus* menus_ = nullptr;
 
     HostLink link_;
     proto::DispatchTable<> table_;

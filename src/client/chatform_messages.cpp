@@ -6,6 +6,7 @@
 
 #include "client/boardpanel.h"
 #include "client/chatpanel.h"
+#include "client/gamemenus.h"
 #include "client/overlays.h"
 #include "client/scoreboard.h"
 #include "client/shown.h"
@@ -251,7 +252,7 @@ void Tchat::winner(std::string_view f) {
     gameOver_->showWinners(names, hintsTaken_, hintsTaken_ > 0 || coachAvailable(), record_.size() > 0);
     playsounds("winner");
     if (state_.isHost) {
-        startGameAction_->setEnabled(true);
+        menus_->setStartEnabled(true);
         scoreboard_->showStartButton(true);
     }
     // The tally counts one game per start, and only a seated player's games:
@@ -267,7 +268,7 @@ void Tchat::justwatching(std::string_view f) {
     const auto news = state_.justwatching(f);
     if (!news) return;
     const auto [seat, on] = *news;
-    if (seat == state_.mySeat) justWatchAction_->setChecked(on);
+    if (seat == state_.mySeat) menus_->setJustWatching(on);
     systemLine(shownName(state_.names[seat]) + (on ? " is just watching" : " now playing again"));
     scoreboard_->showSeats();
 }

@@ -6,6 +6,7 @@
 
 #include "client/boardpanel.h"
 #include "client/chatpanel.h"
+#include "client/gamemenus.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
 #include "client/scoreboard.h"
@@ -93,10 +94,8 @@ void Tchat::openGameOptions() {
 }
 
 void Tchat::onJustWatchToggled() {
-    // The mark follows the host's answer, not the click.
-    justWatchAction_->setChecked(!justWatchAction_->isChecked());
     if (!state_.loggedIn || !isPlayerSeat(state_.mySeat)) return;
-    sendToHost(proto::message(proto::cmd::justwatch, {state_.mySeat, justWatchAction_->isChecked() ? "2" : "1"}));
+    sendToHost(proto::message(proto::cmd::justwatch, {state_.mySeat, menus_->justWatching() ? "2" : "1"}));
 }
 
 void Tchat::kicking(int seat) {

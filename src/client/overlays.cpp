@@ -26,9 +26,16 @@ QPushButton* addButton(QWidget* parent, ScaledLayout& layout, const char* name, 
 
 }  // namespace
 
-GameOverPanel::GameOverPanel(QWidget* parent) : QFrame(parent) {
+ScaledFrame::ScaledFrame(QWidget* parent) : QFrame(parent) { setProperty("kit", "panel"); }
+
+void ScaledFrame::setScale(qreal scale) {
+    if (scale == layout_.scale()) return;
+    setFont(scaledFont(scale));
+    layout_.apply(scale);
+}
+
+GameOverPanel::GameOverPanel(QWidget* parent) : ScaledFrame(parent) {
     setObjectName("panel_winner");
-    setProperty("kit", "panel");
     reason_ = addLabel(this, layout_, "label_reason", "Game Over!", {0, 14, 380, 24});
     reason_->setStyleSheet("color: white;");
     layout_.setFontSize(reason_, 11, true);
@@ -51,12 +58,6 @@ GameOverPanel::GameOverPanel(QWidget* parent) : QFrame(parent) {
     hide();
 }
 
-void GameOverPanel::setScale(qreal scale) {
-    if (scale == layout_.scale()) return;
-    setFont(scaledFont(scale));
-    layout_.apply(scale);
-}
-
 void GameOverPanel::setReason(const QString& reason) { reason_->setText(reason); }
 
 void GameOverPanel::showWinners(const QStringList& names, int hintsTaken, bool showHints, bool reviewable) {
@@ -72,9 +73,8 @@ void GameOverPanel::showWinners(const QStringList& names, int hintsTaken, bool s
     raise();
 }
 
-ScreenNotice::ScreenNotice(QWidget* parent) : QFrame(parent) {
+ScreenNotice::ScreenNotice(QWidget* parent) : ScaledFrame(parent) {
     setObjectName("panel_screen");
-    setProperty("kit", "panel");
     addLabel(this, layout_, "label_screen1",
              "This game is designed to run on screen resolutions of 1024/768 or higher.", {10, 20, 540, 24});
     addLabel(this, layout_, "label_screen2", "Please adjust your screen resolutions before playing.",
@@ -82,12 +82,6 @@ ScreenNotice::ScreenNotice(QWidget* parent) : QFrame(parent) {
     QPushButton* ok = addButton(this, layout_, "screenNoticeOk", "Ok", {230, 100, 100, 30});
     connect(ok, &QPushButton::clicked, this, &ScreenNotice::accepted);
     hide();
-}
-
-void ScreenNotice::setScale(qreal scale) {
-    if (scale == layout_.scale()) return;
-    setFont(scaledFont(scale));
-    layout_.apply(scale);
 }
 
 }  // namespace zindle

@@ -13,13 +13,22 @@ class QPushButton;
 
 namespace zindle {
 
-class GameOverPanel : public QFrame {
+// A panel of the game's kit whose controls stand at their designed places, at a scale.
+class ScaledFrame : public QFrame {
+public:
+    explicit ScaledFrame(QWidget* parent);
+    void setScale(qreal scale);
+
+protected:
+    ScaledLayout layout_;
+};
+
+class GameOverPanel : public ScaledFrame {
     Q_OBJECT
 public:
     static constexpr QRect kDesigned{86, 190, 380, 160};
 
     explicit GameOverPanel(QWidget* parent = nullptr);
-    void setScale(qreal scale);
     void setReason(const QString& reason);
     // The winners' names; the hint count and the review are offered to a seat that played.
     void showWinners(const QStringList& names, int hintsTaken, bool showHints, bool reviewable);
@@ -28,26 +37,21 @@ signals:
     void reviewRequested();
 
 private:
-    ScaledLayout layout_;
     QLabel* reason_ = nullptr;
     std::array<QLabel*, 5> winners_{};  // [1..4]: two texts, each over its shadow
     QLabel* hints_ = nullptr;
     QPushButton* review_ = nullptr;
 };
 
-class ScreenNotice : public QFrame {
+class ScreenNotice : public ScaledFrame {
     Q_OBJECT
 public:
     static constexpr QRect kDesigned{92, 133, 560, 160};
 
     explicit ScreenNotice(QWidget* parent = nullptr);
-    void setScale(qreal scale);
 
 signals:
     void accepted();
-
-private:
-    ScaledLayout layout_;
 };
 
 }  // namespace zindle
