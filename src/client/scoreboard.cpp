@@ -5,6 +5,8 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include <cmath>
+
 #include "client/shown.h"
 #include "clientstate/gamestate.h"
 #include "widgets/artwork.h"
@@ -159,20 +161,31 @@ void Scoreboard::showMoveButtons(bool on, bool hint) {
     if (on) startButton_->hide();
 }
 
-// In a coached game the row makes room for Hint; otherwise it is the usual four. Hint takes
-// only what its short caption needs, so "New Tiles" keeps its room.
+// The usual four share the row equally. In a coached game Hint joins them, and each of the
+// five gets what its caption needs plus an equal share of the rest, so "New Tiles" stays whole.
 void Scoreboard::layOutMoveButtons() {
     const std::array<QPushButton*, 5> row{doneButton_, clearButton_, newTilesButton_, passButton_, hintButton_};
     const int n = hintShown_ ? 5 : 4;
-    const qreal scale = layout_.scale();
-    const int hintWidth =
-        hintShown_ ? int(hintButton_->fontMetrics().horizontalAdvance(hintButton_->text()) / scale) + 18 : 0;
-    const int width = (kDesigned.width() - hintWidth - 4 * (n - 1)) / 4;
+    const int room = kDesigned.width() - 4 * (n - 1);
+    std::array<int, 5> widths{};
+    widths.fill(room / n);
+    if (hintShown_) {
+        int needed = 0;
+        for (std::size_t i = 0; i < 5; ++i) {
+            const qreal text = row[i]->fontMetrics().horizontalAdvance(row[i]->text()) / layout_.scale();
+            widths[i] = int(std::ceil(text)) + 8;  // the padding and border of the flat style
+            needed += widths[i];
+        }
+        if (needed <= room) {
+            for (int& w : widths) w += (room - needed) / n;
+        } else {
+            widths.fill(room / n);
+        }
+    }
     for (int i = 0, x = 0; i < 5; ++i) {
         QPushButton* b = row[std::size_t(i)];
-        const int w = i == 4 ? hintWidth : width;
-        if (i < n) layout_.place(b, {x, kButtonTop, w, kButtonHeight});
-        x += w + 4;
+        if (i < n) layout_.place(b, {x, kButtonTop, widths[std::size_t(i)], kButtonHeight});
+        x += widths[std::size_t(i)] + 4;
         b->setVisible(movesShown_ && i < n);
     }
 }

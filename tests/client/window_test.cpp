@@ -430,6 +430,11 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
         [&] {
             if (!c.state().ownTurn() || !part(c, "button_pass")->isVisible()) return text(c, "label_reason") != "Game Over!";
             EXPECT_TRUE(part(c, "hintButton")->isVisible());
+            // Five buttons share the row, and each caption stays whole.
+            for (const char* name : {"button_done", "button_clear", "button_newtiles", "button_pass", "hintButton"}) {
+                auto* b = part<QPushButton>(c, name);
+                EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 6) << name;
+            }
             if (!hinted.isEmpty()) {
                 click(part(c, "button_pass"));
                 return false;
