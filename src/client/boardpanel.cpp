@@ -180,10 +180,9 @@ void BoardPanel::onEffectFrame() {
 }
 
 void BoardPanel::onBoardPressed(QMouseEvent* e) {
-    const QPointF p = layout_.unmap(e->position());
-    if (p.x() < 0 || p.y() < 0) return;
-    // Four pixels of slack towards the next cell, as the board always had.
-    layAt(int(p.x() + 4) / kCellPx, int(p.y() + 4) / kCellPx, e->button() == Qt::LeftButton);
+    const QPoint cell = board_->cellAt(e->position());
+    if (cell.x() < 0 || cell.y() < 0) return;
+    layAt(cell.x(), cell.y(), e->button() == Qt::LeftButton);
 }
 
 void BoardPanel::layAt(int x, int y, bool leftButton) {

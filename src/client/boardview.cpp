@@ -24,50 +24,77 @@ void BoardView::setScale(qreal scale, const Artwork& art) {
     update();
 }
 
-QPixmap BoardView::fitted(const QPixmap& picture, const QSize& size) {
+// Every cell is the same whole number of device pixels, so each picture is copied one to
+// one; the few pixels left over lie evenly around the cells, under the frame's dark edge.
+int BoardView::cellPixels() const {
+    return std::max(1, int(std::floor(kCellPx * scale_ * devicePixelRatioF() + 1e-6)));
+}
+
+QPoint BoardView::originPixels() const {
     const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size) * dpr).toSize();
-    if (picture.size() == pixels) return picture;
-    const auto key = qMakePair(picture.cacheKey(), size);
-    auto found = fitted_.constFind(key);
-    if (found != fitted_.constEnd()) return *found;
-    QPixmap scaled = picture.scaled(pixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    scaled.setDevicePixelRatio(dpr);
-    return fitted_.insert(key, scaled).value();
+    const int board = kBoardSize * cellPixels();
+    return {(int(std::lround(width() * dpr)) - board) / 2, (int(std::lround(height() * dpr)) - board) / 2};
+}
+
+QRect BoardView::cellPixelRect(const QPoint& cell) const {
+    const int size = cellPixels();
+    return {originPixels() + cell * size, QSize(size, size)};
+}
+
+QRect BoardView::cellRect(const QPoint& cell) const {
+    const QRectF r(cellPixelRect(cell));
+    const qreal dpr = devicePixelRatioF();
+    return QRectF(r.topLeft() / dpr, r.size() / dpr).toAlignedRect();
 }
 
 QPoint BoardView::cellTopLeft(const QPoint& cell) const { return cellRect(cell).topLeft(); }
 
-// Edges rounded, so neighbouring cells meet without a seam at any scale.
-QRect BoardView::cellRect(const QPoint& cell) const {
-    auto edge = [this](int n) { return int(std::lround(n * kCellPx * scale_)); };
-    return QRect(QPoint(edge(cell.x()), edge(cell.y())), QPoint(edge(cell.x() + 1) - 1, edge(cell.y() + 1) - 1));
+// Four designed pixels of slack towards the next cell, as the board always had.
+QPoint BoardView::cellAt(const QPointF& pos) const {
+    const qreal size = cellPixels();
+    const QPointF at = pos * devicePixelRatioF() - QPointF(originPixels()) + QPointF(4, 4) * size / kCellPx;
+    if (at.x() < 0 || at.y() < 0) return {-1, -1};
+    return {int(at.x() / size), int(at.y() / size)};
+}
+
+QPixmap BoardView::fitted(const QPixmap& picture) {
+    const int size = cellPixels();
+    const auto key = qMakePair(picture.cacheKey(), size);
+    auto found = fitted_.constFind(key);
+    if (found != fitted_.constEnd()) return *found;
+    QPixmap exact = picture.size() == QSize(size, size)
+                        ? picture.copy()
+                        : picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    exact.setDevicePixelRatio(1);  // drawn in device pixels
+    return fitted_.insert(key, exact).value();
 }
 
 // boardPaint: the colours, the letters over them, the newest word's frame.
 void BoardView::paintEvent(QPaintEvent*) {
     QPainter p(this);
+    p.fillRect(rect(), QColor(24, 14, 6));
     const Artwork& art = art_ ? *art_ : Artwork::forRatio(devicePixelRatioF());
+    const qreal dpr = devicePixelRatioF();
+    p.scale(1 / dpr, 1 / dpr);
+    const qreal pen = 2 * dpr;
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
-            // The artwork is painted for the scale; the pictures are fitted to the cell's pixels.
-            const QRect at = cellRect({x, y});
-            p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours[x][y]), at.size()));
-            if (state_.letters[x][y] != kNoTile)
-                p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y]), at.size()));
-            if (state_.newest[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26), at.size()));
+            const QRect at = cellPixelRect({x, y});
+            p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours[x][y])));
+            if (state_.letters[x][y] != kNoTile) p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y])));
+            if (state_.newest[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26)));
             if (state_.cellslot[x][y] != kNoTile) {
                 // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
-                p.setPen(QPen(seatColour(state_.mySeat), 2, Qt::DashLine));
+                p.setPen(QPen(seatColour(state_.mySeat), pen, Qt::DashLine));
                 p.setBrush(Qt::NoBrush);
-                p.drawRect(at.adjusted(1, 1, -1, -1));
+                p.drawRect(QRectF(at).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
             }
         }
     }
     if (hasFocus() && onBoard(cursor.x(), cursor.y())) {
-        p.setPen(QPen(Qt::white, 2));
+        p.setPen(QPen(Qt::white, pen));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(cellRect(cursor).adjusted(1, 1, -1, -1));
+        p.drawRect(QRectF(cellPixelRect(cursor)).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
     }
 }
 

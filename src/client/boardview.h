@@ -20,6 +20,7 @@ public:
     void setScale(qreal scale, const Artwork& art);
     QPoint cellTopLeft(const QPoint& cell) const;
     QRect cellRect(const QPoint& cell) const;
+    QPoint cellAt(const QPointF& pos) const;  // {-1, -1} left of or above the cells
     std::function<void(QMouseEvent*)> onMouseDown;
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QKeyEvent*)> onKey;
@@ -35,13 +36,16 @@ protected:
     void focusOutEvent(QFocusEvent*) override { update(); }
 
 private:
-    // A picture at a cell's exact size, scaled once, so that painting is a copy.
-    QPixmap fitted(const QPixmap& picture, const QSize& size);
+    int cellPixels() const;
+    QPoint originPixels() const;
+    QRect cellPixelRect(const QPoint& cell) const;
+    // A picture at the cell's exact size in device pixels, made once, so that painting is a copy.
+    QPixmap fitted(const QPixmap& picture);
 
     const GameState& state_;
     const Artwork* art_ = nullptr;
     qreal scale_ = 1.0;
-    QHash<QPair<qint64, QSize>, QPixmap> fitted_;
+    QHash<QPair<qint64, int>, QPixmap> fitted_;
 };
 
 // A picture control that reports presses and moves: the rack tiles, the sort

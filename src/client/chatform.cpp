@@ -208,6 +208,9 @@ void Tchat::showEvent(QShowEvent* e) {
         });
     }
     fitToScreen();
+    // The window manager's frame is known only once it has framed the window: then the
+    // title bar must fit on the screen too.
+    QTimer::singleShot(300, this, &Tchat::fitToScreen);
     processparams();
 }
 

@@ -48,15 +48,18 @@ void PanelStage::refit() {
 void PanelStage::useArtwork(bool paintNow) {
     const qreal dpr = devicePixelRatioF();
     const qreal scale = layout_.scale();
-    const auto key = [](qreal ratio) { return std::lround(ratio * 100); };
+    const auto key = [](qreal r) { return std::lround(r * 1000); };
+    // The board's cells are whole device pixels: the pictures are painted for that size.
+    // (A hair under, so that the pictures' canvases round up to exactly that.)
+    const qreal ratio = (std::floor(kCellPx * dpr * scale + 1e-6) - 1e-4) / kCellPx;
     std::unique_ptr<Artwork> kept = std::move(scaledArt_);
-    if (key(scale) == 100) {
+    if (scale == 1.0) {
         art_ = &Artwork::forRatio(dpr);
-    } else if (kept && key(kept->ratio()) == key(dpr * scale)) {
+    } else if (kept && key(kept->ratio()) == key(ratio)) {
         scaledArt_ = std::move(kept);
         art_ = scaledArt_.get();
     } else if (paintNow) {
-        scaledArt_ = std::make_unique<Artwork>(dpr * scale);
+        scaledArt_ = std::make_unique<Artwork>(ratio);
         art_ = scaledArt_.get();
     } else {
         scaledArt_ = std::move(kept);  // still shown, stretched

@@ -26,8 +26,6 @@ public:
     QRect map(const QRect& designed) const;
     QPoint map(const QPoint& designed) const;
     int map(int designed) const;
-    // From the panel's pixels back to designed ones.
-    QPointF unmap(const QPointF& shown) const { return shown / scale_; }
 
 private:
     struct Font {
