@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "client/chatsetup.h"
 #include "client/colortext.h"
 #include "client/computerplayers.h"
 #include "client/hostlink.h"
@@ -23,48 +24,14 @@
 #include "clientstate/gamestate.h"
 #include "coach/coach.h"
 
-class QAction;
-
 namespace zindle {
 
-class Artwork;
 class BoardPanel;
 class ChatPanel;
-class Dialogs;
 class GameMenus;
 class GameOverPanel;
 class Scoreboard;
 class ScreenNotice;
-class SoundPlayer;
-class TServer;
-class Tgameoptions;
-class Tphrases;
-class Tspylist;
-
-struct ChatSetup {
-    Dialogs* dialogs = nullptr;
-    SoundPlayer* sounds = nullptr;
-    QStringList params;           // the command line after the program name
-    QString dataFolder;           // where "korvolobby.ini" lives
-    std::string port = "7772";    // the game port to join
-    std::string lobbyPort = "9001";
-    int botDelayMs = 1500;  // how long a seated computer player thinks
-};
-
-// The other windows, created by the program in their fixed order.
-struct ChatWindows {
-    TServer* server = nullptr;
-    QWidget* help = nullptr;
-    QWidget* about = nullptr;
-    Tgameoptions* options = nullptr;
-    Tspylist* spylist = nullptr;
-    QWidget* tally = nullptr;
-    Tphrases* phrases = nullptr;
-    QWidget* download = nullptr;
-    // The tally window's side of loadchecklist and addgame.
-    std::function<void(const QStringList& names)> fillChecklist;
-    std::function<void(const QString& winner)> addgame;
-};
 
 class Tchat : public QMainWindow {
 public:
