@@ -19,7 +19,7 @@ QPushButton* addButton(QWidget* parent, ScaledLayout& layout, const char* name, 
                        QRect designed) {
     auto* b = new QPushButton(text, parent);
     b->setObjectName(name);
-    b->setStyleSheet("QPushButton { padding: 0px 2px; min-height: 0px; }");  // the height follows the scale
+    b->setProperty("kit", "scaled");  // the height follows the scale
     layout.place(b, designed);
     return b;
 }

@@ -128,8 +128,7 @@ void Scoreboard::buildButtons() {
         auto* b = new QPushButton(text, this);
         b->setObjectName(name);
         b->setFocusPolicy(Qt::NoFocus);
-        // "New Tiles" fits a quarter of the panel; the height follows the scale.
-        b->setStyleSheet("QPushButton { padding: 0px 2px; min-height: 0px; }");
+        b->setProperty("kit", "scaled");  // "New Tiles" fits a quarter of the panel
         connect(b, &QPushButton::clicked, this, clicked);
         return b;
     };

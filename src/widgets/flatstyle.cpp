@@ -25,6 +25,7 @@ QPushButton:hover { background: #46708c; border-color: #9fc0d8; }
 QPushButton:pressed { background: #2a4556; }
 QPushButton:disabled { color: #8a96a0; background: #33434e; border-color: #4b5d6a; }
 QPushButton:checked { background: #e8c45a; color: #2c1c08; border-color: #fff0b0; font-weight: bold; }
+QPushButton[kit="scaled"] { padding: 0px 2px; min-height: 0px; }
 QPushButton[kit="caption"] {
     background: transparent;
     border: 1px solid transparent;

@@ -2,7 +2,8 @@
 // buttons, panels, speed buttons, edit boxes and caption buttons.
 // Panels: any QFrame with property("kit") == "panel" (set before it is first shown) gets the
 // flat panel look;
-// speed buttons: QToolButton; flat buttons: QPushButton.
+// speed buttons: QToolButton; flat buttons: QPushButton. A QPushButton with
+// property("kit") == "scaled" keeps no least height or wide padding, for panels that scale.
 #pragma once
 
 #include <QPalette>
