@@ -12,6 +12,7 @@
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
 #include "coach/review.h"
+#include "support/qtprint.h"
 #include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
@@ -22,11 +23,6 @@ namespace zindle {
 namespace {
 
 using namespace testparts;
-
-std::string text(const QRect& r) {
-    return std::to_string(r.width()) + "x" + std::to_string(r.height()) + "+" + std::to_string(r.x()) + "+" +
-           std::to_string(r.y());
-}
 
 // What a player looks at and clicks: the board, the rack, the scoreboard, the move buttons,
 // the chat and the ten phrases.
@@ -85,12 +81,12 @@ void expectEveryControlInside(const Tchat& window, const std::string& where) {
             EXPECT_TRUE(c->isVisible()) << name.toStdString() << " at " << where;
         }
         const QRect r(c->mapTo(&window, QPoint()), c->size());
-        EXPECT_TRUE(inside.contains(r)) << name.toStdString() << " " << text(r) << " outside " << text(inside)
+        EXPECT_TRUE(inside.contains(r)) << name.toStdString() << " " << rectText(r) << " outside " << rectText(inside)
                                         << " at " << where;
         EXPECT_FALSE(r.isEmpty()) << name.toStdString() << " at " << where;
         for (const auto& [other, o] : shown)
-            EXPECT_FALSE(r.intersects(o)) << name.toStdString() << " " << text(r) << " over "
-                                          << other.toStdString() << " " << text(o) << " at " << where;
+            EXPECT_FALSE(r.intersects(o)) << name.toStdString() << " " << rectText(r) << " over "
+                                          << other.toStdString() << " " << rectText(o) << " at " << where;
         shown.emplace_back(name, r);
     }
     // The names are cut to their labels, with an ellipsis.
@@ -114,7 +110,7 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         chat.setGeometry(screen->availableGeometry() - chat.windowHandle()->frameMargins());
         QTest::qWait(20);
         ASSERT_EQ(chat.screen(), screen) << name;
-        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << text(chat.frameGeometry());
+        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << rectText(chat.frameGeometry());
         expectEveryControlInside(chat, name + " filled");
         // ZINDLE_SHOTS=DIR keeps a picture of the window filling each screen.
         if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
@@ -122,7 +118,7 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         // The least size still shows every control, and fits the screen.
         chat.resize(chat.minimumSize());
         QTest::qWait(20);
-        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << text(chat.frameGeometry());
+        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << rectText(chat.frameGeometry());
         expectEveryControlInside(chat, name + " least");
         // The board keeps its proportions: square, and as wide as the designed share.
         QWidget* board = part(chat, "board");
@@ -131,7 +127,7 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         action(chat, "startGameAction")->trigger();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.options)) << name;
         EXPECT_TRUE(screen->availableGeometry().contains(w.options.frameGeometry()))
-            << name << " " << text(w.options.frameGeometry());
+            << name << " " << rectText(w.options.frameGeometry());
         w.options.hide();
         // So does the game review, with its board.
         coach::GameRecord record;
@@ -140,7 +136,7 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         coach::GameReview* review = coach::GameReview::show(record, &chat);
         ASSERT_TRUE(QTest::qWaitForWindowExposed(review)) << name;
         EXPECT_TRUE(screen->availableGeometry().contains(review->frameGeometry()))
-            << name << " review " << text(review->frameGeometry());
+            << name << " review " << rectText(review->frameGeometry());
         review->close();
     }
 }

@@ -33,13 +33,12 @@
 #include "rules/board.h"
 #include "server/server.h"
 #include "stats/tallylistform.h"
+#include "support/qtprint.h"
 #include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/sounds.h"
 
-inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
-inline void PrintTo(const QStringList& l, std::ostream* os) { *os << l.join(" | ").toStdString(); }
 
 namespace zindle {
 namespace {

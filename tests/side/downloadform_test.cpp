@@ -2,7 +2,7 @@
 #include <QCryptographicHash>
 #include <gtest/gtest.h>
 
-#include "qtprint.h"
+#include "support/qtprint.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/version.h"
-#include "qtprint.h"
+#include "support/qtprint.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // holds the lobby link like the real game does.
 #include <gtest/gtest.h>
 
-#include "qtprint.h"
+#include "support/qtprint.h"
 
 #include <QFile>
 #include <QLabel>

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "qtprint.h"
+#include "support/qtprint.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,11 +33,6 @@
 
 namespace zindle {
 namespace {
-
-std::string text(const QRect& r) {
-    return std::to_string(r.width()) + "x" + std::to_string(r.height()) + "+" + std::to_string(r.x()) + "+" +
-           std::to_string(r.y());
-}
 
 double luminance(QRgb c) {
     auto channel = [](int v) {
@@ -146,7 +141,7 @@ TEST(Windows, EveryWindowOpensInsideTheScreen) {
         e.window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(e.window)) << e.name;
         EXPECT_TRUE(area.contains(e.window->frameGeometry()))
-            << e.name << " at " << text(e.window->frameGeometry()) << " on " << text(area);
+            << e.name << " at " << rectText(e.window->frameGeometry()) << " on " << rectText(area);
         EXPECT_TRUE(area.contains(e.window->geometry())) << e.name;
         saveShot(QStringLiteral("%1-%2x%3-x%4").arg(e.name).arg(area.width()).arg(area.height()).arg(scale));
         e.window->hide();
@@ -170,7 +165,7 @@ TEST(Windows, HelpAndAboutOpenCentredOverTheGameWindow) {
         wanted.moveCenter(over);
         wanted = fitInside(wanted, area);
         EXPECT_LE((shown.topLeft() - wanted.topLeft()).manhattanLength(), 2)
-            << w->objectName().toStdString() << " at " << text(shown) << ", wanted " << text(wanted);
+            << w->objectName().toStdString() << " at " << rectText(shown) << ", wanted " << rectText(wanted);
         if (over != area.center()) {  // a game window that fills the screen leaves no difference
             EXPECT_NE(shown.center(), area.center()) << w->objectName().toStdString();
         }
