@@ -59,6 +59,7 @@ QPoint BoardView::cellAt(const QPointF& pos) const {
 
 QPixmap BoardView::fitted(const QPixmap& picture) {
     const int size = cellPixels();
+    if (picture.devicePixelRatio() == 1.0 && picture.size() == QSize(size, size)) return picture;  // as designed
     const auto key = qMakePair(picture.cacheKey(), size);
     auto found = fitted_.constFind(key);
     if (found != fitted_.constEnd()) return *found;
