@@ -7,23 +7,23 @@
 //  - hostile chat: the time to show a 64 KiB line without spaces against a
 //    short line, the memory after 1,000 of them, and 30 s of a peer sending
 //    them 20 a second through a real host while another window chats.
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QTextBlock>
-#include <QTextEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <QThread>
 #include <QTimer>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <functional>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <vector>
 
 #include "client/chatform.h"
@@ -106,9 +106,11 @@ void idle() {
     QCoreApplication::exec();
     const double wall = std::chrono::duration<double>(Clock::now() - t0).count();
     const double cpu = cpuSeconds() - cpu0;
-    std::printf("idle: window and host in one process, %.1f s: %.3f %% of one core "
-                "(window queue timer running at the end: %s)\n",
-                wall, 100.0 * cpu / wall, w.chat->findChild<QTimer*>("queueTimer")->isActive() ? "yes" : "no");
+    std::printf(
+        "idle: window and host in one process, %.1f s: %.3f %% of one core "
+        "(window queue timer running at the end: %s)\n",
+        wall, 100.0 * cpu / wall,
+        w.chat->findChild<QTimer*>("queueTimer")->isActive() ? "yes" : "no");
 }
 
 void catchUp() {
@@ -117,7 +119,8 @@ void catchUp() {
     Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
     ann.chat->show();
     pump([&] { return ann.chat->state().loggedIn; });
-    ann.chat->sendToHost(proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
+    ann.chat->sendToHost(
+        proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
     pump([&] { return server->gameon && ann.chat->state().turnSeat != 0; });
     // 150 letters, as if many moves had been played.
     int laid = 0;
@@ -131,7 +134,8 @@ void catchUp() {
         Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
         late.chat->show();
         const bool ok = pump([&] {
-            return late.chat->state().letters == server->letters && late.chat->state().turnSeat != 0;
+            return late.chat->state().letters == server->letters &&
+                   late.chat->state().turnSeat != 0;
         });
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (!ok) std::printf("catch-up: the board did not arrive\n");
@@ -139,8 +143,10 @@ void catchUp() {
         pump([&] { return server->seats[2].conn == 0; }, 2000);
     }
     std::sort(ms.begin(), ms.end());
-    std::printf("catch-up: latecomer, 150 letters, connect to complete board: median %.0f ms "
-                "(min %.0f, max %.0f, 5 runs)\n", ms[2], ms.front(), ms.back());
+    std::printf(
+        "catch-up: latecomer, 150 letters, connect to complete board: median %.0f ms "
+        "(min %.0f, max %.0f, 5 runs)\n",
+        ms[2], ms.front(), ms.back());
 }
 
 void startup() {
@@ -187,7 +193,8 @@ void startup() {
                 probe.Open();
             } catch (const ESockException&) {
             }
-            pump([&] { return failed || got.find("CMD_sendlogininfo") != std::string::npos; }, 1000);
+            pump([&] { return failed || got.find("CMD_sendlogininfo") != std::string::npos; },
+                 1000);
             if (got.find("CMD_sendlogininfo+2") != std::string::npos) {
                 probe.Send(proto::message(proto::cmd::logininfo, {2, proto::kVersion, "probe"}));
                 pump([&] { return got.find("CMD_existingplayers+1+") != std::string::npos; }, 2000);
@@ -204,11 +211,11 @@ void startup() {
     std::sort(shownMs.begin(), shownMs.end());
     std::printf("start-up: zindle to a shown window that opens its lobby link: median %.0f ms\n",
                 (shownMs[4] + shownMs[5]) / 2);
-    std::printf("start-up: zindle to a shown, logged-in window (%s): median %.0f ms "
-                "(min %.0f, max %.0f, 10 runs)\n",
-                display ? "X server" : "offscreen", (ms[4] + ms[5]) / 2, ms.front(), ms.back());
+    std::printf(
+        "start-up: zindle to a shown, logged-in window (%s): median %.0f ms "
+        "(min %.0f, max %.0f, 10 runs)\n",
+        display ? "X server" : "offscreen", (ms[4] + ms[5]) / 2, ms.front(), ms.back());
 }
-
 
 long residentKiB() {
     QFile f("/proc/self/statm");
@@ -227,13 +234,15 @@ void artwork() {
             ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         }
         std::sort(ms.begin(), ms.end());
-        std::printf("artwork: every picture painted for a pixel ratio of %.2f: median %.1f ms\n", ratio, ms[2]);
+        std::printf("artwork: every picture painted for a pixel ratio of %.2f: median %.1f ms\n",
+                    ratio, ms[2]);
     }
 }
 
 QStringList chatLines(const zindle::Tchat& w) {
     QStringList lines;
-    for (QTextBlock b = w.findChild<QTextEdit*>("mainchat")->document()->begin(); b.isValid(); b = b.next())
+    for (QTextBlock b = w.findChild<QTextEdit*>("mainchat")->document()->begin(); b.isValid();
+         b = b.next())
         lines << b.text();
     return lines;
 }
@@ -269,12 +278,14 @@ void hostileChat() {
         double worst = 0;
         for (int i = 0; i < 1000; ++i) worst = std::max(worst, showLine(w, huge));
         const long after = residentKiB();
-        std::printf("hostile chat: a 64 KiB line without spaces shown in median %.2f ms (worst of "
-                    "1,000 %.2f ms); an ordinary line %.2f ms; ratio %.1f\n",
-                    medianMs(longMs), worst, medianMs(shortMs),
-                    medianMs(longMs) / std::max(medianMs(shortMs), 1e-3));
-        std::printf("hostile chat: resident memory %ld KiB before 1,000 such lines, %ld KiB after\n",
-                    before, after);
+        std::printf(
+            "hostile chat: a 64 KiB line without spaces shown in median %.2f ms (worst of "
+            "1,000 %.2f ms); an ordinary line %.2f ms; ratio %.1f\n",
+            medianMs(longMs), worst, medianMs(shortMs),
+            medianMs(longMs) / std::max(medianMs(shortMs), 1e-3));
+        std::printf(
+            "hostile chat: resident memory %ld KiB before 1,000 such lines, %ld KiB after\n",
+            before, after);
     }
     auto server = newHost();
     Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
@@ -299,35 +310,37 @@ void hostileChat() {
     int said = 0;
     QString waitingFor;
     Clock::time_point typed;
-    pump([&] {
-        const auto now = Clock::now();
-        const auto elapsed = std::chrono::duration<double>(now - t0).count();
-        while (sent < static_cast<int>(elapsed * 20) && sent < 600) {
-            eve.chat->sendToHost(flood);
-            ++sent;
-        }
-        if (waitingFor.isEmpty() && now >= nextChat) {
-            waitingFor = QString("Cat chats: line %1").arg(++said);
-            auto* entry = cat.chat->findChild<QLineEdit*>("mychat");
-            entry->setText(QString("line %1").arg(said));
-            QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-            QCoreApplication::sendEvent(entry, &enter);
-            typed = now;
-        } else if (!waitingFor.isEmpty() && chatLines(*ann.chat).contains(waitingFor)) {
-            latency.push_back(std::chrono::duration<double, std::milli>(now - typed).count());
-            waitingFor.clear();
-            nextChat = now + std::chrono::seconds(1);
-        }
-        peak = std::max(peak, residentKiB());
-        return (sent >= 600 && waitingFor.isEmpty()) || cat.chat->closing();
-    }, 60000);
-    std::printf("hostile chat: 30 s of 64 KiB lines, 20 a second, through a host: the chatting "
-                "window %s; %zu lines typed, delivery median %.0f ms, worst %.0f ms; resident "
-                "memory %ld KiB at the start, peak %ld KiB\n",
-                cat.chat->closing() ? "was dropped" : "stayed connected", latency.size(),
-                latency.empty() ? -1.0 : medianMs(latency),
-                latency.empty() ? -1.0 : *std::max_element(latency.begin(), latency.end()), start,
-                peak);
+    pump(
+        [&] {
+            const auto now = Clock::now();
+            const auto elapsed = std::chrono::duration<double>(now - t0).count();
+            while (sent < static_cast<int>(elapsed * 20) && sent < 600) {
+                eve.chat->sendToHost(flood);
+                ++sent;
+            }
+            if (waitingFor.isEmpty() && now >= nextChat) {
+                waitingFor = QString("Cat chats: line %1").arg(++said);
+                auto* entry = cat.chat->findChild<QLineEdit*>("mychat");
+                entry->setText(QString("line %1").arg(said));
+                QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+                QCoreApplication::sendEvent(entry, &enter);
+                typed = now;
+            } else if (!waitingFor.isEmpty() && chatLines(*ann.chat).contains(waitingFor)) {
+                latency.push_back(std::chrono::duration<double, std::milli>(now - typed).count());
+                waitingFor.clear();
+                nextChat = now + std::chrono::seconds(1);
+            }
+            peak = std::max(peak, residentKiB());
+            return (sent >= 600 && waitingFor.isEmpty()) || cat.chat->closing();
+        },
+        60000);
+    std::printf(
+        "hostile chat: 30 s of 64 KiB lines, 20 a second, through a host: the chatting "
+        "window %s; %zu lines typed, delivery median %.0f ms, worst %.0f ms; resident "
+        "memory %ld KiB at the start, peak %ld KiB\n",
+        cat.chat->closing() ? "was dropped" : "stayed connected", latency.size(),
+        latency.empty() ? -1.0 : medianMs(latency),
+        latency.empty() ? -1.0 : *std::max_element(latency.begin(), latency.end()), start, peak);
 }
 
 }  // namespace

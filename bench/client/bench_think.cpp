@@ -6,7 +6,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -118,10 +117,12 @@ int main(int argc, char** argv) {
         ended += g.ended;
     }
     const double baseline = longestDecisionMs(20);
-    std::printf("three Hard bots thinking on worker threads, %d games (%d ended), %d moves:\n", games, ended,
-                moves);
-    std::printf("  longest event-loop gap %.1f ms, p99 %.1f ms (aim: no gap over 16 ms)\n", longest, p99);
-    std::printf("  longest Hard decision (the stall on the loop's own thread) %.1f ms: %.0fx the gap\n",
-                baseline, baseline / std::max(0.1, longest));
+    std::printf("three Hard bots thinking on worker threads, %d games (%d ended), %d moves:\n",
+                games, ended, moves);
+    std::printf("  longest event-loop gap %.1f ms, p99 %.1f ms (aim: no gap over 16 ms)\n", longest,
+                p99);
+    std::printf(
+        "  longest Hard decision (the stall on the loop's own thread) %.1f ms: %.0fx the gap\n",
+        baseline, baseline / std::max(0.1, longest));
     return ended == games ? 0 : 1;
 }

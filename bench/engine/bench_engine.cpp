@@ -3,7 +3,6 @@
 // brute force on small racks for the speed-up, the word automaton's build
 // time and memory, and Hard's strength against a greedy player.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -49,7 +48,8 @@ const std::vector<Spot>& spots() {
             Random r(seed);
             playRandomly(t, words().lex, 40, r);
             const Rack& rack = t.racks[t.curplayer];
-            if (t.over() || std::count_if(rack.begin() + 1, rack.end(), isLetterCode) != kRackSize) continue;
+            if (t.over() || std::count_if(rack.begin() + 1, rack.end(), isLetterCode) != kRackSize)
+                continue;
             out.push_back({t.colours, t.letters, t.curplayer, rack});
         }
         return out;
@@ -91,7 +91,8 @@ void BM_BruteForceRatio(benchmark::State& state) {
             Rack five = spot.rack;
             for (int slot = 6; slot <= kRackSize; ++slot) five[slot] = kNoTile;
             const auto t0 = Clock::now();
-            for (int rep = 0; rep < 20; ++rep) benchmark::DoNotOptimize(generateMoves(words().lex, spot.pos(), five));
+            for (int rep = 0; rep < 20; ++rep)
+                benchmark::DoNotOptimize(generateMoves(words().lex, spot.pos(), five));
             const auto t1 = Clock::now();
             benchmark::DoNotOptimize(bruteForceMoves(spot.pos(), five, words().lookup, 5));
             const auto t2 = Clock::now();

@@ -125,7 +125,8 @@ void BM_JudgeSevenTilesFourCrossWords(benchmark::State& state) {
     const SevenTiles m;
     for (auto _ : state) {
         Verdict v = checkword({m.colours, m.letters, 1, false}, m.placed, dict);
-        if (!v.valid || v.wordscore != 150) state.SkipWithError("the move was not judged valid for 150");
+        if (!v.valid || v.wordscore != 150)
+            state.SkipWithError("the move was not judged valid for 150");
         benchmark::DoNotOptimize(v);
     }
 }

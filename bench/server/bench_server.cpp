@@ -4,9 +4,11 @@
 // 2 MiB of bare terminators from one seat, then a stream of junk entries from
 // another. For each flood, the host's memory before and after, and how long
 // seat 1's chat line took to come back to seat 2.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QThread>
-
 #include <algorithm>
 #include <chrono>
 #include <csignal>
@@ -16,8 +18,6 @@
 #include <functional>
 #include <memory>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "net/protocol.h"
@@ -162,9 +162,10 @@ int main(int argc, char** argv) {
     const long after = cpuTicks(host);
     const long long nsAfter = cpuNanos(host);
     // The scheduler's nanoseconds when there are any; clock ticks (10 ms) are too coarse.
-    const double idlePct = nsBefore >= 0 && nsAfter >= 0
-                               ? 100.0 * static_cast<double>(nsAfter - nsBefore) / 1e9 / wall
-                               : 100.0 * static_cast<double>(after - before) / static_cast<double>(hz) / wall;
+    const double idlePct =
+        nsBefore >= 0 && nsAfter >= 0
+            ? 100.0 * static_cast<double>(nsAfter - nsBefore) / 1e9 / wall
+            : 100.0 * static_cast<double>(after - before) / static_cast<double>(hz) / wall;
 
     // Each move is the first word of a fresh game: two tiles in one row are
     // always a listed two-letter word.
@@ -187,7 +188,9 @@ int main(int argc, char** argv) {
         const int seat = std::stoi(w[0]->got[at].substr(15));
         Window& mover = *w[static_cast<std::size_t>(seat - 1)];
         std::size_t own = std::string::npos;
-        if (!pumpUntil([&] { return (own = firstTurn(static_cast<std::size_t>(seat - 1))) != std::string::npos; }))
+        if (!pumpUntil([&] {
+                return (own = firstTurn(static_cast<std::size_t>(seat - 1))) != std::string::npos;
+            }))
             return 1;
         const std::size_t from = own + 1;
         const auto sent = Clock::now();
@@ -241,14 +244,16 @@ int main(int argc, char** argv) {
     int status = 0;
     ::waitpid(host, &status, 0);
 
-    std::printf("move round trip, 4 players + 5 spectators, %d moves: median %.2f ms, p99 %.2f ms, max %.2f ms\n",
-                moves, percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
+    std::printf(
+        "move round trip, 4 players + 5 spectators, %d moves: median %.2f ms, p99 %.2f ms, max "
+        "%.2f ms\n",
+        moves, percentile(ms, 0.5), percentile(ms, 0.99), percentile(ms, 1.0));
     std::printf("idle zindle-host, 9 connections, %.1f s: %.4f %% of one core\n", wall, idlePct);
     for (const Flood* f : {&bare, &junk})
-        std::printf("flood, %s: host memory %ld KiB before, %ld KiB after; seat 1's chat back in "
-                    "%.1f ms; flooder %s\n",
-                    f->what, f->before, f->after, f->chatMs,
-                    f->closed ? "closed" : "kept");
+        std::printf(
+            "flood, %s: host memory %ld KiB before, %ld KiB after; seat 1's chat back in "
+            "%.1f ms; flooder %s\n",
+            f->what, f->before, f->after, f->chatMs, f->closed ? "closed" : "kept");
     std::printf("zindle-host exit status on SIGTERM: %d\n",
                 WIFEXITED(status) ? WEXITSTATUS(status) : -1);
     if (bare.chatMs < 0 || junk.chatMs < 0) return 1;

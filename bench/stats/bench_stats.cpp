@@ -4,8 +4,6 @@
 // (little-endian records with slowly changing fields, byte runs, and some noise), so neither
 // coder sees only its best case.
 
-#include "lzrw1.h"
-
 #include <benchmark/benchmark.h>
 #include <zlib.h>
 
@@ -16,16 +14,18 @@
 #include <string>
 #include <vector>
 
+#include "lzrw1.h"
+
 namespace {
 
 constexpr std::size_t CorpusSize = 8u << 20;
 
-std::string makeCorpus()
-{
-    static const char* words[] = {"the", "tally", "of", "games", "won", "by", "Ann", "and", "Bob",
-                                  "zindle", "square", "double", "points", "tile", "rack", "board",
-                                  "turn", "pass", "exchange", "letters", "word", "score", "red",
-                                  "green", "blue", "yellow", "spectator", "host", "seat", "clock"};
+std::string makeCorpus() {
+    static const char* words[] = {"the",      "tally",   "of",        "games",  "won",    "by",
+                                  "Ann",      "and",     "Bob",       "zindle", "square", "double",
+                                  "points",   "tile",    "rack",      "board",  "turn",   "pass",
+                                  "exchange", "letters", "word",      "score",  "red",    "green",
+                                  "blue",     "yellow",  "spectator", "host",   "seat",   "clock"};
     std::mt19937 rng(20240601);
     std::string out;
     out.reserve(CorpusSize + 4096);
@@ -59,8 +59,7 @@ std::string makeCorpus()
     return out;
 }
 
-const std::string& corpus()
-{
+const std::string& corpus() {
     static const std::string c = makeCorpus();
     return c;
 }
@@ -73,21 +72,16 @@ public:
     const std::string& Data() const { return data_; }
 
 protected:
-    std::streamsize xsputn(const char* s, std::streamsize n) override
-    {
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
         data_.append(s, static_cast<std::size_t>(n));
         return n;
     }
-    int_type overflow(int_type c) override
-    {
-        if (c != traits_type::eof())
-            data_ += static_cast<char>(c);
+    int_type overflow(int_type c) override {
+        if (c != traits_type::eof()) data_ += static_cast<char>(c);
         return c;
     }
-    pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode) override
-    {
-        if (off == 0 && dir == std::ios::cur)
-            return pos_type(static_cast<off_type>(data_.size()));
+    pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode) override {
+        if (off == 0 && dir == std::ios::cur) return pos_type(static_cast<off_type>(data_.size()));
         return pos_type(off_type(-1));
     }
 
@@ -95,8 +89,7 @@ private:
     std::string data_;
 };
 
-std::string fastCompress(const std::string& data, BufferSink& sink)
-{
+std::string fastCompress(const std::string& data, BufferSink& sink) {
     std::istringstream in(data);
     std::ostream out(&sink);
     sink.Clear();
@@ -109,14 +102,12 @@ std::string fastCompress(const std::string& data, BufferSink& sink)
     return sink.Data();
 }
 
-void setRatio(benchmark::State& state, std::size_t packed)
-{
+void setRatio(benchmark::State& state, std::size_t packed) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * corpus().size()));
     state.counters["ratio"] = static_cast<double>(packed) / static_cast<double>(corpus().size());
 }
 
-void BM_Lzrw1FastCompress(benchmark::State& state)
-{
+void BM_Lzrw1FastCompress(benchmark::State& state) {
     const std::string& data = corpus();
     std::istringstream in(data);
     BufferSink sink(data.size() + data.size() / 64 + 64);
@@ -135,8 +126,7 @@ void BM_Lzrw1FastCompress(benchmark::State& state)
     setRatio(state, sink.Data().size());
 }
 
-void BM_Lzrw1FastDecompress(benchmark::State& state)
-{
+void BM_Lzrw1FastDecompress(benchmark::State& state) {
     BufferSink packedSink(corpus().size() * 2);
     const std::string packed = fastCompress(corpus(), packedSink);
     std::istringstream in(packed);
@@ -152,13 +142,11 @@ void BM_Lzrw1FastDecompress(benchmark::State& state)
         sink.Clear();
         benchmark::DoNotOptimize(c.Decompress());
     }
-    if (sink.Data() != corpus())
-        state.SkipWithError("round trip differs");
+    if (sink.Data() != corpus()) state.SkipWithError("round trip differs");
     setRatio(state, packed.size());
 }
 
-void BM_ZlibLevel1Compress(benchmark::State& state)
-{
+void BM_ZlibLevel1Compress(benchmark::State& state) {
     const std::string& data = corpus();
     std::vector<Bytef> out(compressBound(static_cast<uLong>(data.size())));
     uLongf len = 0;
@@ -171,8 +159,7 @@ void BM_ZlibLevel1Compress(benchmark::State& state)
     setRatio(state, len);
 }
 
-void BM_ZlibLevel1Decompress(benchmark::State& state)
-{
+void BM_ZlibLevel1Decompress(benchmark::State& state) {
     const std::string& data = corpus();
     std::vector<Bytef> packed(compressBound(static_cast<uLong>(data.size())));
     uLongf packedLen = static_cast<uLongf>(packed.size());
@@ -189,7 +176,7 @@ void BM_ZlibLevel1Decompress(benchmark::State& state)
     setRatio(state, packedLen);
 }
 
-} // namespace
+}  // namespace
 
 BENCHMARK(BM_Lzrw1FastCompress)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZlibLevel1Compress)->Unit(benchmark::kMillisecond);

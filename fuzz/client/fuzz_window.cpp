@@ -2,7 +2,6 @@
 // dispatch (offscreen, no sockets). Each input is a little program: a known
 // command with fuzzed fields, or raw bytes; fields and messages reach 64 KiB.
 #include <QApplication>
-
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -17,16 +16,42 @@
 
 namespace {
 
-constexpr std::array<const char*, 36> kCommands{
-    "CMD_sendlogininfo", "CMD_chat",          "CMD_action",       "CMD_newplayerinfo",
-    "CMD_havewrongversion", "CMD_wrongversion", "CMD_existingplayers", "CMD_playerdisconnected",
-    "CMD_startgame",     "CMD_nextplayer",    "CMD_winner",       "CMD_arrangeboard",
-    "CMD_atile",         "CMD_placeletter",   "CMD_reposition",   "CMD_postscore",
-    "CMD_newword",       "CMD_showboard",     "CMD_newtiles",     "CMD_pass",
-    "CMD_timeup",        "CMD_invalid",       "CMD_playergotscore", "CMD_gametimeup",
-    "CMD_nomoretiles",   "CMD_everyonepassed", "CMD_gamesettings", "CMD_justwatching",
-    "CMD_tilecount",     "CMD_already",       "CMD_notenough",    "CMD_notiles",
-    "CMD_full",          "CMD_zn",            "CMD_logininfo",    "CMD_done"};
+constexpr std::array<const char*, 36> kCommands{"CMD_sendlogininfo",
+                                                "CMD_chat",
+                                                "CMD_action",
+                                                "CMD_newplayerinfo",
+                                                "CMD_havewrongversion",
+                                                "CMD_wrongversion",
+                                                "CMD_existingplayers",
+                                                "CMD_playerdisconnected",
+                                                "CMD_startgame",
+                                                "CMD_nextplayer",
+                                                "CMD_winner",
+                                                "CMD_arrangeboard",
+                                                "CMD_atile",
+                                                "CMD_placeletter",
+                                                "CMD_reposition",
+                                                "CMD_postscore",
+                                                "CMD_newword",
+                                                "CMD_showboard",
+                                                "CMD_newtiles",
+                                                "CMD_pass",
+                                                "CMD_timeup",
+                                                "CMD_invalid",
+                                                "CMD_playergotscore",
+                                                "CMD_gametimeup",
+                                                "CMD_nomoretiles",
+                                                "CMD_everyonepassed",
+                                                "CMD_gamesettings",
+                                                "CMD_justwatching",
+                                                "CMD_tilecount",
+                                                "CMD_already",
+                                                "CMD_notenough",
+                                                "CMD_notiles",
+                                                "CMD_full",
+                                                "CMD_zn",
+                                                "CMD_logininfo",
+                                                "CMD_done"};
 
 struct Rig {
     Rig() {
@@ -56,14 +81,20 @@ std::string field(const uint8_t*& p, const uint8_t* end) {
     if (p == end) return {};
     const uint8_t b = *p++;
     switch (b % 8) {
-        case 0: return std::to_string(static_cast<int>(b / 8) - 4);
-        case 1: return "y";
-        case 2: return "100";
-        case 3: return "2147483647";
-        case 4: return "-2147483648";
+        case 0:
+            return std::to_string(static_cast<int>(b / 8) - 4);
+        case 1:
+            return "y";
+        case 2:
+            return "100";
+        case 3:
+            return "2147483647";
+        case 4:
+            return "-2147483648";
         case 5: {
             std::string text;
-            while (p != end && *p != 0xFF && text.size() < (b >> 3)) text += static_cast<char>(*p++);
+            while (p != end && *p != 0xFF && text.size() < (b >> 3))
+                text += static_cast<char>(*p++);
             return text;
         }
         case 6: {
@@ -74,14 +105,17 @@ std::string field(const uint8_t*& p, const uint8_t* end) {
             const char c = p == end || *p == 0xFF ? 'x' : static_cast<char>(*p++);
             return std::string(n + 1, c);
         }
-        default: return std::to_string(b % 27);
+        default:
+            return std::to_string(b % 27);
     }
 }
 
 }  // namespace
 
 // Fonts are loaded once per process and kept by the font library on purpose.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\nleak:libQt6Gui\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\nleak:libQt6Gui\n";
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static int argc = 1;

@@ -2,14 +2,14 @@
 // the host's dispatch with no network. Each input is a little program:
 // connect, disconnect, send raw bytes, send a well-formed message with
 // fuzzed numbers, or tick one of the two clocks.
-#include <QCoreApplication>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "server/server.h"
@@ -32,11 +32,16 @@ public:
     int number() {
         const uint8_t b = byte();
         switch (b % 16) {
-            case 0: return -1;
-            case 1: return 100;
-            case 2: return 19;
-            case 3: return -1000;
-            default: return b % 20;
+            case 0:
+                return -1;
+            case 1:
+                return 100;
+            case 2:
+                return 19;
+            case 3:
+                return -1000;
+            default:
+                return b % 20;
         }
     }
     std::string bytes(size_t n) {
@@ -50,14 +55,19 @@ private:
     const uint8_t* end_;
 };
 
-std::string num(int n) { return std::to_string(n); }
+std::string num(int n) {
+    return std::to_string(n);
+}
 
 std::string wellFormed(Input& in, int seat) {
     const std::string s = num(in.byte() % 8 == 0 ? in.number() : seat);
     switch (in.byte() % 9) {
-        case 0: return "CMD_logininfo+" + s + "+2.1.0+" + in.bytes(in.byte() % 8);
-        case 1: return "CMD_chat+" + s + "+" + in.bytes(in.byte() % 8);
-        case 2: return "CMD_kickhim+" + s + "+" + num(in.number()) + "+";
+        case 0:
+            return "CMD_logininfo+" + s + "+2.1.0+" + in.bytes(in.byte() % 8);
+        case 1:
+            return "CMD_chat+" + s + "+" + in.bytes(in.byte() % 8);
+        case 2:
+            return "CMD_kickhim+" + s + "+" + num(in.number()) + "+";
         case 3:
             return "CMD_startgame+x+" + num(in.number()) + "+" + num(in.byte() % 24) + "+" +
                    num(in.byte() % 3) + "+" + num(in.number() * 5) + "+" +
@@ -69,10 +79,14 @@ std::string wellFormed(Input& in, int seat) {
                      num(in.number()) + "+" + num(in.number());
             return m;
         }
-        case 5: return "CMD_newtiles+" + s;
-        case 6: return "CMD_pass+" + s;
-        case 7: return "CMD_justwatch+" + s + "+" + num(in.byte() % 4);
-        default: return "CMD_action+" + s + "+" + in.bytes(in.byte() % 8);
+        case 5:
+            return "CMD_newtiles+" + s;
+        case 6:
+            return "CMD_pass+" + s;
+        case 7:
+            return "CMD_justwatch+" + s + "+" + num(in.byte() % 4);
+        default:
+            return "CMD_action+" + s + "+" + in.bytes(in.byte() % 8);
     }
 }
 

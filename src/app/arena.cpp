@@ -1,6 +1,8 @@
 // zindle-arena: computer players against each other on a referee table.
 // Each seed is played twice with the seats swapped, so the deal and the
 // first turn favour neither side.
+#include "engine/arena.h"
+
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -9,7 +11,6 @@
 #include <string_view>
 
 #include "cli/commandline.h"
-#include "engine/arena.h"
 #include "rules/mydict.h"
 
 using namespace zindle;
@@ -45,22 +46,31 @@ int main(int argc, char** argv) {
     const QCommandLineOption bOption("b", "The second player's level (greedy).", "LEVEL");
     const QCommandLineOption doubleOption("double", "Double-sided tiles.");
     const QCommandLineOption zindlesOption("zindles", "N Zindle squares (0).", "N");
-    const QCommandLineOption playtoOption("playto", "Play to N points (0: until the bag is empty).", "N");
+    const QCommandLineOption playtoOption("playto", "Play to N points (0: until the bag is empty).",
+                                          "N");
     const QCommandLineOption quietOption("quiet", "Print only the result.");
-    const QCommandLineOption samplesOption("samples", "Hard's look ahead: racks drawn per candidate (8).", "N");
-    const QCommandLineOption candidatesOption("candidates", "Hard's look ahead: candidate moves (6).", "N");
-    const QCommandLineOption noFollowOption("no-follow", "Hard's look ahead skips its own next turn.");
+    const QCommandLineOption samplesOption(
+        "samples", "Hard's look ahead: racks drawn per candidate (8).", "N");
+    const QCommandLineOption candidatesOption("candidates",
+                                              "Hard's look ahead: candidate moves (6).", "N");
+    const QCommandLineOption noFollowOption("no-follow",
+                                            "Hard's look ahead skips its own next turn.");
     parser.addOptions({gamesOption, seedOption, aOption, bOption, doubleOption, zindlesOption,
                        playtoOption, quietOption, samplesOption, candidatesOption, noFollowOption});
     if (auto done = cli::parse(parser, program, cli::arguments(argc, argv))) return *done;
     auto bad = [&](const QString& cause) { return cli::badUsage(parser, program, cause); };
-    if (!parser.positionalArguments().isEmpty()) return bad("unexpected argument " + parser.positionalArguments()[0]);
+    if (!parser.positionalArguments().isEmpty())
+        return bad("unexpected argument " + parser.positionalArguments()[0]);
     doubletiles = parser.isSet(doubleOption);
     quiet = parser.isSet(quietOption);
     budget.followUp = !parser.isSet(noFollowOption);
     const std::pair<const QCommandLineOption*, int*> numbers[] = {
-        {&gamesOption, &games}, {&seedOption, &seed}, {&zindlesOption, &zindles}, {&playtoOption, &playto},
-        {&samplesOption, &budget.samples}, {&candidatesOption, &budget.candidates}};
+        {&gamesOption, &games},
+        {&seedOption, &seed},
+        {&zindlesOption, &zindles},
+        {&playtoOption, &playto},
+        {&samplesOption, &budget.samples},
+        {&candidatesOption, &budget.candidates}};
     for (const auto& [option, value] : numbers)
         if (parser.isSet(*option) && !number(parser.value(*option), *value))
             return bad("--" + option->names()[0] + " takes a number up to 1000000");
@@ -69,7 +79,8 @@ int main(int argc, char** argv) {
         if (!parser.isSet(*option)) continue;
         const std::string name = parser.value(*option).toStdString();
         const auto s = strategyFromName(name);
-        if (!s) return bad("--" + option->names()[0] + " takes easy, normal, hard, hard0 or greedy");
+        if (!s)
+            return bad("--" + option->names()[0] + " takes easy, normal, hard, hard0 or greedy");
         (option == &aOption ? a : b) = *s;
         (option == &aOption ? aName : bName) = name;
     }
@@ -107,11 +118,13 @@ int main(int argc, char** argv) {
     const double n = 2.0 * games;
     const double p = (wins + 0.5 * ties) / n;
     const double half = 1.96 * std::sqrt(p * (1 - p) / n);
-    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    std::printf("%s against %s: %d won, %d lost, %d tied of %.0f games\n", aName.c_str(), bName.c_str(),
-                wins, losses, ties, n);
-    std::printf("win rate %.1f %% (95 %% interval %.1f to %.1f %%), mean score %.1f to %.1f\n", 100 * p,
-                100 * std::max(0.0, p - half), 100 * std::min(1.0, p + half), pointsA / n, pointsB / n);
+    const double secs =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    std::printf("%s against %s: %d won, %d lost, %d tied of %.0f games\n", aName.c_str(),
+                bName.c_str(), wins, losses, ties, n);
+    std::printf("win rate %.1f %% (95 %% interval %.1f to %.1f %%), mean score %.1f to %.1f\n",
+                100 * p, 100 * std::max(0.0, p - half), 100 * std::min(1.0, p + half), pointsA / n,
+                pointsB / n);
     std::printf("moves refused by the referee: %d; %.1f s\n", refused, secs);
     return refused == 0 ? 0 : 1;
 }

@@ -2,15 +2,15 @@
 // and tests. The first connection to arrive is seat 1 and holds the host's powers.
 //
 //   zindle-host [--port N] [--seed S] [--words FILE]
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QSocketNotifier>
-
 #include <csignal>
 #include <cstdio>
-#include <fcntl.h>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "cli/commandline.h"
 #include "server/server.h"
@@ -33,7 +33,8 @@ bool parseUnsigned(const QString& text, unsigned long max, unsigned long& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const zindle::cli::Program program{"zindle-host", "Hosts a Zindle game without a window.", "", ""};
+    const zindle::cli::Program program{"zindle-host", "Hosts a Zindle game without a window.", "",
+                                       ""};
     zindle::cli::Parser parser;
     const QCommandLineOption portOption("port", "Listen on TCP port N (7772).", "N", "7772");
     const QCommandLineOption seedOption("seed", "Replay the games of seed S.", "S");
@@ -42,7 +43,8 @@ int main(int argc, char** argv) {
     if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
         return *done;
     if (!parser.positionalArguments().isEmpty())
-        return zindle::cli::badUsage(parser, program, "unexpected argument " + parser.positionalArguments()[0]);
+        return zindle::cli::badUsage(parser, program,
+                                     "unexpected argument " + parser.positionalArguments()[0]);
 
     zindle::ServerOptions options;
     unsigned long n = 0;

@@ -7,6 +7,8 @@
 //   arrangement A B C D    zindles N    seat S    first yes|no
 //   letter X Y L           rack R (ten letters or '.')
 //   lay SLOT FLIP X Y      (FLIP y or n)
+#include "rules/judge.h"
+
 #include <charconv>
 #include <fstream>
 #include <iostream>
@@ -19,7 +21,6 @@
 #include "cli/commandline.h"
 #include "rules/bag.h"
 #include "rules/board.h"
-#include "rules/judge.h"
 #include "rules/mydict.h"
 #include "rules/zindle.h"
 
@@ -67,7 +68,8 @@ Scenario parse(std::istream& in) {
             return Malformed{"line " + std::to_string(number) + ": " + why + ": " + line};
         };
         auto integers = [&](std::size_t from, std::size_t count) {
-            if (f.size() != from + count) throw fail("expected " + std::to_string(count) + " values");
+            if (f.size() != from + count)
+                throw fail("expected " + std::to_string(count) + " values");
             std::vector<int> values;
             for (std::size_t i = from; i < f.size(); ++i) {
                 auto v = toInt(f[i]);
@@ -93,10 +95,12 @@ Scenario parse(std::istream& in) {
             const auto x = toInt(f[1]), y = toInt(f[2]);
             if (!x || !y) throw fail("not a number");
             if (!zindle::onBoard(*x, *y)) throw fail("cell off the board");
-            if (f[3].size() != 1 || f[3][0] < 'a' || f[3][0] > 'z') throw fail("letter must be a-z");
+            if (f[3].size() != 1 || f[3][0] < 'a' || f[3][0] > 'z')
+                throw fail("letter must be a-z");
             sc.letters[*x][*y] = zindle::codeOfLetter(f[3][0]);
         } else if (key == "rack") {
-            if (f.size() != 2 || f[1].size() != zindle::kRackSize) throw fail("expected ten characters");
+            if (f.size() != 2 || f[1].size() != zindle::kRackSize)
+                throw fail("expected ten characters");
             for (int slot = 1; slot <= zindle::kRackSize; ++slot) {
                 const char ch = f[1][slot - 1];
                 if (ch == '.') {
@@ -125,16 +129,19 @@ Scenario parse(std::istream& in) {
 int main(int argc, char** argv) {
     std::string wordsFile;
     std::string scenarioFile;
-    const zindle::cli::Program program{"zindle-judge", "Judges one move from a scenario and prints the verdict.",
-                                       "[SCENARIO]", "SCENARIO is a file, or - or nothing for standard input."};
+    const zindle::cli::Program program{
+        "zindle-judge", "Judges one move from a scenario and prints the verdict.", "[SCENARIO]",
+        "SCENARIO is a file, or - or nothing for standard input."};
     zindle::cli::Parser parser;
     const QCommandLineOption wordsOption("words", "Judge words against FILE.", "FILE");
     parser.addOption(wordsOption);
-    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv))) return *done;
+    if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
+        return *done;
     if (parser.positionalArguments().size() > 1)
         return zindle::cli::badUsage(parser, program, "one scenario at most");
     if (parser.isSet(wordsOption)) wordsFile = parser.value(wordsOption).toStdString();
-    if (!parser.positionalArguments().isEmpty()) scenarioFile = parser.positionalArguments()[0].toStdString();
+    if (!parser.positionalArguments().isEmpty())
+        scenarioFile = parser.positionalArguments()[0].toStdString();
 
     Scenario sc;
     try {
@@ -153,7 +160,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    auto report = [](const std::string& message) { std::cerr << "zindle-judge: " << message << "\n"; };
+    auto report = [](const std::string& message) {
+        std::cerr << "zindle-judge: " << message << "\n";
+    };
     std::unique_ptr<zindle::TDictn> dict;
     if (wordsFile.empty()) {
         dict = std::make_unique<zindle::TDictn>(zindle::builtinWordList(), report);
@@ -173,7 +182,8 @@ int main(int argc, char** argv) {
 
     const auto placed = zindle::fillplaced(sc.rack, sc.lays, sc.letters);
     zindle::Verdict verdict;
-    if (placed) verdict = zindle::checkword({colours, sc.letters, sc.seat, sc.first}, *placed, *dict);
+    if (placed)
+        verdict = zindle::checkword({colours, sc.letters, sc.seat, sc.first}, *placed, *dict);
 
     if (!verdict.valid) {
         std::cout << "verdict invalid\n";

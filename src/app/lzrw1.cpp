@@ -8,11 +8,12 @@
 // exception's message on standard error and exits 1. Bad usage exits 2.
 
 #include "lzrw1.h"
-#include "cli/commandline.h"
 
 #include <cstdio>
 #include <exception>
 #include <string>
+
+#include "cli/commandline.h"
 
 namespace {
 
@@ -24,12 +25,12 @@ public:
     std::string text;
 };
 
-} // namespace
+}  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const zindle::cli::Program program{
-        "zindle-lzrw1", "Compresses and decompresses files in the tally's container.", "COMMAND IN [OUT]",
+        "zindle-lzrw1", "Compresses and decompresses files in the tally's container.",
+        "COMMAND IN [OUT]",
         "Commands:\n  compress IN OUT    --mode picks the method (auto)\n"
         "  decompress IN OUT\n  advise IN          prints fast or good"};
     zindle::cli::Parser parser;
@@ -40,8 +41,10 @@ int main(int argc, char** argv)
     const QStringList args = parser.positionalArguments();
     const std::string command = args.isEmpty() ? std::string() : args[0].toStdString();
     const qsizetype files = command == "advise" ? 1 : 2;
-    if ((command != "compress" && command != "decompress" && command != "advise") || args.size() != files + 1)
-        return zindle::cli::badUsage(parser, program, "expected compress IN OUT, decompress IN OUT or advise IN");
+    if ((command != "compress" && command != "decompress" && command != "advise") ||
+        args.size() != files + 1)
+        return zindle::cli::badUsage(parser, program,
+                                     "expected compress IN OUT, decompress IN OUT or advise IN");
     if (parser.isSet(modeOption) && command != "compress")
         return zindle::cli::badUsage(parser, program, "--mode goes with compress");
 
@@ -58,7 +61,8 @@ int main(int argc, char** argv)
                 else if (mode == "auto")
                     lzrw1.CompressMode = TCompressMode::Auto;
                 else
-                    return zindle::cli::badUsage(parser, program, "--mode takes fast, good or auto");
+                    return zindle::cli::badUsage(parser, program,
+                                                 "--mode takes fast, good or auto");
             }
             lzrw1.InputFile = args[1].toStdString();
             lzrw1.OutputFile = args[2].toStdString();
@@ -76,7 +80,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
     }
-    if (!view.text.empty())
-        std::puts(view.text.c_str());
+    if (!view.text.empty()) std::puts(view.text.c_str());
     return 0;
 }

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
-
 #include <memory>
 #include <optional>
 
@@ -14,13 +13,13 @@
 #include "client/phrasesform.h"
 #include "client/singleinstance.h"
 #include "client/spylistform.h"
-#include "stats/tallyfile.h"
-#include "stats/tallylistform.h"
 #include "rules/random.h"
 #include "server/server.h"
 #include "side/aboutform.h"
 #include "side/downloadform.h"
 #include "side/helpform.h"
+#include "stats/tallyfile.h"
+#include "stats/tallylistform.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/flatstyle.h"
@@ -44,12 +43,12 @@ int main(int argc, char** argv) {
         "With no arguments, a solo game against the computer players.\n"
         "NAME HOST true   host a game as NAME; HOST is this machine's address for the lobby\n"
         "NAME HOST join   join the game hosted at HOST (anything but \"true\" joins)\n\n"
-        "Environment: ZINDLE_PORT (7772), ZINDLE_LOBBY_PORT (9001), ZINDLE_HOME (the data folder)."};
+        "Environment: ZINDLE_PORT (7772), ZINDLE_LOBBY_PORT (9001), ZINDLE_HOME (the data "
+        "folder)."};
     std::optional<QApplication> application;
     zindle::cli::Parser parser;
     // Before the single-instance check, so --help neither joins nor raises a game.
-    if (auto done = zindle::cli::parseGui(argc, argv, program, parser, application))
-        return *done;
+    if (auto done = zindle::cli::parseGui(argc, argv, program, parser, application)) return *done;
     QApplication& app = *application;
     zindle::setProgramIdentity("org.zindle.Zindle");
     const QString folder = zindle::dataFolder();

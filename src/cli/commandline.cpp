@@ -55,14 +55,12 @@ std::optional<int> parse(Parser& parser, const Program& program, const QStringLi
         write(stdout, program.name + " " + ZINDLE_VERSION + "\n");
         return 0;
     }
-    if (!ok)
-        return badUsage(parser, program, parser.errorText());
+    if (!ok) return badUsage(parser, program, parser.errorText());
     return std::nullopt;
 }
 
 int badUsage(const Parser& parser, const Program& program, const QString& cause) {
-    write(stderr, program.name + ": " + cause + "\n" +
-                      usage(parser, program));
+    write(stderr, program.name + ": " + cause + "\n" + usage(parser, program));
     return 2;
 }
 
@@ -76,10 +74,13 @@ void addToolkitOptions(Parser& parser) {
                              "geometry", "qwindowgeometry", "qwindowtitle", "qwindowicon", "style",
                              "stylesheet", "session", "name", "title"})
         hidden(name, "value");
-    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"}) hidden(name, QString());
+    for (const char* name : {"reverse", "widgetcount", "nograb", "dograb", "sync"})
+        hidden(name, QString());
 }
 
-void ignoreFileSizeSignal() { std::signal(SIGXFSZ, SIG_IGN); }
+void ignoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
 
 QStringList arguments(int argc, char** argv) {
     ignoreFileSizeSignal();

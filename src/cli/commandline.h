@@ -5,7 +5,6 @@
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
-
 #include <optional>
 
 namespace zindle::cli {

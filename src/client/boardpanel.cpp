@@ -14,9 +14,13 @@ namespace zindle {
 
 namespace {
 
-QString letterName(int code) { return isLetterCode(code) ? QString(QChar('A' + code)) : QString("empty"); }
+QString letterName(int code) {
+    return isLetterCode(code) ? QString(QChar('A' + code)) : QString("empty");
+}
 
-QRect rackPlace(int pos) { return {33 + 48 * pos, 552, kRackTilePx, kRackTilePx}; }
+QRect rackPlace(int pos) {
+    return {33 + 48 * pos, 552, kRackTilePx, kRackTilePx};
+}
 
 constexpr QRect kBoard{12, 12, 19 * kCellPx, 19 * kCellPx};
 constexpr int kEffectFrames = 15;  // half a second each
@@ -29,13 +33,17 @@ BoardPanel::BoardPanel(GameState& state, QWidget* parent) : QWidget(parent), sta
     frame_->setObjectName("boardFrame");
     frame_->setScaledContents(true);
     layout_.place(frame_, {4, 4, 548, 548});
-    frame_->onMouseMove = [this](QMouseEvent* e) { followPointer(frame_, e->position().toPoint()); };
+    frame_->onMouseMove = [this](QMouseEvent* e) {
+        followPointer(frame_, e->position().toPoint());
+    };
 
     board_ = new BoardView(state_, this);
     board_->setObjectName("board");
     layout_.place(board_, kBoard);
     board_->onMouseDown = [this](QMouseEvent* e) { onBoardPressed(e); };
-    board_->onMouseMove = [this](QMouseEvent* e) { followPointer(board_, e->position().toPoint()); };
+    board_->onMouseMove = [this](QMouseEvent* e) {
+        followPointer(board_, e->position().toPoint());
+    };
     board_->onKey = [this](QKeyEvent* e) { onBoardKey(e); };
     board_->setAccessibleName("Board");
     announceCursor();
@@ -93,9 +101,13 @@ void BoardPanel::setScale(qreal scale, const Artwork& art) {
     showRack();
 }
 
-QWidget* BoardPanel::board() const { return board_; }
+QWidget* BoardPanel::board() const {
+    return board_;
+}
 
-void BoardPanel::focusBoard() { board_->setFocus(Qt::TabFocusReason); }
+void BoardPanel::focusBoard() {
+    board_->setFocus(Qt::TabFocusReason);
+}
 
 int BoardPanel::laidCount() const {
     int n = 0;
@@ -111,9 +123,13 @@ void BoardPanel::refresh(int laidBefore) {
     updatePreview();
 }
 
-void BoardPanel::showBoard() { board_->update(); }
+void BoardPanel::showBoard() {
+    board_->update();
+}
 
-void BoardPanel::forgetLaid() { layOrder_.clear(); }
+void BoardPanel::forgetLaid() {
+    layOrder_.clear();
+}
 
 void BoardPanel::showRack() {
     if (!art_) return;
@@ -127,7 +143,8 @@ void BoardPanel::showRack() {
         if (isLetterCode(tile.shown())) t->setPixmap(art_->big(tile.shown()));
         t->setVisible(tile.visible);
         // A screen reader hears the letter, in rack order.
-        t->setAccessibleName(QString("Rack tile %1: %2").arg(pos + 1).arg(letterName(tile.shown())));
+        t->setAccessibleName(
+            QString("Rack tile %1: %2").arg(pos + 1).arg(letterName(tile.shown())));
     }
     if (state_.pickedSlot == 0) cancelPick();
 }
@@ -151,7 +168,8 @@ void BoardPanel::layMove(const std::vector<Lay>& tiles) {
     for (const Lay& t : tiles) {
         if (state_.rack[t.slot].back != t.flipped) state_.flippit(t.slot);
         state_.rackClick(t.slot, false);
-        if (state_.boardClick(t.x, t.y, true) == GameState::BoardClick::Laid) layOrder_.push_back(t.slot);
+        if (state_.boardClick(t.x, t.y, true) == GameState::BoardClick::Laid)
+            layOrder_.push_back(t.slot);
     }
     cancelPick();
     refresh(0);
@@ -189,16 +207,16 @@ void BoardPanel::layAt(int x, int y, bool leftButton) {
     const int slot = state_.pickedSlot;
     const int before = laidCount();
     switch (state_.boardClick(x, y, leftButton)) {
-    case GameState::BoardClick::Laid:
-        layOrder_.push_back(slot);
-        emit sound("place");
-        break;
-    case GameState::BoardClick::TakenBack:
-        break;
-    case GameState::BoardClick::Cancelled:
-    case GameState::BoardClick::None:
-        if (state_.pickedSlot == 0) cancelPick();
-        return;
+        case GameState::BoardClick::Laid:
+            layOrder_.push_back(slot);
+            emit sound("place");
+            break;
+        case GameState::BoardClick::TakenBack:
+            break;
+        case GameState::BoardClick::Cancelled:
+        case GameState::BoardClick::None:
+            if (state_.pickedSlot == 0) cancelPick();
+            return;
     }
     cancelPick();
     refresh(before);
@@ -223,17 +241,17 @@ void BoardPanel::pick(int slot, const QPoint& at) {
 void BoardPanel::onRackTilePressed(int slot, QMouseEvent* e) {
     const QPoint at = tiles_[slot]->mapTo(this, e->position().toPoint());
     switch (state_.rackClick(slot, e->button() == Qt::RightButton)) {
-    case RackClick::Picked:
-        pick(slot, at + layout_.map(QPoint(3, 3)));
-        return;
-    case RackClick::Swapped:
-    case RackClick::Flipped:
-    case RackClick::Cancelled:
-        cancelPick();
-        refresh(laidCount());
-        return;
-    case RackClick::None:
-        return;
+        case RackClick::Picked:
+            pick(slot, at + layout_.map(QPoint(3, 3)));
+            return;
+        case RackClick::Swapped:
+        case RackClick::Flipped:
+        case RackClick::Cancelled:
+            cancelPick();
+            refresh(laidCount());
+            return;
+        case RackClick::None:
+            return;
     }
 }
 
@@ -275,7 +293,8 @@ void BoardPanel::onBoardKey(QKeyEvent* e) {
             const RackTile& t = state_.rack[p.slot];
             if (t.visible && t.shown() == code) {
                 cancelPick();
-                pick(p.slot, board_->mapTo(this, board_->cellTopLeft(c)) + layout_.map(QPoint(14, 14)));
+                pick(p.slot,
+                     board_->mapTo(this, board_->cellTopLeft(c)) + layout_.map(QPoint(14, 14)));
                 break;
             }
         }
@@ -314,8 +333,10 @@ void BoardPanel::updatePreview() {
     bool first = true;
     for (const auto& column : fixed)
         for (int32_t code : column) first = first && code == kNoTile;
-    const Verdict v = checkword({state_.colours, fixed, state_.mySeat, first}, placed, *dictionary_);
-    emit previewChanged(v.valid ? QString("%1 points").arg(v.wordscore) : QString("not a word yet"));
+    const Verdict v =
+        checkword({state_.colours, fixed, state_.mySeat, first}, placed, *dictionary_);
+    emit previewChanged(v.valid ? QString("%1 points").arg(v.wordscore)
+                                : QString("not a word yet"));
 }
 
 }  // namespace zindle

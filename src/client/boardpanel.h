@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QWidget>
-
 #include <array>
 #include <vector>
 
@@ -39,7 +38,7 @@ public:
     void cancelPick();
     void forgetLaid();  // a new deal or a new game: nothing of ours lies on the board
     int laidCount() const;
-    void clearLaid();   // Clear: every tile laid this turn goes back
+    void clearLaid();  // Clear: every tile laid this turn goes back
     // Lays a move the coach found, as if the player had clicked it.
     struct Lay {
         int slot, x, y;

@@ -3,7 +3,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <cmath>
 
 #include "clientstate/gamestate.h"
@@ -33,7 +32,8 @@ int BoardView::cellPixels() const {
 QPoint BoardView::originPixels() const {
     const qreal dpr = devicePixelRatioF();
     const int board = kBoardSize * cellPixels();
-    return {(int(std::lround(width() * dpr)) - board) / 2, (int(std::lround(height() * dpr)) - board) / 2};
+    return {(int(std::lround(width() * dpr)) - board) / 2,
+            (int(std::lround(height() * dpr)) - board) / 2};
 }
 
 QRect BoardView::cellPixelRect(const QPoint& cell) const {
@@ -47,25 +47,30 @@ QRect BoardView::cellRect(const QPoint& cell) const {
     return QRectF(r.topLeft() / dpr, r.size() / dpr).toAlignedRect();
 }
 
-QPoint BoardView::cellTopLeft(const QPoint& cell) const { return cellRect(cell).topLeft(); }
+QPoint BoardView::cellTopLeft(const QPoint& cell) const {
+    return cellRect(cell).topLeft();
+}
 
 // Four designed pixels of slack towards the next cell, as the board always had.
 QPoint BoardView::cellAt(const QPointF& pos) const {
     const qreal size = cellPixels();
-    const QPointF at = pos * devicePixelRatioF() - QPointF(originPixels()) + QPointF(4, 4) * size / kCellPx;
+    const QPointF at =
+        pos * devicePixelRatioF() - QPointF(originPixels()) + QPointF(4, 4) * size / kCellPx;
     if (at.x() < 0 || at.y() < 0) return {-1, -1};
     return {int(at.x() / size), int(at.y() / size)};
 }
 
 QPixmap BoardView::fitted(const QPixmap& picture) {
     const int size = cellPixels();
-    if (picture.devicePixelRatio() == 1.0 && picture.size() == QSize(size, size)) return picture;  // as designed
+    if (picture.devicePixelRatio() == 1.0 && picture.size() == QSize(size, size))
+        return picture;  // as designed
     const auto key = qMakePair(picture.cacheKey(), size);
     auto found = fitted_.constFind(key);
     if (found != fitted_.constEnd()) return *found;
-    QPixmap exact = picture.size() == QSize(size, size)
-                        ? picture.copy()
-                        : picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    QPixmap exact =
+        picture.size() == QSize(size, size)
+            ? picture.copy()
+            : picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     exact.setDevicePixelRatio(1);  // drawn in device pixels
     return fitted_.insert(key, exact).value();
 }
@@ -82,7 +87,8 @@ void BoardView::paintEvent(QPaintEvent*) {
         for (int y = 0; y < kBoardSize; ++y) {
             const QRect at = cellPixelRect({x, y});
             p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours[x][y])));
-            if (state_.letters[x][y] != kNoTile) p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y])));
+            if (state_.letters[x][y] != kNoTile)
+                p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y])));
             if (state_.newest[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26)));
             if (state_.cellslot[x][y] != kNoTile) {
                 // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
@@ -113,7 +119,9 @@ void BoardView::keyPressEvent(QKeyEvent* e) {
     if (!e->isAccepted()) QWidget::keyPressEvent(e);
 }
 
-PictureControl::PictureControl(QWidget* parent) : QLabel(parent) { setMouseTracking(true); }
+PictureControl::PictureControl(QWidget* parent) : QLabel(parent) {
+    setMouseTracking(true);
+}
 
 void PictureControl::mousePressEvent(QMouseEvent* e) {
     if (onMouseDown) onMouseDown(e);

@@ -5,7 +5,6 @@
 #include <QHash>
 #include <QLabel>
 #include <QWidget>
-
 #include <functional>
 
 namespace zindle {

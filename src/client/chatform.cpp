@@ -11,14 +11,13 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QWindow>
-
 #include <cmath>
 
 #include "client/boardpanel.h"
-#include "client/chatsettings.h"
 #include "client/chatpanel.h"
-#include "client/gameoptionsform.h"
+#include "client/chatsettings.h"
 #include "client/gamemenus.h"
+#include "client/gameoptionsform.h"
 #include "client/overlays.h"
 #include "client/panelstage.h"
 #include "client/phrasesform.h"
@@ -67,14 +66,17 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     scoreboard_->showSeats();
     resize(kDefaultSize);
     fitToScreen();
-    if (const QScreen* screen = QGuiApplication::primaryScreen(); screen && screen->geometry().width() <= 800) {
+    if (const QScreen* screen = QGuiApplication::primaryScreen();
+        screen && screen->geometry().width() <= 800) {
         screenNotice_->show();
         screenNotice_->raise();
     }
     chatPanel_->focusEntry();
 }
 
-Tchat::~Tchat() { clockTimer_.stop(); }
+Tchat::~Tchat() {
+    clockTimer_.stop();
+}
 
 void Tchat::setWindows(const ChatWindows& w) {
     windows_ = w;
@@ -121,11 +123,16 @@ void Tchat::buildPanels() {
     chatPanel_ = new ChatPanel(*setup_.dialogs, stage_);
     gameOver_ = new GameOverPanel(stage_);
     screenNotice_ = new ScreenNotice(stage_);
-    stage_->add(boardPanel_, {0, 0, 560, 604}, [this](qreal s, const Artwork& art) { boardPanel_->setScale(s, art); });
-    stage_->add(scoreboard_, {560, 0, 297, 284}, [this](qreal s, const Artwork& art) { scoreboard_->setScale(s, art); });
-    stage_->add(chatPanel_, {560, 290, 297, 314}, [this](qreal s, const Artwork&) { chatPanel_->setScale(s); });
-    stage_->add(gameOver_, GameOverPanel::kDesigned, [this](qreal s, const Artwork&) { gameOver_->setScale(s); });
-    stage_->add(screenNotice_, ScreenNotice::kDesigned, [this](qreal s, const Artwork&) { screenNotice_->setScale(s); });
+    stage_->add(boardPanel_, {0, 0, 560, 604},
+                [this](qreal s, const Artwork& art) { boardPanel_->setScale(s, art); });
+    stage_->add(scoreboard_, {560, 0, 297, 284},
+                [this](qreal s, const Artwork& art) { scoreboard_->setScale(s, art); });
+    stage_->add(chatPanel_, {560, 290, 297, 314},
+                [this](qreal s, const Artwork&) { chatPanel_->setScale(s); });
+    stage_->add(gameOver_, GameOverPanel::kDesigned,
+                [this](qreal s, const Artwork&) { gameOver_->setScale(s); });
+    stage_->add(screenNotice_, ScreenNotice::kDesigned,
+                [this](qreal s, const Artwork&) { screenNotice_->setScale(s); });
     setTabOrder(chatPanel_->entry(), boardPanel_->board());
 }
 
@@ -178,9 +185,11 @@ void Tchat::fitToScreen() {
     const QRect area = screen->availableGeometry();
     const QSize decoration = isVisible() ? frameGeometry().size() - size() : QSize();
     const int menu = menuBar()->sizeHint().height();
-    const qreal room = std::min({1.0, qreal(area.width() - decoration.width()) / kDesignedClient.width(),
-                                 qreal(area.height() - decoration.height() - menu) / kDesignedClient.height()});
-    const QSize least(int(kDesignedClient.width() * room), int(kDesignedClient.height() * room) + menu);
+    const qreal room =
+        std::min({1.0, qreal(area.width() - decoration.width()) / kDesignedClient.width(),
+                  qreal(area.height() - decoration.height() - menu) / kDesignedClient.height()});
+    const QSize least(int(kDesignedClient.width() * room),
+                      int(kDesignedClient.height() * room) + menu);
     setMinimumSize(least);
     // Opened, or moved to another screen: inside its available area, frame and all.
     const QPoint inset = isVisible() ? geometry().topLeft() - frameGeometry().topLeft() : QPoint();
@@ -283,8 +292,8 @@ void Tchat::onLinkEnded(HostLink::Ending why) {
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const bool removed =
-        state_.mySeat != 0 && link_.waiting("CMD_playerdisconnected+" + std::to_string(state_.mySeat) + "+");
+    const bool removed = state_.mySeat != 0 && link_.waiting("CMD_playerdisconnected+" +
+                                                             std::to_string(state_.mySeat) + "+");
     closeWindow(removed ? QString("You were removed from the game by the host.")
                 : why == HostLink::Ending::Lost ? QString("The connection to the host was lost.")
                                                 : QString("The host closed the game."));
@@ -300,11 +309,14 @@ void Tchat::closeWindow(const QString& why) {
     });
 }
 
-QString Tchat::iniPath() const { return QDir(setup_.dataFolder).filePath("korvolobby.ini"); }
+QString Tchat::iniPath() const {
+    return QDir(setup_.dataFolder).filePath("korvolobby.ini");
+}
 
 void Tchat::loadinifile() {
     // A newcomer's first solo game has an opponent; the options still allow none.
-    const ChatSettings ini = ChatSettings::read(iniPath(), QRect(QPoint(3, 3), kDefaultSize), setup_.params.isEmpty() ? 1 : 0);
+    const ChatSettings ini = ChatSettings::read(iniPath(), QRect(QPoint(3, 3), kDefaultSize),
+                                                setup_.params.isEmpty() ? 1 : 0);
     setGeometry(ini.bounds);
     // Bounds saved on a larger screen are fitted to this one, and stay in the file for that one.
     fitToScreen();
@@ -316,7 +328,8 @@ void Tchat::loadinifile() {
     chatPanel_->setEntryColour(textColor_);
     menus_->setPlaySounds(ini.playSounds);
     for (int n = 1; n <= 10; ++n)
-        if (!ini.phrases[std::size_t(n)].isEmpty()) chatPanel_->setPhrase(n, ini.phrases[std::size_t(n)]);
+        if (!ini.phrases[std::size_t(n)].isEmpty())
+            chatPanel_->setPhrase(n, ini.phrases[std::size_t(n)]);
     if (windows_.options) {
         windows_.options->setValues(ini.turnTime, ini.squares, ini.gameTime, ini.score);
         windows_.options->checkit("image_double", ini.doubleTiles);
@@ -329,7 +342,8 @@ void Tchat::saveSettings(const SettingKeys& keys) {
     const QString why = writeSettings(iniPath(), keys);
     if (why.isEmpty() || saveFailureTold_) return;
     saveFailureTold_ = true;
-    setup_.dialogs->message(this, "Zindle", QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
+    setup_.dialogs->message(
+        this, "Zindle", QString("Your settings could not be saved to %1: %2").arg(iniPath(), why));
 }
 
 void Tchat::saveinifile() {
@@ -351,7 +365,8 @@ void Tchat::saveinifile() {
 
 void Tchat::savePhrases() {
     std::vector<std::pair<std::string, std::string>> keys;
-    for (int n = 1; n <= 10; ++n) keys.emplace_back("Phrase" + std::to_string(n), toWire(chatPanel_->phrase(n)));
+    for (int n = 1; n <= 10; ++n)
+        keys.emplace_back("Phrase" + std::to_string(n), toWire(chatPanel_->phrase(n)));
     saveSettings(keys);
 }
 
@@ -399,7 +414,8 @@ void Tchat::chooseTextColour() {
 
 void Tchat::chooseActionColour() {
     QColor chosen;
-    if (setup_.dialogs->pickColor(this, toQColor(actionColor_), chosen)) actionColor_ = fromQColor(chosen);
+    if (setup_.dialogs->pickColor(this, toQColor(actionColor_), chosen))
+        actionColor_ = fromQColor(chosen);
     saveinifile();
 }
 

@@ -9,7 +9,6 @@
 
 #include <QMainWindow>
 #include <QTimer>
-
 #include <array>
 #include <functional>
 #include <memory>
@@ -77,7 +76,8 @@ private:
     void closeWindow(const QString& why = {});
     void loadinifile();
     void saveinifile();
-    void saveSettings(const std::vector<std::pair<std::string, std::string>>& keys);  // told once when it fails
+    void saveSettings(
+        const std::vector<std::pair<std::string, std::string>>& keys);  // told once when it fails
     QString iniPath() const;
     void resetScreenLocation();
     void setTextSize(int size, bool save = true);

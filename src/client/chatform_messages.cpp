@@ -1,10 +1,9 @@
 // Tchat: the host's messages. Each handler reads its fields into the seat model and has the
 // panels show what changed.
-#include "client/chatform.h"
-
 #include <QApplication>
 
 #include "client/boardpanel.h"
+#include "client/chatform.h"
 #include "client/chatpanel.h"
 #include "client/gamemenus.h"
 #include "client/overlays.h"
@@ -25,7 +24,9 @@ void Tchat::buildDispatch() {
         table_.on(name, [this, text](std::string_view) { systemLine(text); });
     };
     auto reason = [this](std::string_view name) {
-        table_.on(name, [this, name](std::string_view) { gameOver_->setReason(QString::fromStdString(*reasonFor(name))); });
+        table_.on(name, [this, name](std::string_view) {
+            gameOver_->setReason(QString::fromStdString(*reasonFor(name)));
+        });
     };
     on(cmd::sendlogininfo, &Tchat::sendloginfo);
     on(cmd::chat, &Tchat::chatrecieved);
@@ -88,7 +89,8 @@ void Tchat::newplayerinfo(std::string_view f) {
     }
     if (news->seat > 4) {
         systemLine(news->own ? QString("You are spying.") : name + " is spying.");
-        if (windows_.spylist) windows_.spylist->addEntry(QString("%1: %2").arg(news->seat).arg(name));
+        if (windows_.spylist)
+            windows_.spylist->addEntry(QString("%1: %2").arg(news->seat).arg(name));
     } else {
         scoreboard_->showSeats();
     }
@@ -106,7 +108,8 @@ void Tchat::playerdisconnected(std::string_view f) {
         scoreboard_->showSeats();
     }
     const QString name = shownName(news->name);
-    if (windows_.spylist && windows_.spylist->removeEntry(QString("%1: %2").arg(news->seat).arg(name)))
+    if (windows_.spylist &&
+        windows_.spylist->removeEntry(QString("%1: %2").arg(news->seat).arg(name)))
         systemLine(name + " has left.");
     loadchecklist();
 }
@@ -119,7 +122,8 @@ void Tchat::gamesettings(std::string_view f) {
 }
 
 void Tchat::tilecount(std::string_view f) {
-    if (state_.tilecount(f)) scoreboard_->showTilesLeft(QString::fromStdString(state_.tilesLeftText()));
+    if (state_.tilecount(f))
+        scoreboard_->showTilesLeft(QString::fromStdString(state_.tilesLeftText()));
 }
 
 void Tchat::notiles(std::string_view f) {
@@ -184,7 +188,8 @@ void Tchat::startthegame(std::string_view f) {
     showMoveButtons(false);
     if (!news) return;
     scoreboard_->showSettings();
-    systemLine(news->ownStart ? QString("You have started a game.") : shownName(news->starter) + " has started a game.");
+    systemLine(news->ownStart ? QString("You have started a game.")
+                              : shownName(news->starter) + " has started a game.");
     scoreboard_->showStartButton(false);
     countedThisGame_ = false;
     record_.clear();
@@ -215,7 +220,8 @@ void Tchat::postscore(std::string_view f) {
     scoreboard_->showSeats();
     if (!news) return;
     if (news->seat == state_.mySeat) record_.onMyMovePlayed(sentMove_, news->points, news->effect);
-    systemLine("*" + shownName(state_.names[news->seat]) + ": " + shown(news->word, kMaxShownWord).toUpper() + " " +
+    systemLine("*" + shownName(state_.names[news->seat]) + ": " +
+               shown(news->word, kMaxShownWord).toUpper() + " " +
                QString::fromStdString(state_.bonus[news->seat]) + " points.*");
     if (news->effect < 1 || news->effect > 3) return;
     boardPanel_->playEffect(news->effect);
@@ -249,7 +255,8 @@ void Tchat::winner(std::string_view f) {
     QStringList names;
     for (int s : seats) names << shownName(state_.names[s]);
     showMoveButtons(false);
-    gameOver_->showWinners(names, hintsTaken_, hintsTaken_ > 0 || coachAvailable(), record_.size() > 0);
+    gameOver_->showWinners(names, hintsTaken_, hintsTaken_ > 0 || coachAvailable(),
+                           record_.size() > 0);
     playsounds("winner");
     if (state_.isHost) {
         menus_->setStartEnabled(true);
@@ -285,7 +292,9 @@ void Tchat::chatrecieved(std::string_view f) {
     addlinetochat(text, colour.size() > 64 ? kWhite : parseColorText(colour).value_or(kWhite));
 }
 
-void Tchat::addlinetochat(const QString& text, ColorRef color) { chatPanel_->addLine(text, color); }
+void Tchat::addlinetochat(const QString& text, ColorRef color) {
+    chatPanel_->addLine(text, color);
+}
 
 void Tchat::clockTick() {
     const ClockTick t = state_.clockTick();

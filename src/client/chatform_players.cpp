@@ -1,10 +1,9 @@
 // Tchat: what the player does (chat, phrases, the move buttons, watching), the host's seat
 // actions, the start with computer players, and the coach.
-#include "client/chatform.h"
-
 #include <QApplication>
 
 #include "client/boardpanel.h"
+#include "client/chatform.h"
 #include "client/chatpanel.h"
 #include "client/gamemenus.h"
 #include "client/gameoptionsform.h"
@@ -23,10 +22,12 @@ void Tchat::sendit(const QString& text) {
     if (!state_.loggedIn) return;
     if (!text.isEmpty()) {
         if (!text.startsWith('/')) {
-            sendToHost(proto::message(proto::cmd::chat, {state_.mySeat, toWire(text) + "|" + colorText(textColor_)}));
+            sendToHost(proto::message(proto::cmd::chat,
+                                      {state_.mySeat, toWire(text) + "|" + colorText(textColor_)}));
         } else if (text.startsWith("/me")) {
-            sendToHost(proto::message(proto::cmd::action,
-                                      {state_.mySeat, toWire(text.mid(4)) + "|" + colorText(actionColor_)}));
+            sendToHost(proto::message(
+                proto::cmd::action,
+                {state_.mySeat, toWire(text.mid(4)) + "|" + colorText(actionColor_)}));
         }
     }
     chatPanel_->clearEntry();
@@ -36,7 +37,8 @@ void Tchat::onPhraseClicked(int n) {
     if (!link_.phraseReady()) return;
     const QString p = chatPanel_->phrase(n);
     const QString text = p.startsWith("/me ") ? p.mid(4) : "says: " + p;
-    sendToHost(proto::message(proto::cmd::action, {state_.mySeat, toWire(text) + "|" + colorText(actionColor_)}));
+    sendToHost(proto::message(proto::cmd::action,
+                              {state_.mySeat, toWire(text) + "|" + colorText(actionColor_)}));
     link_.phraseSent();
 }
 
@@ -57,20 +59,25 @@ void Tchat::onDoneClicked() {
     if (!msg) return;
     sentMove_.clear();
     for (int slot = 1; slot <= kRackSize; ++slot)
-        if (const Cell c = state_.laid[slot]; c != kNoCell) sentMove_.push_back({c.x, c.y, state_.rack[slot].shown()});
+        if (const Cell c = state_.laid[slot]; c != kNoCell)
+            sentMove_.push_back({c.x, c.y, state_.rack[slot].shown()});
     sendToHost(*msg);
 }
 
-void Tchat::onClearClicked() { boardPanel_->clearLaid(); }
+void Tchat::onClearClicked() {
+    boardPanel_->clearLaid();
+}
 
 void Tchat::onNewTilesClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn) sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat}));
+    if (state_.ownTurn() && state_.loggedIn)
+        sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat}));
 }
 
 void Tchat::onPassClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn) sendToHost(proto::message(proto::cmd::pass, {state_.mySeat}));
+    if (state_.ownTurn() && state_.loggedIn)
+        sendToHost(proto::message(proto::cmd::pass, {state_.mySeat}));
 }
 
 void Tchat::showMoveButtons(bool on) {
@@ -95,7 +102,8 @@ void Tchat::openGameOptions() {
 
 void Tchat::onJustWatchToggled() {
     if (!state_.loggedIn || !isPlayerSeat(state_.mySeat)) return;
-    sendToHost(proto::message(proto::cmd::justwatch, {state_.mySeat, menus_->justWatching() ? "2" : "1"}));
+    sendToHost(
+        proto::message(proto::cmd::justwatch, {state_.mySeat, menus_->justWatching() ? "2" : "1"}));
 }
 
 void Tchat::kicking(int seat) {

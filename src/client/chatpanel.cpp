@@ -21,8 +21,9 @@ namespace {
 const QString kPlaceholder = "<Enter Chat Here>";
 
 const std::array<const char*, 11> kPhrases{
-    "",          "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",          "Brilliant!",
-    "Wow, WTG!", "Thanks!",    "Way To Go Teamie!", "Good Game Everyone!", "See ya!"};
+    "",           "Way To Go!", "Good One!", "Nice Try!",         "Excellent!",
+    "Brilliant!", "Wow, WTG!",  "Thanks!",   "Way To Go Teamie!", "Good Game Everyone!",
+    "See ya!"};
 
 constexpr int kPhrasesTop = 237;
 constexpr int kPhraseHeight = 23;
@@ -30,7 +31,9 @@ constexpr int kPhraseRow = 26;
 
 }  // namespace
 
-QColor toQColor(ColorRef c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
+QColor toQColor(ColorRef c) {
+    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+}
 
 ColorRef fromQColor(const QColor& c) {
     return ColorRef(c.red()) | ColorRef(c.green()) << 8 | ColorRef(c.blue()) << 16;
@@ -95,11 +98,17 @@ void ChatPanel::setScale(qreal scale) {
     layOutPhrases();
 }
 
-QWidget* ChatPanel::entry() const { return entry_; }
+QWidget* ChatPanel::entry() const {
+    return entry_;
+}
 
-void ChatPanel::focusEntry() { entry_->setFocus(); }
+void ChatPanel::focusEntry() {
+    entry_->setFocus();
+}
 
-void ChatPanel::clearEntry() { entry_->clear(); }
+void ChatPanel::clearEntry() {
+    entry_->clear();
+}
 
 void ChatPanel::setPhrase(int n, const QString& text) {
     QToolButton* b = phrases_[std::size_t(n)];
@@ -108,7 +117,9 @@ void ChatPanel::setPhrase(int n, const QString& text) {
     layOutPhrases();
 }
 
-QString ChatPanel::phrase(int n) const { return phrases_[std::size_t(n)]->property("hint").toString(); }
+QString ChatPanel::phrase(int n) const {
+    return phrases_[std::size_t(n)]->property("hint").toString();
+}
 
 // The phrase buttons flow in rows under the entry line, each as wide as its text; when long
 // phrases would push some below the panel, all ten share a grid instead, each cut to its
@@ -153,8 +164,9 @@ void ChatPanel::layOutPhrases() {
         if (designedAdvance(b, b->property("hint").toString()) > cellWidth - 8)
             b->setFont(scaledFont(scale, std::max(6.0, QFont().pointSizeF() - 1)));
         b->setText(caption(b, cellWidth - 8));
-        layout_.place(b, {(n - 1) % cols * (cellWidth + 3), kPhrasesTop + (n - 1) / cols * kPhraseRow, cellWidth,
-                          kPhraseHeight},
+        layout_.place(b,
+                      {(n - 1) % cols * (cellWidth + 3), kPhrasesTop + (n - 1) / cols * kPhraseRow,
+                       cellWidth, kPhraseHeight},
                       ScaledLayout::OwnFont);
     }
 }
@@ -170,12 +182,16 @@ void ChatPanel::setTextSize(int points) {
 }
 
 void ChatPanel::applyStyle() {
-    view_->setStyleSheet(QString("QTextEdit#mainchat { background: black; color: silver; font-size: %1pt; }")
-                             .arg(std::max(1.0, textSize_ * layout_.scale())));
-    entry_->setStyleSheet(QString("QLineEdit#mychat { color: %1; }").arg(toQColor(entryColour_).name()));
+    view_->setStyleSheet(
+        QString("QTextEdit#mainchat { background: black; color: silver; font-size: %1pt; }")
+            .arg(std::max(1.0, textSize_ * layout_.scale())));
+    entry_->setStyleSheet(
+        QString("QLineEdit#mychat { color: %1; }").arg(toQColor(entryColour_).name()));
 }
 
-void ChatPanel::setScrollLocked(bool on) { scrollAction_->setChecked(on); }
+void ChatPanel::setScrollLocked(bool on) {
+    scrollAction_->setChecked(on);
+}
 
 // Drops the oldest lines while the view holds more text than it may: long
 // lines fill it long before the line count does.
@@ -209,7 +225,8 @@ void ChatPanel::addLine(const QString& whole, ColorRef colour) {
 }
 
 void ChatPanel::copySelection() {
-    dialogs_.setClipboardText(view_->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
+    dialogs_.setClipboardText(
+        view_->textCursor().selectedText().replace(QChar::ParagraphSeparator, '\n'));
 }
 
 // The clipboard replaces the whole line.
@@ -234,7 +251,8 @@ bool ChatPanel::eventFilter(QObject* o, QEvent* e) {
             pasteLine();  // as the menu's Paste does
             return true;
         }
-    } else if (o == view_->viewport() && (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress)) {
+    } else if (o == view_->viewport() &&
+               (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress)) {
         if (followLink(e)) return true;
     }
     return QWidget::eventFilter(o, e);

@@ -5,7 +5,6 @@
 
 #include <QColor>
 #include <QWidget>
-
 #include <array>
 
 #include "client/colortext.h"

@@ -5,7 +5,6 @@
 
 #include <QRect>
 #include <QString>
-
 #include <array>
 #include <string>
 #include <utility>

@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 #include <string>
 
@@ -22,9 +21,9 @@ class Tspylist;
 struct ChatSetup {
     Dialogs* dialogs = nullptr;
     SoundPlayer* sounds = nullptr;
-    QStringList params;           // the command line after the program name
-    QString dataFolder;           // where "korvolobby.ini" lives
-    std::string port = "7772";    // the game port to join
+    QStringList params;         // the command line after the program name
+    QString dataFolder;         // where "korvolobby.ini" lives
+    std::string port = "7772";  // the game port to join
     std::string lobbyPort = "9001";
     int botDelayMs = 1500;  // how long a seated computer player thinks
 };

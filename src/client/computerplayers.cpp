@@ -11,7 +11,8 @@ namespace {
 constexpr int kSeatWaitMs = 3000;  // a computer that cannot log in by then is not waited for
 }
 
-ComputerPlayers::ComputerPlayers(int thinkMs, QObject* parent) : QObject(parent), thinkMs_(thinkMs) {
+ComputerPlayers::ComputerPlayers(int thinkMs, QObject* parent)
+    : QObject(parent), thinkMs_(thinkMs) {
     timeout_.setSingleShot(true);
     connect(&timeout_, &QTimer::timeout, this, [this] { readyWhenSeated(nullptr); });
 }
@@ -29,7 +30,8 @@ void ComputerPlayers::seat(int wanted, engine::Level level, int port, const Game
     for (const auto& b : bots_) b->setLevel(level);  // those who stay
     for (int n = 1; static_cast<int>(bots_.size()) < wanted && free > 0; ++n) {
         const std::string name = "Computer " + std::to_string(n);
-        if (std::any_of(bots_.begin(), bots_.end(), [&](const auto& b) { return b->options().name == name; }))
+        if (std::any_of(bots_.begin(), bots_.end(),
+                        [&](const auto& b) { return b->options().name == name; }))
             continue;
         engine::BotOptions o;
         o.port = port;
@@ -45,7 +47,9 @@ void ComputerPlayers::seat(int wanted, engine::Level level, int port, const Game
     readyWhenSeated(&state);
 }
 
-void ComputerPlayers::seatsChanged(const GameState& state) { readyWhenSeated(&state); }
+void ComputerPlayers::seatsChanged(const GameState& state) {
+    readyWhenSeated(&state);
+}
 
 // Without a state, the wait is over.
 void ComputerPlayers::readyWhenSeated(const GameState* state) {
@@ -54,7 +58,8 @@ void ComputerPlayers::readyWhenSeated(const GameState* state) {
         if (!state) break;
         if (b->closed()) continue;
         const std::string& name = b->options().name;
-        if (std::none_of(state->names.begin() + 1, state->names.end(), [&](const std::string& n) { return n == name; }))
+        if (std::none_of(state->names.begin() + 1, state->names.end(),
+                         [&](const std::string& n) { return n == name; }))
             return;
     }
     pending_ = false;
@@ -66,8 +71,9 @@ bool ComputerPlayers::holdAllOtherSeats(const GameState& state) const {
     if (bots_.empty()) return false;
     for (int s = 1; s <= 4; ++s) {
         if (s == state.mySeat || state.names[s] == kWaiting) continue;
-        const bool ours = std::any_of(bots_.begin(), bots_.end(),
-                                      [s](const auto& b) { return !b->closed() && b->seat().state().mySeat == s; });
+        const bool ours = std::any_of(bots_.begin(), bots_.end(), [s](const auto& b) {
+            return !b->closed() && b->seat().state().mySeat == s;
+        });
         if (!ours) return false;
     }
     return true;

@@ -5,7 +5,6 @@
 
 #include <QObject>
 #include <QTimer>
-
 #include <memory>
 #include <vector>
 

@@ -6,7 +6,8 @@
 namespace zindle {
 
 GameMenus::GameMenus(QMenuBar* bar) : QObject(bar) {
-    auto add = [this](QMenu* menu, const char* name, const QString& text, void (GameMenus::*signal)()) {
+    auto add = [this](QMenu* menu, const char* name, const QString& text,
+                      void (GameMenus::*signal)()) {
         QAction* a = menu->addAction(text);
         a->setObjectName(name);
         connect(a, &QAction::triggered, this, signal);
@@ -16,7 +17,8 @@ GameMenus::GameMenus(QMenuBar* bar) : QObject(bar) {
     start_ = add(file, "startGameAction", "Start Game", &GameMenus::startGame);
     start_->setEnabled(false);
     file->addSeparator();
-    add(file, "exitAction", "E&xit", &GameMenus::exit)->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    add(file, "exitAction", "E&xit", &GameMenus::exit)
+        ->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
     QMenu* options = bar->addMenu("&Options");
     sounds_ = add(options, "playSoundsAction", "Play Sounds", &GameMenus::playSoundsToggled);
@@ -43,7 +45,8 @@ GameMenus::GameMenus(QMenuBar* bar) : QObject(bar) {
     scrollOff_->setCheckable(true);
     scrollOff_->setShortcut(QKeySequence("Ctrl+S"));
     connect(scrollOff_, &QAction::triggered, this, &GameMenus::scrollChatOff);
-    add(options, "resetScreenLocationAction", "Reset Screen Location", &GameMenus::resetScreenLocation);
+    add(options, "resetScreenLocationAction", "Reset Screen Location",
+        &GameMenus::resetScreenLocation);
     options->addSeparator();
     watch_ = options->addAction("Just Watch");
     watch_->setObjectName("justWatchAction");
@@ -66,20 +69,32 @@ GameMenus::GameMenus(QMenuBar* bar) : QObject(bar) {
     add(help, "aboutAction", "About", &GameMenus::about);
 }
 
-void GameMenus::setStartEnabled(bool on) { start_->setEnabled(on); }
+void GameMenus::setStartEnabled(bool on) {
+    start_->setEnabled(on);
+}
 
-bool GameMenus::playSounds() const { return sounds_->isChecked(); }
+bool GameMenus::playSounds() const {
+    return sounds_->isChecked();
+}
 
-void GameMenus::setPlaySounds(bool on) { sounds_->setChecked(on); }
+void GameMenus::setPlaySounds(bool on) {
+    sounds_->setChecked(on);
+}
 
 void GameMenus::markTextSize(int size) {
     for (QAction* a : sizes_) a->setChecked(a->objectName() == QString("textSize%1").arg(size));
 }
 
-void GameMenus::setScrollChatOff(bool on) { scrollOff_->setChecked(on); }
+void GameMenus::setScrollChatOff(bool on) {
+    scrollOff_->setChecked(on);
+}
 
-bool GameMenus::justWatching() const { return watch_->isChecked(); }
+bool GameMenus::justWatching() const {
+    return watch_->isChecked();
+}
 
-void GameMenus::setJustWatching(bool on) { watch_->setChecked(on); }
+void GameMenus::setJustWatching(bool on) {
+    watch_->setChecked(on);
+}
 
 }  // namespace zindle

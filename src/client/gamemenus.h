@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QObject>
-
 #include <array>
 
 class QAction;

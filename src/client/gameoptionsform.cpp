@@ -20,7 +20,8 @@ QSpinBox* spinner(QWidget* parent, const char* name, int low, int high, int step
     s->setSingleStep(step);
     s->setValue(value);
     s->setWrapping(false);
-    if (auto* edit = s->findChild<QLineEdit*>()) edit->setReadOnly(true);  // only the arrows change it
+    if (auto* edit = s->findChild<QLineEdit*>())
+        edit->setReadOnly(true);  // only the arrows change it
     return s;
 }
 
@@ -115,11 +116,11 @@ void Tgameoptions::flip(PictureControl* toggle) {
 }
 
 std::string Tgameoptions::startMessage(const std::string& playerName) const {
-    return proto::message(proto::cmd::startgame,
-                          {playerName, spin_turntime->text().toStdString(),
-                           spin_squares->text().toStdString(), spin_gametime->text().toStdString(),
-                           spin_score->text().toStdString(), checked("image_double") ? "y" : "n",
-                           checked("image_team") ? "y" : "n", ""});
+    return proto::message(
+        proto::cmd::startgame,
+        {playerName, spin_turntime->text().toStdString(), spin_squares->text().toStdString(),
+         spin_gametime->text().toStdString(), spin_score->text().toStdString(),
+         checked("image_double") ? "y" : "n", checked("image_team") ? "y" : "n", ""});
 }
 
 std::vector<std::pair<std::string, std::string>> Tgameoptions::settings() const {

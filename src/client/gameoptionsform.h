@@ -3,7 +3,6 @@
 
 #include <QComboBox>
 #include <QSpinBox>
-
 #include <functional>
 #include <string>
 #include <utility>

@@ -29,9 +29,13 @@ HostLink::~HostLink() {
     lobby_.OnInfo = nullptr;
 }
 
-void HostLink::open(const std::string& host, const std::string& port) { openSocket(game_, host, port); }
+void HostLink::open(const std::string& host, const std::string& port) {
+    openSocket(game_, host, port);
+}
 
-void HostLink::openLobby(const std::string& port) { openSocket(lobby_, "127.0.0.1", port); }
+void HostLink::openLobby(const std::string& port) {
+    openSocket(lobby_, "127.0.0.1", port);
+}
 
 void HostLink::openSocket(TSock& s, const std::string& host, const std::string& port) {
     try {
@@ -99,7 +103,8 @@ void HostLink::phraseSent() {
 }
 
 bool HostLink::waiting(std::string_view start) const {
-    return std::any_of(queue_.begin(), queue_.end(), [&](const std::string& m) { return m.starts_with(start); });
+    return std::any_of(queue_.begin(), queue_.end(),
+                       [&](const std::string& m) { return m.starts_with(start); });
 }
 
 }  // namespace zindle

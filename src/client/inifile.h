@@ -20,16 +20,17 @@ public:
     std::string text() const;
 
     std::optional<std::string> get(std::string_view section, std::string_view key) const;
-    std::string get(std::string_view section, std::string_view key, std::string_view fallback) const;
+    std::string get(std::string_view section, std::string_view key,
+                    std::string_view fallback) const;
     // A whole number, blanks around it allowed; the fallback otherwise.
     int getInt(std::string_view section, std::string_view key, int fallback) const;
     void set(std::string_view section, std::string_view key, std::string_view value);
 
 private:
     struct Line {
-        std::string raw;   // without the line end
-        std::string eol;   // its own line end, as read; empty on an unterminated last line
-        std::string key;   // empty for comments, blanks and section heads
+        std::string raw;  // without the line end
+        std::string eol;  // its own line end, as read; empty on an unterminated last line
+        std::string key;  // empty for comments, blanks and section heads
         std::string section;
         bool head = false;
     };

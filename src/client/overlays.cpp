@@ -7,7 +7,8 @@ namespace zindle {
 
 namespace {
 
-QLabel* addLabel(QWidget* parent, ScaledLayout& layout, const QString& name, const QString& text, QRect designed) {
+QLabel* addLabel(QWidget* parent, ScaledLayout& layout, const QString& name, const QString& text,
+                 QRect designed) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(name);
     l->setAlignment(Qt::AlignCenter);
@@ -26,7 +27,9 @@ QPushButton* addButton(QWidget* parent, ScaledLayout& layout, const char* name, 
 
 }  // namespace
 
-ScaledFrame::ScaledFrame(QWidget* parent) : QFrame(parent) { setProperty("kit", "panel"); }
+ScaledFrame::ScaledFrame(QWidget* parent) : QFrame(parent) {
+    setProperty("kit", "panel");
+}
 
 void ScaledFrame::setScale(qreal scale) {
     if (scale == layout_.scale()) return;
@@ -40,10 +43,11 @@ GameOverPanel::GameOverPanel(QWidget* parent) : ScaledFrame(parent) {
     reason_->setStyleSheet("color: white;");
     layout_.setFontSize(reason_, 11, true);
     // label_winner1 and 2 draw the same text one pixel apart: yellow over grey.
-    const std::array<QRect, 5> rects{QRect(), QRect(1, 51, 380, 28), QRect(0, 50, 380, 28), QRect(1, 91, 380, 40),
-                                     QRect(0, 90, 380, 40)};
+    const std::array<QRect, 5> rects{QRect(), QRect(1, 51, 380, 28), QRect(0, 50, 380, 28),
+                                     QRect(1, 91, 380, 40), QRect(0, 90, 380, 40)};
     for (int i = 1; i <= 4; ++i) {
-        QLabel* l = addLabel(this, layout_, QString("label_winner%1").arg(i), "", rects[std::size_t(i)]);
+        QLabel* l =
+            addLabel(this, layout_, QString("label_winner%1").arg(i), "", rects[std::size_t(i)]);
         l->setWordWrap(i >= 3);
         l->setStyleSheet(QString("color: %1;").arg(i % 2 ? "#505050" : "#ffff00"));
         layout_.setFontSize(l, i <= 2 ? 14 : 12, true);
@@ -58,16 +62,21 @@ GameOverPanel::GameOverPanel(QWidget* parent) : ScaledFrame(parent) {
     hide();
 }
 
-void GameOverPanel::setReason(const QString& reason) { reason_->setText(reason); }
+void GameOverPanel::setReason(const QString& reason) {
+    reason_->setText(reason);
+}
 
-void GameOverPanel::showWinners(const QStringList& names, int hintsTaken, bool showHints, bool reviewable) {
-    const QString head = names.size() > 1 ? "Congratulations to the Winners!" : "Congratulations to the Winner!";
+void GameOverPanel::showWinners(const QStringList& names, int hintsTaken, bool showHints,
+                                bool reviewable) {
+    const QString head =
+        names.size() > 1 ? "Congratulations to the Winners!" : "Congratulations to the Winner!";
     winners_[1]->setText(head);
     winners_[2]->setText(head);
     winners_[3]->setText(names.join(","));
     winners_[4]->setText(names.join(","));
     review_->setVisible(reviewable);
-    hints_->setText(hintsTaken == 1 ? QString("You took 1 hint.") : QString("You took %1 hints.").arg(hintsTaken));
+    hints_->setText(hintsTaken == 1 ? QString("You took 1 hint.")
+                                    : QString("You took %1 hints.").arg(hintsTaken));
     hints_->setVisible(showHints);
     show();
     raise();
@@ -76,9 +85,10 @@ void GameOverPanel::showWinners(const QStringList& names, int hintsTaken, bool s
 ScreenNotice::ScreenNotice(QWidget* parent) : ScaledFrame(parent) {
     setObjectName("panel_screen");
     addLabel(this, layout_, "label_screen1",
-             "This game is designed to run on screen resolutions of 1024/768 or higher.", {10, 20, 540, 24});
-    addLabel(this, layout_, "label_screen2", "Please adjust your screen resolutions before playing.",
-             {10, 50, 540, 24});
+             "This game is designed to run on screen resolutions of 1024/768 or higher.",
+             {10, 20, 540, 24});
+    addLabel(this, layout_, "label_screen2",
+             "Please adjust your screen resolutions before playing.", {10, 50, 540, 24});
     QPushButton* ok = addButton(this, layout_, "screenNoticeOk", "Ok", {230, 100, 100, 30});
     connect(ok, &QPushButton::clicked, this, &ScreenNotice::accepted);
     hide();

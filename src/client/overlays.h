@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QFrame>
-
 #include <array>
 
 #include "client/scaledlayout.h"

@@ -1,7 +1,6 @@
 #include "client/panelstage.h"
 
 #include <QEvent>
-
 #include <cmath>
 
 #include "widgets/artwork.h"
@@ -35,10 +34,14 @@ bool PanelStage::eventFilter(QObject* watched, QEvent* event) {
 void PanelStage::refit() {
     const QSize area = area_->size();
     const QSize least = kDesigned + kMargins;
-    qreal scale = std::min(qreal(area.width()) / least.width(), qreal(area.height()) / least.height());
-    scale = std::clamp(std::floor(scale * 100) / 100, 0.2, 8.0);  // hundredths: 1 at the designed size
-    const QSize shown(int(std::lround(kDesigned.width() * scale)), int(std::lround(kDesigned.height() * scale)));
-    setGeometry(QRect(QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2), shown));
+    qreal scale =
+        std::min(qreal(area.width()) / least.width(), qreal(area.height()) / least.height());
+    scale =
+        std::clamp(std::floor(scale * 100) / 100, 0.2, 8.0);  // hundredths: 1 at the designed size
+    const QSize shown(int(std::lround(kDesigned.width() * scale)),
+                      int(std::lround(kDesigned.height() * scale)));
+    setGeometry(QRect(
+        QPoint((area.width() - shown.width()) / 2, (area.height() - shown.height()) / 2), shown));
     layout_.apply(scale);
     useArtwork(false);
 }

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QLineEdit>
-
 #include <array>
 
 #include "widgets/tiledbackground.h"

@@ -10,9 +10,13 @@ namespace {
 constexpr std::array<std::u16string_view, 8> kPrefixes{
     u"http://", u"ftp://", u"file://", u"gopher://", u"telnet://", u"news:", u"mailto:", u"www."};
 
-bool breaks(char16_t c) { return c == u' ' || c == u'\r' || c == u'\n'; }
+bool breaks(char16_t c) {
+    return c == u' ' || c == u'\r' || c == u'\n';
+}
 
-char16_t lower(char16_t c) { return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c; }
+char16_t lower(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? c + (u'a' - u'A') : c;
+}
 
 bool keeps(char16_t c) {
     c = lower(c);

@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QWidget>
-
 #include <cmath>
 
 namespace zindle {
@@ -41,9 +40,13 @@ void ScaledLayout::apply(qreal scale) {
     for (const Font& f : std::as_const(fonts_)) applyFont(f);
 }
 
-int ScaledLayout::map(int designed) const { return int(std::lround(designed * scale_)); }
+int ScaledLayout::map(int designed) const {
+    return int(std::lround(designed * scale_));
+}
 
-QPoint ScaledLayout::map(const QPoint& designed) const { return {map(designed.x()), map(designed.y())}; }
+QPoint ScaledLayout::map(const QPoint& designed) const {
+    return {map(designed.x()), map(designed.y())};
+}
 
 QRect ScaledLayout::map(const QRect& r) const {
     const QPoint topLeft = map(r.topLeft());

@@ -4,7 +4,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
-
 #include <cmath>
 
 #include "client/shown.h"
@@ -25,7 +24,9 @@ QFrame* addFrame(QWidget* parent, const char* name) {
     return f;
 }
 
-QString waitingText() { return QString::fromUtf8(kWaiting.data(), qsizetype(kWaiting.size())); }
+QString waitingText() {
+    return QString::fromUtf8(kWaiting.data(), qsizetype(kWaiting.size()));
+}
 
 }  // namespace
 
@@ -80,8 +81,10 @@ void Scoreboard::buildSeats() {
     unsetWatchAction_ = seatMenu_->addAction("Unset Just Watch");
     unsetWatchAction_->setObjectName("unsetJustWatchAction");
     connect(removeAction_, &QAction::triggered, this, [this] { emit removeRequested(menuSeat_); });
-    connect(setWatchAction_, &QAction::triggered, this, [this] { emit justWatchRequested(menuSeat_, true); });
-    connect(unsetWatchAction_, &QAction::triggered, this, [this] { emit justWatchRequested(menuSeat_, false); });
+    connect(setWatchAction_, &QAction::triggered, this,
+            [this] { emit justWatchRequested(menuSeat_, true); });
+    connect(unsetWatchAction_, &QAction::triggered, this,
+            [this] { emit justWatchRequested(menuSeat_, false); });
     for (int s = 1; s <= 4; ++s) {
         const int y = 6 + 23 * (s - 1);
         auto add = [&](const QString& name, const QString& text, QRect designed) {
@@ -163,7 +166,8 @@ void Scoreboard::showMoveButtons(bool on, bool hint) {
 // The usual four share the row equally. In a coached game Hint joins them, and each of the
 // five gets what its caption needs plus an equal share of the rest, so "New Tiles" stays whole.
 void Scoreboard::layOutMoveButtons() {
-    const std::array<QPushButton*, 5> row{doneButton_, clearButton_, newTilesButton_, passButton_, hintButton_};
+    const std::array<QPushButton*, 5> row{doneButton_, clearButton_, newTilesButton_, passButton_,
+                                          hintButton_};
     const int n = hintShown_ ? 5 : 4;
     const int room = kDesigned.width() - 4 * (n - 1);
     std::array<int, 5> widths{};
@@ -171,7 +175,8 @@ void Scoreboard::layOutMoveButtons() {
     if (hintShown_) {
         int needed = 0;
         for (std::size_t i = 0; i < 5; ++i) {
-            const qreal text = row[i]->fontMetrics().horizontalAdvance(row[i]->text()) / layout_.scale();
+            const qreal text =
+                row[i]->fontMetrics().horizontalAdvance(row[i]->text()) / layout_.scale();
             widths[i] = int(std::ceil(text)) + 8;  // the padding and border of the flat style
             needed += widths[i];
         }
@@ -189,7 +194,9 @@ void Scoreboard::layOutMoveButtons() {
     }
 }
 
-void Scoreboard::showStartButton(bool on) { startButton_->setVisible(on); }
+void Scoreboard::showStartButton(bool on) {
+    startButton_->setVisible(on);
+}
 
 void Scoreboard::showSeats() {
     for (int s = 1; s <= 4; ++s) {
@@ -206,7 +213,8 @@ void Scoreboard::showSeats() {
 
 void Scoreboard::showSettings() {
     turnTime_->setText(QString::number(state_.turnLength));
-    gameTime_->setText(state_.gameLength == 0 ? QString("No Limit") : QString("%1 mins").arg(state_.gameLength));
+    gameTime_->setText(state_.gameLength == 0 ? QString("No Limit")
+                                              : QString("%1 mins").arg(state_.gameLength));
     playToScore_->setText(state_.playToScore == 0 ? QString("Until out of Tiles")
                                                   : QString::number(state_.playToScore));
     doubleTiles_->setText(state_.doubleTiles ? "Yes" : "No");
@@ -220,7 +228,8 @@ void Scoreboard::showTurn() {
     scores_[seat]->show();
     for (QLabel* l : {turn_, gameClock_, turnClock_, tilesLeft_}) setSeatColour(l, seat);
     // Own turn by seat: two players may share a name.
-    turn_->setText(state_.ownTurn() ? QString("Your Turn.") : shownName(state_.names[seat]) + "'s turn.");
+    turn_->setText(state_.ownTurn() ? QString("Your Turn.")
+                                    : shownName(state_.names[seat]) + "'s turn.");
 }
 
 void Scoreboard::showClocks(const QString& game, const QString& turn) {
@@ -228,9 +237,13 @@ void Scoreboard::showClocks(const QString& game, const QString& turn) {
     turnClock_->setText(turn);
 }
 
-void Scoreboard::showTilesLeft(const QString& text) { tilesLeft_->setText(text); }
+void Scoreboard::showTilesLeft(const QString& text) {
+    tilesLeft_->setText(text);
+}
 
-void Scoreboard::showPreview(const QString& text) { preview_->setText(text); }
+void Scoreboard::showPreview(const QString& text) {
+    preview_->setText(text);
+}
 
 void Scoreboard::startGame() {
     tilesLeft_->setText("Tiles Left: 100");
@@ -239,7 +252,8 @@ void Scoreboard::startGame() {
 }
 
 void Scoreboard::openSeatMenu(int seat, const QPoint& at) {
-    for (QAction* a : {removeAction_, setWatchAction_, unsetWatchAction_}) a->setEnabled(state_.isHost);
+    for (QAction* a : {removeAction_, setWatchAction_, unsetWatchAction_})
+        a->setEnabled(state_.isHost);
     if (state_.names[seat] == kWaiting) removeAction_->setEnabled(false);
     menuSeat_ = seat;
     seatMenu_->popup(names_[seat]->mapToGlobal(at));

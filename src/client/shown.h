@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstddef>
 #include <string_view>
 
@@ -19,7 +18,11 @@ inline constexpr qsizetype kMaxShownChat = kMaxShownName + 60 + proto::kMaxChatL
 inline constexpr int kMaxChatChars = 512 * 1024;  // the chat view's text, whatever the line count
 
 // Host text as the window shows it: never longer than max characters, one byte a character.
-inline QString shown(std::string_view wire, std::size_t max) { return fromWire(wire.substr(0, max)); }
-inline QString shownName(std::string_view wire) { return shown(wire, kMaxShownName); }
+inline QString shown(std::string_view wire, std::size_t max) {
+    return fromWire(wire.substr(0, max));
+}
+inline QString shownName(std::string_view wire) {
+    return shown(wire, kMaxShownName);
+}
 
 }  // namespace zindle

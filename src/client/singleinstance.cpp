@@ -1,10 +1,10 @@
 #include "client/singleinstance.h"
 
+#include <unistd.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QLocalSocket>
-
-#include <unistd.h>
 
 #include "widgets/paths.h"
 
@@ -17,7 +17,9 @@ SingleInstance::SingleInstance(const QString& dataFolder) {
                 .filePath(QString("zindle-%1-%2")
                               .arg(::getuid())
                               .arg(QString::fromLatin1(
-                                  QCryptographicHash::hash(folder, QCryptographicHash::Sha1).toHex().left(12))));
+                                  QCryptographicHash::hash(folder, QCryptographicHash::Sha1)
+                                      .toHex()
+                                      .left(12))));
 }
 
 bool SingleInstance::otherRunning() {

@@ -5,7 +5,6 @@
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
-
 #include <functional>
 
 namespace zindle {

@@ -60,7 +60,8 @@ void Tspylist::removeHovered() {
 bool Tspylist::eventFilter(QObject* o, QEvent* e) {
     if (o == listbox_spys->viewport() &&
         (e->type() == QEvent::MouseMove || e->type() == QEvent::MouseButtonPress)) {
-        const QModelIndex i = listbox_spys->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
+        const QModelIndex i =
+            listbox_spys->indexAt(static_cast<QMouseEvent*>(e)->position().toPoint());
         hovered = i.isValid() ? i.row() : -1;
     }
     return TiledBackground::eventFilter(o, e);

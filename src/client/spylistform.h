@@ -3,7 +3,6 @@
 
 #include <QAction>
 #include <QListWidget>
-
 #include <functional>
 
 #include "widgets/tiledbackground.h"

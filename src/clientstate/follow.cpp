@@ -1,5 +1,4 @@
 #include "clientstate/gamestate.h"
-
 #include "net/protocol.h"
 
 namespace zindle {

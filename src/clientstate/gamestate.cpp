@@ -11,7 +11,9 @@ using proto::FieldReader;
 
 namespace {
 
-bool isSeat(int seat) { return seat >= 1 && seat <= kHighestSeat; }
+bool isSeat(int seat) {
+    return seat >= 1 && seat <= kHighestSeat;
+}
 
 // A host may send any number; the clocks must not overflow on it.
 int saturatedAdd(int a, int b) {
@@ -51,7 +53,9 @@ std::string clockText(int seconds) {
 }
 
 GameState::GameState()
-    : colours(makeGrid(0)), letters(makeGrid(kNoTile)), newest(makeGrid(0)),
+    : colours(makeGrid(0)),
+      letters(makeGrid(kNoTile)),
+      newest(makeGrid(0)),
       cellslot(makeGrid(kNoTile)) {
     names.fill(std::string(kWaiting));
     laid.fill(kNoCell);
@@ -83,8 +87,8 @@ std::optional<LoginAnswer> GameState::sendlogininfo(std::string_view fields) {
     if (!seat || !isSeat(*seat)) return std::nullopt;
     mySeat = *seat;
     loggedIn = true;
-    return LoginAnswer{*seat, proto::message(proto::cmd::logininfo,
-                                             {*seat, proto::kVersion, loginName})};
+    return LoginAnswer{*seat,
+                       proto::message(proto::cmd::logininfo, {*seat, proto::kVersion, loginName})};
 }
 
 std::optional<PlayerNews> GameState::newplayerinfo(std::string_view fields) {
@@ -420,7 +424,8 @@ bool GameState::flippit(int slot) {
 void GameState::sortthem() {
     for (int pass = 0; pass < 10; ++pass)
         for (int i = kRackSize - 1; i >= 1; --i)
-            if (rackorder[i].code < rackorder[i - 1].code) std::swap(rackorder[i], rackorder[i - 1]);
+            if (rackorder[i].code < rackorder[i - 1].code)
+                std::swap(rackorder[i], rackorder[i - 1]);
 }
 
 std::optional<std::string> GameState::doneMessage() const {

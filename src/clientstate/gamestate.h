@@ -27,8 +27,12 @@ inline constexpr std::string_view kWaiting = "<Waiting>";
 inline constexpr int kHighestSeat = 9;  // 1..4 play, 5..9 watch
 inline constexpr Cell kNoCell{kNoTile, kNoTile};
 
-inline constexpr bool isPlayerSeat(int seat) { return seat >= 1 && seat <= 4; }
-inline constexpr bool isSlot(int slot) { return slot >= 1 && slot <= kRackSize; }
+inline constexpr bool isPlayerSeat(int seat) {
+    return seat >= 1 && seat <= 4;
+}
+inline constexpr bool isSlot(int slot) {
+    return slot >= 1 && slot <= kRackSize;
+}
 
 // One rack slot as the window shows it.
 struct RackTile {
@@ -108,10 +112,10 @@ public:
     std::string loginName;
 
     // ---- scoreboard, [1..4]
-    std::array<std::string, 5> names;   // label texts; kWaiting when empty
+    std::array<std::string, 5> names;  // label texts; kWaiting when empty
     std::array<int32_t, 5> scores{};
-    std::array<std::string, 5> bonus;   // "+15", "-10" or empty
-    std::array<bool, 5> watching{};     // the eyes marks
+    std::array<std::string, 5> bonus;  // "+15", "-10" or empty
+    std::array<bool, 5> watching{};    // the eyes marks
 
     // ---- settings and clocks
     int turnLength = 0;
@@ -145,7 +149,7 @@ public:
     int tilesLeft() const { return tilesDrawn == -2 ? 100 : kMaxDrawn - tilesDrawn; }
     std::string tilesLeftText() const { return "Tiles Left: " + std::to_string(tilesLeft()); }
     bool boardEmpty() const;
-    int positionOf(int slot) const;  // 0..9, -1 when no entry holds the slot
+    int positionOf(int slot) const;         // 0..9, -1 when no entry holds the slot
     std::string seatLabel(int seat) const;  // name label text; "" outside 1..4
 
     // ---- host messages
@@ -158,10 +162,10 @@ public:
     std::optional<StartNews> startthegame(std::string_view fields);
     std::optional<int> getnextplayer(std::string_view fields);
     std::optional<ScoreNews> postscore(std::string_view fields);
-    std::optional<int> passed(std::string_view fields);   // also timeup
-    std::vector<int> winner(std::string_view fields);      // the winning seats 1..4
+    std::optional<int> passed(std::string_view fields);  // also timeup
+    std::vector<int> winner(std::string_view fields);    // the winning seats 1..4
     bool arrangeboard(std::string_view fields);
-    std::optional<int> atile(std::string_view fields);     // the slot
+    std::optional<int> atile(std::string_view fields);            // the slot
     std::optional<Placement> showboard(std::string_view fields);  // also placeletter
     std::optional<std::vector<Placement>> reposition(std::string_view fields);
     std::optional<std::vector<Placement>> newword(std::string_view fields);
@@ -169,8 +173,8 @@ public:
     std::optional<std::pair<int, bool>> justwatching(std::string_view fields);
 
     // ---- board and rack steps
-    void clearall();              // scores, bonus, eyes, board and laid tiles
-    std::vector<int> clearLaid(); // Clear: the slots that went back to the rack
+    void clearall();                      // scores, bonus, eyes, board and laid tiles
+    std::vector<int> clearLaid();         // Clear: the slots that went back to the rack
     void getboard(const Arrangement& a);  // colours, then the Zindle squares
     bool canLay() const { return ownTurn() && turnSecondsLeft > 1; }
     // boardMouseDown on cell (x, y): lays the picked tile, or (right) takes a laid one back.

@@ -28,7 +28,8 @@ Suggestion Coach::hint(const Grid& colours, const Grid& letters, const Rack& rac
     for (const auto& column : letters)
         for (int32_t code : column) empty = empty && !isLetterCode(code);
     const engine::Position pos{colours, letters, seat, empty, doubletiles};
-    const std::vector<engine::Move> moves = engine::generateMoves(engine::sharedLexicon(), pos, rack);
+    const std::vector<engine::Move> moves =
+        engine::generateMoves(engine::sharedLexicon(), pos, rack);
     // Points first; then more tiles, then the Zindle squares left alone.
     const auto better = [](const engine::Move& a, const engine::Move& b) {
         if (a.score != b.score) return a.score > b.score;
@@ -61,16 +62,18 @@ std::string mainWord(const Grid& letters, const std::vector<Placement>& laid) {
         return word;
     };
     if (!onBoard(laid[0].x, laid[0].y)) return {};
-    const bool across = laid.size() > 1 ? laid[0].y == laid[1].y : run(1, 0).size() >= run(0, 1).size();
+    const bool across =
+        laid.size() > 1 ? laid[0].y == laid[1].y : run(1, 0).size() >= run(0, 1).size();
     return across ? run(1, 0) : run(0, 1);
 }
 
 void GameRecord::onMyTurnStarts(const GameState& state) {
-    onMyTurnStarts(state.colours, state.letters, engine::visibleRack(state), state.mySeat, state.doubleTiles);
+    onMyTurnStarts(state.colours, state.letters, engine::visibleRack(state), state.mySeat,
+                   state.doubleTiles);
 }
 
-void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack, int seat,
-                                bool doubletiles) {
+void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack,
+                                int seat, bool doubletiles) {
     current_ = TurnRecord{};
     current_.number = static_cast<int>(turns_.size()) + 1;
     current_.seat = seat;
@@ -86,10 +89,18 @@ void GameRecord::onMyMovePlayed(const std::vector<Placement>& laid, int32_t poin
     current_.laid = laid;
     // The best move is judged before any luck, so the move played is too.
     switch (effect) {
-        case kPlusTwenty: current_.points = points - 20; break;
-        case kMinusTwenty: current_.points = points + 20; break;
-        case kDouble: current_.points = points / 2; break;
-        default: current_.points = points; effect = kNoEffect;
+        case kPlusTwenty:
+            current_.points = points - 20;
+            break;
+        case kMinusTwenty:
+            current_.points = points + 20;
+            break;
+        case kDouble:
+            current_.points = points / 2;
+            break;
+        default:
+            current_.points = points;
+            effect = kNoEffect;
     }
     current_.effect = effect;
     current_.word = mainWord(current_.letters, laid);

@@ -43,7 +43,7 @@ struct TurnRecord {
     int32_t points = 0;           // what the host gave for them, before a Zindle square's luck
     int effect = kNoEffect;       // that luck
     std::string word;
-    Suggestion best;              // worked out on first reading
+    Suggestion best;  // worked out on first reading
     bool analysed = false;
 
     int32_t left() const { return best.points > points ? best.points - points : 0; }
@@ -63,7 +63,10 @@ public:
     void onMyMovePlayed(const std::vector<Placement>& laid, int32_t points, int effect = kNoEffect);
     void onMyNewTiles();
     void onMyPass();
-    void clear() { turns_.clear(); open_ = false; }
+    void clear() {
+        turns_.clear();
+        open_ = false;
+    }
 
     // Every finished turn with its best move, worked out here on first call.
     const std::vector<TurnRecord>& turns();

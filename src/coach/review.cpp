@@ -25,8 +25,10 @@ QString played(const TurnRecord& t) {
             if (t.effect == kDouble) return GameReview::tr("%1 (Zindle doubled)").arg(word);
             return word;
         }
-        case TurnRecord::NewTiles: return GameReview::tr("New Tiles");
-        default: return GameReview::tr("Passed");
+        case TurnRecord::NewTiles:
+            return GameReview::tr("New Tiles");
+        default:
+            return GameReview::tr("Passed");
     }
 }
 
@@ -46,7 +48,9 @@ ReviewBoard::ReviewBoard(QWidget* parent) : QWidget(parent) {
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
 }
 
-QSize ReviewBoard::sizeHint() const { return {kBoardSize * kCell, kBoardSize * kCell}; }
+QSize ReviewBoard::sizeHint() const {
+    return {kBoardSize * kCell, kBoardSize * kCell};
+}
 
 void ReviewBoard::showTurn(const TurnRecord* turn) {
     turn_ = turn;
@@ -112,7 +116,8 @@ GameReview::GameReview(GameRecord& record, QWidget* parent)
         table_->setItem(row, 0, cell(QString::number(t.number), true));
         table_->setItem(row, 1, cell(played(t)));
         table_->setItem(row, 2, cell(QString::number(t.points), true));
-        table_->setItem(row, 3, cell(t.best.found ? QString::fromStdString(t.best.word) : tr("No word fits")));
+        table_->setItem(
+            row, 3, cell(t.best.found ? QString::fromStdString(t.best.word) : tr("No word fits")));
         table_->setItem(row, 4, cell(QString::number(t.best.points), true));
         table_->setItem(row, 5, cell(t.left() > 0 ? QString::number(t.left()) : tr("Best"), true));
     }

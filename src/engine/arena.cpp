@@ -13,9 +13,12 @@ std::optional<Strategy> strategyFromName(std::string_view name) {
     if (n == "hard0") return Strategy::HardStatic;
     if (auto level = levelFromName(n)) {
         switch (*level) {
-            case Level::Easy: return Strategy::Easy;
-            case Level::Normal: return Strategy::Normal;
-            case Level::Hard: return Strategy::Hard;
+            case Level::Easy:
+                return Strategy::Easy;
+            case Level::Normal:
+                return Strategy::Normal;
+            case Level::Hard:
+                return Strategy::Hard;
         }
     }
     return std::nullopt;
@@ -36,13 +39,14 @@ Situation situationOf(const Table& table) {
     return s;
 }
 
-void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result,
-              const Budget& budget) {
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random,
+              GameResult& result, const Budget& budget) {
     const int seat = table.curplayer;
     if (strategy == Strategy::Greedy) {
         const std::vector<Move> moves = generateMoves(lex, table.position(), table.racks[seat]);
-        const auto best = std::max_element(moves.begin(), moves.end(),
-                                           [](const Move& a, const Move& b) { return a.score < b.score; });
+        const auto best =
+            std::max_element(moves.begin(), moves.end(),
+                             [](const Move& a, const Move& b) { return a.score < b.score; });
         if (best == moves.end()) {
             ++result.passes;
             table.pass();
@@ -59,8 +63,8 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
     if (strategy == Strategy::HardStatic) thinking.samples = 0;
     // New Tiles keeps the turn: decide again with the new rack.
     for (int round = 0; round < 2; ++round) {
-        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table), level, random,
-                                  thinking);
+        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table),
+                                  level, random, thinking);
         if (d.kind == Decision::Play) {
             if (!table.play(d.move)) {
                 ++result.refused;
@@ -79,8 +83,8 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
     table.pass();
 }
 
-GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
-                    const std::array<Strategy, 5>& seats, const Budget& budget) {
+GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules,
+                    uint32_t seed, const std::array<Strategy, 5>& seats, const Budget& budget) {
     Table table(rules, seed, lookup);
     Random random(seed ^ 0x5bd1e995u);
     GameResult result;

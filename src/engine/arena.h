@@ -21,7 +21,7 @@ struct GameResult {
     std::vector<int> winners;
     Ending ending = Ending::None;
     int turns = 0;
-    int refused = 0;    // moves or exchanges the referee turned down: always 0
+    int refused = 0;  // moves or exchanges the referee turned down: always 0
     int exchanges = 0;
     int passes = 0;
 };
@@ -30,11 +30,11 @@ struct GameResult {
 Situation situationOf(const Table& table);
 
 // One decision for the seat on turn, carried out on the table.
-void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random, GameResult& result,
-              const Budget& budget = {});
+void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random,
+              GameResult& result, const Budget& budget = {});
 
 // seats[s] plays seat s (1..rules.players).
-GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules, uint32_t seed,
-                    const std::array<Strategy, 5>& seats, const Budget& budget = {});
+GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules,
+                    uint32_t seed, const std::array<Strategy, 5>& seats, const Budget& budget = {});
 
 }  // namespace zindle::engine

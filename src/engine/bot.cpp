@@ -112,15 +112,19 @@ void Bot::startThinking() {
     const int left = seat_.state().turnSecondsLeft;
     if (left > 0) {
         delay = std::min(delay, std::max(0, (left - 2) * 1000));
-        budget.time = std::min(budget.time, std::chrono::milliseconds(std::max(50, (left - 3) * 1000)));
+        budget.time =
+            std::min(budget.time, std::chrono::milliseconds(std::max(50, (left - 3) * 1000)));
     }
     stop_ = std::make_shared<std::atomic<bool>>(false);
     budget.stop = stop_.get();
     delay_.start(delay);
     // The flag is kept alive by the call itself, whatever becomes of this bot.
-    QMetaObject::invokeMethod(thinker_, [thinker = thinker_, turn = *thinking_, budget, stop = stop_] {
-        thinker->think(turn, budget);
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        thinker_,
+        [thinker = thinker_, turn = *thinking_, budget, stop = stop_] {
+            thinker->think(turn, budget);
+        },
+        Qt::QueuedConnection);
 }
 
 void Bot::stopThinking() {
@@ -131,7 +135,9 @@ void Bot::stopThinking() {
 }
 
 void Bot::onDecided(const Turn& turn, const Decision& decision) {
-    if (closed_ || !thinking_ || thinking_->serial != turn.serial || turn.serial != seat_.turnSerial()) return;
+    if (closed_ || !thinking_ || thinking_->serial != turn.serial ||
+        turn.serial != seat_.turnSerial())
+        return;
     thinking_.reset();
     stop_.reset();
     ready_ = seat_.finishTurn(turn, decision);

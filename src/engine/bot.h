@@ -9,7 +9,6 @@
 #include <QObject>
 #include <QThread>
 #include <QTimer>
-
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -28,7 +27,7 @@ struct BotOptions {
     Level level = Level::Normal;
     int delayMs = 1500;  // the least time a turn takes, thinking included
     int thinkMs = 1000;  // the most time Hard's look ahead may take
-    uint32_t seed = 0;  // 0: from the time of day
+    uint32_t seed = 0;   // 0: from the time of day
 };
 
 // Decides turns on the thread it lives on and answers with a queued signal.

@@ -68,7 +68,8 @@ std::map<MoveKey, int> bruteForceMoves(const Position& pos, const Rack& rack,
                 // k tiles from here take the next k free cells of the line.
                 for (int k = 1; k <= maxTiles; ++k) {
                     search.cells.clear();
-                    for (int i = start; i < kBoardSize && static_cast<int>(search.cells.size()) < k; ++i) {
+                    for (int i = start; i < kBoardSize && static_cast<int>(search.cells.size()) < k;
+                         ++i) {
                         const auto [x, y] = at(i);
                         if (pos.letters[x][y] == kNoTile) search.cells.emplace_back(x, y);
                     }

@@ -10,9 +10,9 @@ namespace {
 
 // Every letter scores alike, so a tile is worth what it helps to lay later:
 // the common letters and s most, the hard consonants least.
-constexpr std::array<double, 26> kKeep{
-    1.0,  -1.0, -0.5, 0.5, 2.0, -1.0, -0.5, 0.0, 0.5,  -3.0, -2.0, 0.5, -0.5,
-    1.0,  0.5,  -0.5, -5.0, 1.5, 3.0, 1.0, -1.0, -2.5, -1.5, -2.0, -1.0, -3.0};
+constexpr std::array<double, 26> kKeep{1.0,  -1.0, -0.5, 0.5,  2.0,  -1.0, -0.5, 0.0,  0.5,
+                                       -3.0, -2.0, 0.5,  -0.5, 1.0,  0.5,  -0.5, -5.0, 1.5,
+                                       3.0,  1.0,  -1.0, -2.5, -1.5, -2.0, -1.0, -3.0};
 
 bool vowel(int letter) {
     return letter == 0 || letter == 4 || letter == 8 || letter == 14 || letter == 20;
@@ -25,12 +25,15 @@ constexpr int kExchangeCost = 10;
 constexpr int kMinTilesToExchange = 12;
 constexpr double kEasyShare = 0.7;
 
-int32_t teamScore(const Situation& s) { return s.scores[s.seat]; }
+int32_t teamScore(const Situation& s) {
+    return s.scores[s.seat];
+}
 
 int32_t bestOpponent(const Situation& s) {
     int32_t best = INT32_MIN;
     for (int seat = 1; seat <= 4; ++seat)
-        if (s.playing[seat] && seat != s.seat && seat != s.partner) best = std::max(best, s.scores[seat]);
+        if (s.playing[seat] && seat != s.seat && seat != s.partner)
+            best = std::max(best, s.scores[seat]);
     return best;
 }
 
@@ -43,7 +46,6 @@ bool othersAllPassed(const Situation& s) {
     }
     return any;
 }
-
 
 // The next seat to move after this one that is not on our side.
 int nextOpponent(const Situation& s) {
@@ -70,8 +72,9 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
     std::vector<size_t> order(moves.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     const size_t n = std::min<size_t>(order.size(), std::max(1, budget.candidates));
-    std::partial_sort(order.begin(), order.begin() + n, order.end(),
-                      [&](size_t a, size_t b) { return values[a] > values[b] || (values[a] == values[b] && a < b); });
+    std::partial_sort(order.begin(), order.begin() + n, order.end(), [&](size_t a, size_t b) {
+        return values[a] > values[b] || (values[a] == values[b] && a < b);
+    });
     const int opponent = nextOpponent(s);
     if (opponent == 0 || n < 2) return order[0];
 
@@ -110,7 +113,8 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
             Rack r = emptyRack();
             for (size_t i = 0; i < theirs; ++i) r[i + 1] = draw[i];
             double top = 0;
-            for (const Move& o : generateMoves(lex, reply, r)) top = std::max(top, expectedPoints(o));
+            for (const Move& o : generateMoves(lex, reply, r))
+                top = std::max(top, expectedPoints(o));
             replies += top;
             if (!budget.followUp) continue;
             // Our next turn from what this move leaves and what the bag gives.
@@ -122,7 +126,8 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
                 if (bag > 0) --bag;
             }
             top = 0;
-            for (const Move& o : generateMoves(lex, next, mine)) top = std::max(top, expectedPoints(o));
+            for (const Move& o : generateMoves(lex, next, mine))
+                top = std::max(top, expectedPoints(o));
             ours += top;
         }
         double v = values[order[c]] - replies / static_cast<double>(draws.size());
@@ -142,9 +147,11 @@ size_t lookAhead(const Lexicon& lex, const Position& pos, const Rack& rack, cons
 
 std::array<int, 26> unseenTiles(const Grid& letters, const Rack& rack, bool doubletiles) {
     std::array<int, 26> left{};
-    for (int letter = 0; letter < 26; ++letter) left[tileKind(letter, doubletiles)] += kTileCounts[letter];
+    for (int letter = 0; letter < 26; ++letter)
+        left[tileKind(letter, doubletiles)] += kTileCounts[letter];
     const auto take = [&](int32_t code) {
-        if (isLetterCode(code) && left[tileKind(code, doubletiles)] > 0) --left[tileKind(code, doubletiles)];
+        if (isLetterCode(code) && left[tileKind(code, doubletiles)] > 0)
+            --left[tileKind(code, doubletiles)];
     };
     for (const auto& column : letters)
         for (int32_t code : column) take(code);
@@ -163,9 +170,12 @@ std::optional<Level> levelFromName(std::string_view name) {
 
 const char* levelName(Level level) {
     switch (level) {
-        case Level::Easy: return "Easy";
-        case Level::Hard: return "Hard";
-        default: return "Normal";
+        case Level::Easy:
+            return "Easy";
+        case Level::Hard:
+            return "Hard";
+        default:
+            return "Normal";
     }
 }
 
@@ -249,7 +259,8 @@ Decision decide(const Lexicon& lex, const Position& pos, const Rack& rack, const
     const Move* best = &moves[bestIndex];
     // A poor rack is worth changing while the bag is full enough; the turn
     // goes on after New Tiles, so the cost is the ten points alone.
-    if (level == Level::Hard && canExchange && !pos.firstword && expectedPoints(*best) < 2 * kExchangeCost)
+    if (level == Level::Hard && canExchange && !pos.firstword &&
+        expectedPoints(*best) < 2 * kExchangeCost)
         d.kind = Decision::Exchange;
     else {
         d.kind = Decision::Play;

@@ -24,12 +24,12 @@ const char* levelName(Level level);  // "Easy", "Normal", "Hard"
 
 struct Situation {
     int seat = 1;
-    int partner = 0;  // the partner's seat in a partners game, else 0
-    std::array<int32_t, 5> scores{};    // [1..4]
-    std::array<bool, 5> playing{};      // seats 1..4 in the game
-    std::array<bool, 5> passed{};       // passed on their last turn
-    int tilesLeft = 98;                 // in the bag
-    bool mayExchange = true;            // New Tiles not yet used this game
+    int partner = 0;                  // the partner's seat in a partners game, else 0
+    std::array<int32_t, 5> scores{};  // [1..4]
+    std::array<bool, 5> playing{};    // seats 1..4 in the game
+    std::array<bool, 5> passed{};     // passed on their last turn
+    int tilesLeft = 98;               // in the bag
+    bool mayExchange = true;          // New Tiles not yet used this game
     int playto = 0;
 };
 
@@ -37,10 +37,10 @@ struct Situation {
 // choice for a given seed; the time is a ceiling on top, so a slow machine
 // plays a little weaker rather than late. samples = 0 judges the board alone.
 struct Budget {
-    int candidates = 6;          // best moves by the static judgement to look past
-    int samples = 8;             // opponents' racks drawn for each of them
-    bool followUp = true;        // and our own next turn from the leave
-    std::chrono::milliseconds time{1000};  // 0: no ceiling
+    int candidates = 6;                       // best moves by the static judgement to look past
+    int samples = 8;                          // opponents' racks drawn for each of them
+    bool followUp = true;                     // and our own next turn from the leave
+    std::chrono::milliseconds time{1000};     // 0: no ceiling
     const std::atomic<bool>* stop = nullptr;  // set: give up, the turn is gone
 };
 

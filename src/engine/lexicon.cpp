@@ -33,7 +33,11 @@ std::array<unsigned char, kMaxWordLength> recordText(const unsigned char* rec) {
 // longer change and are merged with an equal registered node or registered.
 class LexiconBuilder {
 public:
-    LexiconBuilder() { pool_.reserve(1 << 16); table_.assign(1 << 17, kEmpty); root_ = make(); }
+    LexiconBuilder() {
+        pool_.reserve(1 << 16);
+        table_.assign(1 << 17, kEmpty);
+        root_ = make();
+    }
 
     void add(const std::string& word) {  // upper-case A-Z, strictly after the last one
         std::size_t p = 0;

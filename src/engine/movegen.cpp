@@ -63,7 +63,8 @@ private:
     void crossSet(int r, int c) {
         anchor_[r][c] = false;
         if (L_[r][c] >= 0) return;
-        anchor_[r][c] = filled(r - 1, c) || filled(r + 1, c) || filled(r, c - 1) || filled(r, c + 1);
+        anchor_[r][c] =
+            filled(r - 1, c) || filled(r + 1, c) || filled(r, c - 1) || filled(r, c + 1);
         int top = r, bottom = r;
         while (filled(top - 1, c)) --top;
         while (filled(bottom + 1, c)) ++bottom;
@@ -84,7 +85,8 @@ private:
             for (uint32_t m = lex_.letters(n); m; m &= m - 1) {
                 const int l = std::countr_zero(m);
                 Lexicon::Node k = lex_.child(n, l);
-                for (int q = r + 1; q <= bottom && k != Lexicon::kNone; ++q) k = lex_.child(k, L_[q][c]);
+                for (int q = r + 1; q <= bottom && k != Lexicon::kNone; ++q)
+                    k = lex_.child(k, L_[q][c]);
                 if (k != Lexicon::kNone && lex_.terminal(k)) ok |= 1u << l;
             }
         }
@@ -181,7 +183,8 @@ private:
                 if (!used[s] && rack_[s] == t.letter) found = s;
             t.flipped = found == 0;
             for (int s = 1; s <= kRackSize && !found; ++s)
-                if (!used[s] && isLetterCode(rack_[s]) && flippedletter(rack_[s]) == t.letter) found = s;
+                if (!used[s] && isLetterCode(rack_[s]) && flippedletter(rack_[s]) == t.letter)
+                    found = s;
             used[found] = true;
             t.slot = static_cast<int8_t>(found);
             if (!mv.first && pos_.colours[t.x][t.y] == kZindleColour) ++mv.zindles;
@@ -277,13 +280,15 @@ private:
 
 std::vector<LayGroup> Move::groups() const {
     std::vector<LayGroup> g;
-    for (int i = 0; i < count; ++i) g.push_back({tiles[i].slot, tiles[i].flipped, tiles[i].x, tiles[i].y});
+    for (int i = 0; i < count; ++i)
+        g.push_back({tiles[i].slot, tiles[i].flipped, tiles[i].x, tiles[i].y});
     return g;
 }
 
 PlacedSet Move::placed() const {
     PlacedSet p{};
-    for (int i = 0; i < count; ++i) p[tiles[i].slot] = Placed{tiles[i].x, tiles[i].y, tiles[i].letter, false};
+    for (int i = 0; i < count; ++i)
+        p[tiles[i].slot] = Placed{tiles[i].x, tiles[i].y, tiles[i].letter, false};
     return p;
 }
 

@@ -36,9 +36,9 @@ struct Move {
     std::array<TileLay, kRackSize> tiles{};
     int8_t count = 0;
     bool across = false;
-    bool first = false;   // the first word: the host moves it to the middle
-    int8_t zindles = 0;   // Zindle squares covered
-    int32_t score = 0;    // the host's points for it, before any Zindle effect
+    bool first = false;  // the first word: the host moves it to the middle
+    int8_t zindles = 0;  // Zindle squares covered
+    int32_t score = 0;   // the host's points for it, before any Zindle effect
 
     // The groups of "CMD_done" / the laid tiles the host's judge reads.
     std::vector<LayGroup> groups() const;

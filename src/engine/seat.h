@@ -27,7 +27,7 @@ Rack visibleRack(const GameState& state);
 // Everything a decision needs, copied out of the seat so that it can be
 // made on another thread while the seat goes on reading the host.
 struct Turn {
-    uint64_t serial = 0;  // the seat's turn it belongs to
+    uint64_t serial = 0;    // the seat's turn it belongs to
     bool passOnly = false;  // the host refused our move: pass, no thinking
     Grid colours{}, letters{};
     Rack rack{};

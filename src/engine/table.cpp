@@ -125,7 +125,8 @@ int lettersOnBoard(const Grid& letters) {
 
 void playRandomly(Table& table, const Lexicon& lex, int letters, Random& random) {
     while (!table.over() && lettersOnBoard(table.letters) < letters) {
-        const std::vector<Move> moves = generateMoves(lex, table.position(), table.racks[table.curplayer]);
+        const std::vector<Move> moves =
+            generateMoves(lex, table.position(), table.racks[table.curplayer]);
         if (moves.empty()) {
             table.pass();
             continue;

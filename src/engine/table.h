@@ -46,7 +46,9 @@ public:
     bool over() const { return ending != Ending::None; }
     bool teamgame() const { return teamgame_; }
     int partner(int seat) const { return seat <= 2 ? seat + 2 : seat - 2; }
-    Position position() const { return {colours, letters, curplayer, firstword, rules_.doubletiles}; }
+    Position position() const {
+        return {colours, letters, curplayer, firstword, rules_.doubletiles};
+    }
     int tilesLeft() const { return bag.tilesLeft(); }
 
     // Actions of the seat on turn. A refused move or exchange leaves

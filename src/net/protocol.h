@@ -95,16 +95,16 @@ inline constexpr std::string_view placeletter = "CMD_placeletter";
 
 // One field's text; numbers become decimal text.
 struct Field {
-  Field(std::string_view s) : text(s) {}
-  Field(const char* s) : text(s) {}
-  Field(const std::string& s) : text(s) {}
-  Field(int n) : text(std::to_string(n)) {}
-  Field(long n) : text(std::to_string(n)) {}
-  Field(long long n) : text(std::to_string(n)) {}
-  Field(unsigned n) : text(std::to_string(n)) {}
-  Field(unsigned long n) : text(std::to_string(n)) {}
-  Field(char) = delete;  // a char would silently become a number
-  std::string text;
+    Field(std::string_view s) : text(s) {}
+    Field(const char* s) : text(s) {}
+    Field(const std::string& s) : text(s) {}
+    Field(int n) : text(std::to_string(n)) {}
+    Field(long n) : text(std::to_string(n)) {}
+    Field(long long n) : text(std::to_string(n)) {}
+    Field(unsigned n) : text(std::to_string(n)) {}
+    Field(unsigned long n) : text(std::to_string(n)) {}
+    Field(char) = delete;  // a char would silently become a number
+    std::string text;
 };
 
 // command, "+" and each field, then the terminator.
@@ -114,15 +114,15 @@ std::string message(std::string_view command, std::initializer_list<Field> field
 // For messages built piece by piece (lists):
 //   Builder b(cmd::newword); for (...) b << x << y << code; sock.Send(b.str());
 class Builder {
- public:
-  explicit Builder(std::string_view command);
-  Builder& operator<<(const Field& f);
-  Builder& add(const Field& f) { return *this << f; }
-  // The finished message, terminator included.
-  std::string str() const;
+public:
+    explicit Builder(std::string_view command);
+    Builder& operator<<(const Field& f);
+    Builder& add(const Field& f) { return *this << f; }
+    // The finished message, terminator included.
+    std::string str() const;
 
- private:
-  std::string text_;
+private:
+    std::string text_;
 };
 
 // ---- Cutting and queueing -------------------------------------------------
@@ -131,25 +131,25 @@ class Builder {
 // terminator is one entry (empty ones too, unless told to drop them); the
 // unterminated tail is kept and put in front of the next feed.
 class Framer {
- public:
-  explicit Framer(bool keepEmpty = true) : keepEmpty_(keepEmpty) {}
-  // Appends the complete entries of prefix-tail + bytes to out.
-  void feed(std::string_view bytes, std::vector<std::string>& out);
-  std::vector<std::string> feed(std::string_view bytes);
-  const std::string& tail() const { return tail_; }
-  void reset();
+public:
+    explicit Framer(bool keepEmpty = true) : keepEmpty_(keepEmpty) {}
+    // Appends the complete entries of prefix-tail + bytes to out.
+    void feed(std::string_view bytes, std::vector<std::string>& out);
+    std::vector<std::string> feed(std::string_view bytes);
+    const std::string& tail() const { return tail_; }
+    void reset();
 
- private:
-  std::string tail_;
-  bool skipping_ = false;  // inside an oversized message: drop up to its terminator
-  bool keepEmpty_ = true;
+private:
+    std::string tail_;
+    bool skipping_ = false;  // inside an oversized message: drop up to its terminator
+    bool keepEmpty_ = true;
 };
 
 using ConnId = std::uint64_t;
 
 struct Entry {
-  ConnId from = 0;
-  std::string text;  // without the terminator
+    ConnId from = 0;
+    std::string text;  // without the terminator
 };
 
 // One queue of complete entries fed by any number of connections, each with
@@ -166,52 +166,53 @@ struct Entry {
 // at most one read; a connection that piles up more than another share
 // there was never stopped and has gone over.
 class Inbox {
- public:
-  explicit Inbox(std::size_t maxEntries = kMaxQueuedEntries, std::size_t maxBytes = kMaxQueuedBytes)
-      : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
-  // Queues the complete entries. True while the connection has room for
-  // more; false once it is at its share (stop reading it until hasRoom) or
-  // over it (see over; the owner should close it).
-  bool receive(ConnId from, std::string_view bytes);
-  // The next entry in turn, removed from the queue; nullopt when empty.
-  std::optional<Entry> take();
-  // Forget a closed connection's partial tail and what waits aside;
-  // optionally drop its queued entries.
-  void forget(ConnId from, bool dropQueued = false);
-  std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
-  // Entries of one connection waiting in the queue.
-  std::size_t queuedFrom(ConnId from) const;
-  // The connection is below its share and nothing of it waits aside.
-  bool hasRoom(ConnId from) const;
-  // It went over its share while it should have been stopped.
-  bool over(ConnId from) const;
-  void clear();
+public:
+    explicit Inbox(std::size_t maxEntries = kMaxQueuedEntries,
+                   std::size_t maxBytes = kMaxQueuedBytes)
+        : maxEntries_(maxEntries), maxBytes_(maxBytes) {}
+    // Queues the complete entries. True while the connection has room for
+    // more; false once it is at its share (stop reading it until hasRoom) or
+    // over it (see over; the owner should close it).
+    bool receive(ConnId from, std::string_view bytes);
+    // The next entry in turn, removed from the queue; nullopt when empty.
+    std::optional<Entry> take();
+    // Forget a closed connection's partial tail and what waits aside;
+    // optionally drop its queued entries.
+    void forget(ConnId from, bool dropQueued = false);
+    std::size_t size() const { return size_; }
+    bool empty() const { return size_ == 0; }
+    // Entries of one connection waiting in the queue.
+    std::size_t queuedFrom(ConnId from) const;
+    // The connection is below its share and nothing of it waits aside.
+    bool hasRoom(ConnId from) const;
+    // It went over its share while it should have been stopped.
+    bool over(ConnId from) const;
+    void clear();
 
- private:
-  struct Source {
-    Framer framer{false};
-    std::deque<std::string> queued;
-    std::size_t bytes = 0;          // of queued
-    std::deque<std::string> aside;  // past the share, in arrival order
-    std::size_t asideBytes = 0;
-    bool over = false;
-  };
-  bool fits(const Source& src, std::size_t size) const;
-  void admit(ConnId from, Source& src);
-  std::unordered_map<ConnId, Source> sources_;
-  std::deque<ConnId> turns_;  // connections with queued entries, next first
-  std::size_t size_ = 0;
-  std::vector<std::string> scratch_;
-  std::size_t maxEntries_;
-  std::size_t maxBytes_;
+private:
+    struct Source {
+        Framer framer{false};
+        std::deque<std::string> queued;
+        std::size_t bytes = 0;          // of queued
+        std::deque<std::string> aside;  // past the share, in arrival order
+        std::size_t asideBytes = 0;
+        bool over = false;
+    };
+    bool fits(const Source& src, std::size_t size) const;
+    void admit(ConnId from, Source& src);
+    std::unordered_map<ConnId, Source> sources_;
+    std::deque<ConnId> turns_;  // connections with queued entries, next first
+    std::size_t size_ = 0;
+    std::vector<std::string> scratch_;
+    std::size_t maxEntries_;
+    std::size_t maxBytes_;
 };
 
 // ---- Dispatch -------------------------------------------------------------
 
 struct Split {
-  std::string_view command;  // before the first "+"
-  std::string_view fields;   // after the first "+"
+    std::string_view command;  // before the first "+"
+    std::string_view fields;   // after the first "+"
 };
 
 // Command and field text of an entry; nullopt for an empty entry or one
@@ -222,28 +223,30 @@ std::optional<Split> split(std::string_view entry);
 // e.g. DispatchTable<ConnId> on the host so a handler knows the sender.
 template <typename... Args>
 class DispatchTable {
- public:
-  using Handler = std::function<void(std::string_view fields, Args...)>;
+public:
+    using Handler = std::function<void(std::string_view fields, Args...)>;
 
-  DispatchTable& on(std::string_view command, Handler h) {
-    handlers_[std::string(command)] = std::move(h);
-    return *this;
-  }
-  bool handles(std::string_view command) const { return handlers_.find(command) != handlers_.end(); }
+    DispatchTable& on(std::string_view command, Handler h) {
+        handlers_[std::string(command)] = std::move(h);
+        return *this;
+    }
+    bool handles(std::string_view command) const {
+        return handlers_.find(command) != handlers_.end();
+    }
 
-  // Calls the handler of the entry's command. False when the entry was
-  // dropped (empty, bare name, unknown command).
-  bool dispatch(std::string_view entry, Args... args) const {
-    auto s = split(entry);
-    if (!s) return false;
-    auto it = handlers_.find(s->command);
-    if (it == handlers_.end() || !it->second) return false;
-    it->second(s->fields, args...);
-    return true;
-  }
+    // Calls the handler of the entry's command. False when the entry was
+    // dropped (empty, bare name, unknown command).
+    bool dispatch(std::string_view entry, Args... args) const {
+        auto s = split(entry);
+        if (!s) return false;
+        auto it = handlers_.find(s->command);
+        if (it == handlers_.end() || !it->second) return false;
+        it->second(s->fields, args...);
+        return true;
+    }
 
- private:
-  std::map<std::string, Handler, std::less<>> handlers_;
+private:
+    std::map<std::string, Handler, std::less<>> handlers_;
 };
 
 // ---- Reading fields -------------------------------------------------------
@@ -254,37 +257,37 @@ std::optional<int> parseNumber(std::string_view text);
 // Reads a field text from the front. A handler stops at the first number
 // that does not parse: `auto seat = r.number(); if (!seat) return;`
 class FieldReader {
- public:
-  explicit FieldReader(std::string_view fields) : rest_(fields) {}
+public:
+    explicit FieldReader(std::string_view fields) : rest_(fields) {}
 
-  // Text up to the next "+", which is removed with it. Without a further
-  // "+" the field reads as empty text and nothing is removed.
-  std::string_view field();
-  std::optional<int> number() { return parseNumber(field()); }
-  // Flags: "y" is yes, anything else no.
-  bool flag() { return field() == "y"; }
-  // Everything that is left ("the rest" fields and single-field messages).
-  std::string_view rest() const { return rest_; }
-  std::optional<int> restNumber() const { return parseNumber(rest_); }
-  // Remove n bytes from the front (for callers that cut a field themselves).
-  void skip(std::size_t n);
+    // Text up to the next "+", which is removed with it. Without a further
+    // "+" the field reads as empty text and nothing is removed.
+    std::string_view field();
+    std::optional<int> number() { return parseNumber(field()); }
+    // Flags: "y" is yes, anything else no.
+    bool flag() { return field() == "y"; }
+    // Everything that is left ("the rest" fields and single-field messages).
+    std::string_view rest() const { return rest_; }
+    std::optional<int> restNumber() const { return parseNumber(rest_); }
+    // Remove n bytes from the front (for callers that cut a field themselves).
+    void skip(std::size_t n);
 
- protected:
-  std::string_view rest_;
+protected:
+    std::string_view rest_;
 };
 
 // A list field text with "+@" appended; read groups while more() holds.
 // Every field() taken while more() is true makes progress, so a loop that
 // reads at least one field a group always ends.
 class ListReader : public FieldReader {
- public:
-  explicit ListReader(std::string_view listText);
-  ListReader(const ListReader&) = delete;
-  ListReader& operator=(const ListReader&) = delete;
-  bool more() const { return rest_ != "@"; }
+public:
+    explicit ListReader(std::string_view listText);
+    ListReader(const ListReader&) = delete;
+    ListReader& operator=(const ListReader&) = delete;
+    bool more() const { return rest_ != "@"; }
 
- private:
-  std::string own_;
+private:
+    std::string own_;
 };
 
 // Whole groups of n numbers from a list text; nullopt at the first field

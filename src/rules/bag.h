@@ -15,8 +15,8 @@ inline constexpr int kMaxDrawn = 98;  // position 99 is filled but never drawn
 inline constexpr int kRackSize = 10;  // slots 1..10
 
 // Tiles of each letter a..z in a full bag (99 in all).
-inline constexpr std::array<int, kLetterCount> kTileCounts{
-    10, 2, 2, 4, 13, 3, 3, 2, 6, 1, 1, 4, 2, 6, 9, 2, 1, 6, 4, 6, 4, 2, 2, 1, 2, 1};
+inline constexpr std::array<int, kLetterCount> kTileCounts{10, 2, 2, 4, 13, 3, 3, 2, 6, 1, 1, 4, 2,
+                                                           6,  9, 2, 1, 6,  4, 6, 4, 2, 2, 1, 2, 1};
 
 // A seat's rack: slots 1..10, each a tile code or kNoTile; [0] is unused.
 using Rack = std::array<int32_t, kRackSize + 1>;

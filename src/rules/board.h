@@ -24,8 +24,8 @@ struct Arrangement {
 };
 
 // The four arrangements a game start picks from with random(4).
-inline constexpr std::array<Arrangement, 4> kArrangements{{
-    {1, 2, 3, 4}, {2, 3, 4, 1}, {3, 4, 1, 2}, {4, 1, 2, 3}}};
+inline constexpr std::array<Arrangement, 4> kArrangements{
+    {{1, 2, 3, 4}, {2, 3, 4, 1}, {3, 4, 1, 2}, {4, 1, 2, 3}}};
 
 inline constexpr bool onBoard(int x, int y) {
     return x >= 0 && x < kBoardSize && y >= 0 && y < kBoardSize;

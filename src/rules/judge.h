@@ -62,11 +62,11 @@ struct Verdict {
     // Main word of the last reading whose main word passed the list test; the
     // host stores it as the seat's lastword even when the move then fails.
     std::optional<std::string> lastword;
-    std::string word;         // main word of the accepted reading
-    bool across = false;      // the accepted reading was horizontal
-    bool firstWord = false;   // first-word rule applied: clear firstword, send "CMD_reposition"
+    std::string word;        // main word of the accepted reading
+    bool across = false;     // the accepted reading was horizontal
+    bool firstWord = false;  // first-word rule applied: clear firstword, send "CMD_reposition"
     bool touch = false;
-    PlacedSet placed{};       // laid tiles, moved to the middle for a first word
+    PlacedSet placed{};  // laid tiles, moved to the middle for a first word
 };
 
 Verdict checkword(const JudgeState& state, const PlacedSet& placed, const WordLookup& lookup);

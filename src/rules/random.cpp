@@ -1,10 +1,11 @@
 #include "rules/random.h"
 
+#include <sys/random.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <random>
-#include <sys/random.h>
 
 namespace zindle {
 
@@ -63,6 +64,8 @@ uint32_t timeOfDaySeed() {
     return static_cast<uint32_t>(duration_cast<milliseconds>(sinceMidnight).count());
 }
 
-void randomize() { rng().makeStrong(); }
+void randomize() {
+    rng().makeStrong();
+}
 
 }  // namespace zindle

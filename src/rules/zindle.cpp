@@ -39,15 +39,19 @@ int coveredZindles(const PlacedSet& placed, const Grid& colours) {
 
 int32_t applyEffect(int squareeffect, int32_t wordscore) {
     switch (squareeffect) {
-        case kPlusTwenty: return wordscore + 20;
-        case kMinusTwenty: return wordscore - 20;
-        case kDouble: return wordscore * 2;
-        default: return wordscore;
+        case kPlusTwenty:
+            return wordscore + 20;
+        case kMinusTwenty:
+            return wordscore - 20;
+        case kDouble:
+            return wordscore * 2;
+        default:
+            return wordscore;
     }
 }
 
-ZindleOutcome drawZindleEffect(const PlacedSet& placed, const Grid& colours,
-                               int32_t wordscore, Random& random) {
+ZindleOutcome drawZindleEffect(const PlacedSet& placed, const Grid& colours, int32_t wordscore,
+                               Random& random) {
     ZindleOutcome out;
     for (int slot = 1; slot <= kRackSize; ++slot) {
         const Placed& p = placed[slot];

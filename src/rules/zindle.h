@@ -37,7 +37,7 @@ struct ZindleOutcome {
 
 // For each laid tile in slot order on a Zindle square, draws random(3) + 1
 // (the last draw stands), then applies the effect.
-ZindleOutcome drawZindleEffect(const PlacedSet& placed, const Grid& colours,
-                               int32_t wordscore, Random& random);
+ZindleOutcome drawZindleEffect(const PlacedSet& placed, const Grid& colours, int32_t wordscore,
+                               Random& random);
 
 }  // namespace zindle

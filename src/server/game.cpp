@@ -25,7 +25,9 @@ constexpr int kMaxSquareCount = kBoardSize * kBoardSize;
 constexpr int kMaxGameTime = 1000000;  // minutes; 60x fits an int with room
 constexpr int kMaxPlayToScore = 10000000;
 
-bool within(int value, int lo, int hi) { return value >= lo && value <= hi; }
+bool within(int value, int lo, int hi) {
+    return value >= lo && value <= hi;
+}
 
 }  // namespace
 
@@ -155,7 +157,8 @@ void TServer::done(std::string_view fields, int fromSeat) {
         return;
     }
     placed = *laid;
-    const Verdict v = checkword(JudgeState{colours, letters, curplayer, firstword}, placed, spellit);
+    const Verdict v =
+        checkword(JudgeState{colours, letters, curplayer, firstword}, placed, spellit);
     st.wordscore = v.wordscore;
     if (v.lastword) st.lastword = v.lastword->substr(0, 20);
     if (!v.valid) {
@@ -167,7 +170,8 @@ void TServer::done(std::string_view fields, int fromSeat) {
         firstword = false;
         Builder b(cmd::reposition);
         for (int slot = 1; slot <= kRackSize; ++slot)
-            if (placed[slot].code != kNoTile) b << placed[slot].x << placed[slot].y << placed[slot].code;
+            if (placed[slot].code != kNoTile)
+                b << placed[slot].x << placed[slot].y << placed[slot].code;
         sendto(curplayer, b.str());
     }
     endturn();
@@ -226,8 +230,8 @@ void TServer::newtiles(std::string_view fields, int fromSeat) {
     }
     setScore(curplayer, st.score - 10);
     const int partner = st.partner >= 1 && st.partner <= kPlayerSeats ? st.partner : 0;
-    sendtoall(message(cmd::newtiles, {fields, st.score, st.partner,
-                                      partner ? seats[partner].score : 0}));
+    sendtoall(
+        message(cmd::newtiles, {fields, st.score, st.partner, partner ? seats[partner].score : 0}));
 }
 
 void TServer::pass(std::string_view fields, int fromSeat) {
@@ -256,7 +260,9 @@ bool TServer::everyoneElseIsDone() const {
     return true;
 }
 
-void TServer::findplayer() { findplayerFrom(0); }
+void TServer::findplayer() {
+    findplayerFrom(0);
+}
 
 void TServer::findplayerFrom(int fruitless) {
     const int drawnBefore = bag.bagpos;

@@ -1,9 +1,9 @@
 // Seats: accepting, login, closing, removal, just-watch, chat and action relay.
-#include "server/server.h"
-
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+
+#include "server/server.h"
 
 namespace zindle {
 
@@ -191,13 +191,13 @@ void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
         // The seat may have been dealt while nobody sat in it: the newcomer
         // must see the tiles it inherits, not only the ones drawn for it.
         for (int slot = 1; slot <= kRackSize; ++slot)
-            if (st.tiles[slot] != kNoTile) sendto(fromSeat, message(cmd::atile, {slot, st.tiles[slot]}));
+            if (st.tiles[slot] != kNoTile)
+                sendto(fromSeat, message(cmd::atile, {slot, st.tiles[slot]}));
         for (int slot = 1; slot <= kRackSize; ++slot)
             if (st.tiles[slot] == kNoTile) gettile(fromSeat, slot);
     }
-    sendto(fromSeat, message(cmd::gamesettings,
-                             {turntime, squarecount, gametime, gameseconds, playtoscore,
-                              doubletiles ? "y" : "n", teamflag}));
+    sendto(fromSeat, message(cmd::gamesettings, {turntime, squarecount, gametime, gameseconds,
+                                                 playtoscore, doubletiles ? "y" : "n", teamflag}));
     sendto(fromSeat, message(cmd::nextplayer, {curplayer}));
     if (fromSeat <= kPlayerSeats && st.watching)
         sendto(fromSeat, message(cmd::justwatching, {fromSeat, "1"}));

@@ -43,7 +43,9 @@ TServer::TServer(ServerOptions options, QObject* parent)
     listener.OnAccept = [this](TSock& s) { onAccept(s); };
     listener.OnRead = [this](TSock& s, int n) { onRead(s, n); };
     tempsock.OnDisconnect = [this](TSock& s) { tempsockDisconnect(s); };
-    tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) { tempsockInfo(s, k, m); };
+    tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) {
+        tempsockInfo(s, k, m);
+    };
 
     socktimer.setInterval(kQueueTickMs);
     clockTimer.setInterval(1000);
@@ -121,7 +123,8 @@ void TServer::socktimerTimer() {
 void TServer::resumeReading(proto::ConnId conn) {
     if (!receivedlist.hasRoom(conn)) return;
     if (const int seat = seatOf(conn))
-        if (TSock* sock = seats[seat].sock; sock && sock->ReadingPaused()) sock->PauseReading(false);
+        if (TSock* sock = seats[seat].sock; sock && sock->ReadingPaused())
+            sock->PauseReading(false);
 }
 
 void TServer::sendto(int seat, const std::string& msg) {

@@ -25,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
-
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -44,17 +43,17 @@
 
 namespace zindle {
 
-inline constexpr int kMaxSeat = 9;       // 1..4 players, 5..9 spectators
+inline constexpr int kMaxSeat = 9;  // 1..4 players, 5..9 spectators
 inline constexpr int kPlayerSeats = 4;
-inline constexpr int kIdleClock = -1000; // turn clock not running
-inline constexpr int kQueueTickMs = 10;  // one queued message per tick
+inline constexpr int kIdleClock = -1000;  // turn clock not running
+inline constexpr int kQueueTickMs = 10;   // one queued message per tick
 
 struct TSeat {
     std::string name;
     Rack tiles = emptyRack();
     int partner = 0;
     bool connected = false;
-    TSock* sock = nullptr;      // null for a connection attached without a socket
+    TSock* sock = nullptr;  // null for a connection attached without a socket
     int32_t score = 0;
     int32_t wordscore = 0;
     int squareeffect = 0;
@@ -62,8 +61,8 @@ struct TSeat {
     bool boughttiles = false;
     bool passed = false;
     std::string lastword;
-    proto::ConnId conn = 0;     // the connection holding the seat, 0 for none
-    bool loggedin = false;      // its "CMD_logininfo" was taken
+    proto::ConnId conn = 0;  // the connection holding the seat, 0 for none
+    bool loggedin = false;   // its "CMD_logininfo" was taken
 };
 
 inline constexpr int kLoginDeadlineMs = 15000;
@@ -104,7 +103,7 @@ public:
     void tempsockDisconnect(TSock& sock);
     void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
     void socktimerTimer();  // one queued message
-    void clockTick();  // the game clock, once a second while a game runs
+    void clockTick();       // the game clock, once a second while a game runs
 
     // ---- connections without sockets (fuzzing, tests)
     // Seats a new connection as an accept would; 0 when the game is full

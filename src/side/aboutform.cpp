@@ -71,9 +71,13 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     setFixedSize(sizeHint().expandedTo(QSize(360, 180)));
 }
 
-void Tabout::onOkClicked() { close(); }
+void Tabout::onOkClicked() {
+    close();
+}
 
-void Tabout::onIconClicked() { hide(); }
+void Tabout::onIconClicked() {
+    hide();
+}
 
 bool Tabout::eventFilter(QObject* watched, QEvent* event) {
     if (watched == iconPicture && event->type() == QEvent::MouseButtonRelease &&
@@ -84,6 +88,8 @@ bool Tabout::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Tabout::centreOver(QWidget* owner) { placer->setOwner(owner); }
+void Tabout::centreOver(QWidget* owner) {
+    placer->setOwner(owner);
+}
 
 }  // namespace zindle

@@ -16,7 +16,7 @@ public:
     explicit Tabout(QWidget* parent = nullptr);
 
     QLabel* iconPicture;
-    QLabel* version;  // the version the login exchange carries
+    QLabel* version;        // the version the login exchange carries
     QPushButton* okButton;  // "Ok"
 
     void onOkClicked();

@@ -144,9 +144,9 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     // Upper right: go on alone.
     soloPanel = whitePanel("soloPanel", this);
     soloButton = addOffer(soloPanel, "label_solo",
-                       "To proceed to the game without the ability to play against others click "
-                       "the button below.",
-                       "soloButton", "Play Solo Game");
+                          "To proceed to the game without the ability to play against others click "
+                          "the button below.",
+                          "soloButton", "Play Solo Game");
     auto* firewall = wrappedLabel(
         "Note: Even if you are playing offline, you will need to configure your FIREWALL to "
         "allow the game to access the internet components.",
@@ -157,10 +157,10 @@ Tdownload::Tdownload(Dialogs& dialogs, QWidget* parent)
     // Lower right: leave for an installed lobby.
     othersPanel = whitePanel("othersPanel", this);
     othersButton = addOffer(othersPanel, "label_others",
-                       "If you already have The Korvo9 Lobby and you wish to play with others "
-                       "then click the button below to close this game and open The Korvo9 "
-                       "Lobby.",
-                       "othersButton", "Play with Others");
+                            "If you already have The Korvo9 Lobby and you wish to play with others "
+                            "then click the button below to close this game and open The Korvo9 "
+                            "Lobby.",
+                            "othersButton", "Play with Others");
 
     auto* grid = new QGridLayout(this);
     grid->addWidget(installPanel, 0, 0, 2, 1);
@@ -318,7 +318,9 @@ void Tdownload::abortbuttonClick() {
     if (reply) reply->abort();
 }
 
-void Tdownload::onSoloClicked() { hide(); }
+void Tdownload::onSoloClicked() {
+    hide();
+}
 
 void Tdownload::onOthersClicked() {
     if (!QFileInfo(lobbyProgram).isFile()) {

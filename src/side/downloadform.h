@@ -47,7 +47,7 @@ public:
     QLabel* infolabel;
     QLabel* infolabel2;  // hidden: the name of the file being downloaded
     QLabel* infolabel3;
-    QPushButton* soloButton;  // "Play Solo Game"
+    QPushButton* soloButton;    // "Play Solo Game"
     QPushButton* othersButton;  // "Play with Others"
 
     // infolabel's Tag: 1 while a download runs, 2 once it was aborted or failed.

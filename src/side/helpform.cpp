@@ -24,9 +24,9 @@ struct Page {
 
 // Button order and page numbers; the pages themselves are files under data/help.
 constexpr Page kPages[] = {
-    {"Overview", "overview.html"},         {"Connecting", "connecting.html"},
-    {"Game Play", "gameplay.html"},        {"Scoring", "scoring.html"},
-    {"Documentation", "history.html"},     {"License", "license.html"},
+    {"Overview", "overview.html"},     {"Connecting", "connecting.html"},
+    {"Game Play", "gameplay.html"},    {"Scoring", "scoring.html"},
+    {"Documentation", "history.html"}, {"License", "license.html"},
     {"Game Options", "options.html"},
 };
 constexpr int kPageCount = int(std::size(kPages));
@@ -114,7 +114,9 @@ QTextBrowser* Thelp::memo(int tag) const {
     return findChild<QTextBrowser*>(QStringLiteral("memo%1").arg(tag));
 }
 
-int Thelp::currentPage() const { return pages->currentIndex() + 1; }
+int Thelp::currentPage() const {
+    return pages->currentIndex() + 1;
+}
 
 void Thelp::bringToFront(int tag, const QString& caption) {
     if (tag < 1 || tag > kPageCount) return;
@@ -133,8 +135,12 @@ void Thelp::button_aboutClick() {
     if (showAbout) showAbout();
 }
 
-void Thelp::button_doneClick() { hide(); }
+void Thelp::button_doneClick() {
+    hide();
+}
 
-void Thelp::centreOver(QWidget* owner) { placer->setOwner(owner); }
+void Thelp::centreOver(QWidget* owner) {
+    placer->setOwner(owner);
+}
 
 }  // namespace zindle

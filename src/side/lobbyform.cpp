@@ -16,16 +16,18 @@
 
 #include "net/protocol.h"
 #include "widgets/artwork.h"
-#include "widgets/placement.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
+#include "widgets/placement.h"
 
 namespace zindle {
 
 namespace {
 
 // The lobby's own settings; the game's "korvolobby.ini" is left to the game.
-QString settingsPath() { return dataFile("zindlelobby.ini"); }
+QString settingsPath() {
+    return dataFile("zindlelobby.ini");
+}
 
 quint16 lobbyPort() {
     bool ok = false;
@@ -38,8 +40,8 @@ quint16 lobbyPort() {
 
 bool Tlobby::joinable(const QHostAddress& a) {
     // A link-local address needs the joiner's own interface name, which we cannot know.
-    return !a.isNull() && !a.isLoopback() && !a.isLinkLocal() && !a.isMulticast() && !a.isBroadcast() &&
-           a != QHostAddress::AnyIPv4 && a != QHostAddress::AnyIPv6;
+    return !a.isNull() && !a.isLoopback() && !a.isLinkLocal() && !a.isMulticast() &&
+           !a.isBroadcast() && a != QHostAddress::AnyIPv4 && a != QHostAddress::AnyIPv6;
 }
 
 QStringList Tlobby::machineAddresses() {
@@ -125,11 +127,17 @@ Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
     }
 }
 
-Tlobby::~Tlobby() { endGames(); }
+Tlobby::~Tlobby() {
+    endGames();
+}
 
-bool Tlobby::listening() const { return linkServer->isListening(); }
+bool Tlobby::listening() const {
+    return linkServer->isListening();
+}
 
-void Tlobby::button_hostClick() { startGame("127.0.0.1", "true"); }
+void Tlobby::button_hostClick() {
+    startGame("127.0.0.1", "true");
+}
 
 void Tlobby::button_joinClick() {
     const QString address = edit_address->text().trimmed();

@@ -6,30 +6,23 @@
 
 namespace zindle {
 
-void TStringGrid::SetSize(int cols, int rows)
-{
-    if (cols < 0 || rows < 0)
-        throw std::invalid_argument("negative grid size");
+void TStringGrid::SetSize(int cols, int rows) {
+    if (cols < 0 || rows < 0) throw std::invalid_argument("negative grid size");
     cells_.resize(static_cast<std::size_t>(cols));
-    for (auto& column : cells_)
-        column.resize(static_cast<std::size_t>(rows));
+    for (auto& column : cells_) column.resize(static_cast<std::size_t>(rows));
     cols_ = cols;
     rows_ = rows;
 }
 
-void TStringGrid::DeleteRow(int row)
-{
-    if (row < 0 || row >= rows_)
-        throw std::out_of_range("no such grid row");
-    for (auto& column : cells_)
-        column.erase(column.begin() + row);
+void TStringGrid::DeleteRow(int row) {
+    if (row < 0 || row >= rows_) throw std::out_of_range("no such grid row");
+    for (auto& column : cells_) column.erase(column.begin() + row);
     --rows_;
 }
 
-std::string GridText(const TStringGrid& grid)
-{
-    std::string text = std::to_string(grid.ColCount()) + "\r\n" +
-                       std::to_string(grid.RowCount()) + "\r\n";
+std::string GridText(const TStringGrid& grid) {
+    std::string text =
+        std::to_string(grid.ColCount()) + "\r\n" + std::to_string(grid.RowCount()) + "\r\n";
     for (int c = 0; c < grid.ColCount(); ++c)
         for (int r = 0; r < grid.RowCount(); ++r) {
             text += grid.Cells(c, r);
@@ -44,25 +37,19 @@ namespace {
 class LineReader {
 public:
     explicit LineReader(std::string_view text) : rest_(text) {}
-    bool next(std::string_view& line)
-    {
-        if (rest_.empty())
-            return false;
+    bool next(std::string_view& line) {
+        if (rest_.empty()) return false;
         const std::size_t lf = rest_.find('\n');
         line = rest_.substr(0, lf);
         rest_ = lf == std::string_view::npos ? std::string_view() : rest_.substr(lf + 1);
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         return true;
     }
     // Lines still to come, counted without splitting them.
-    std::size_t remaining() const
-    {
-        if (rest_.empty())
-            return 0;
+    std::size_t remaining() const {
+        if (rest_.empty()) return 0;
         std::size_t n = 0;
-        for (const char ch : rest_)
-            n += ch == '\n';
+        for (const char ch : rest_) n += ch == '\n';
         return n + (rest_.back() == '\n' ? 0 : 1);
     }
 
@@ -70,11 +57,9 @@ private:
     std::string_view rest_;
 };
 
-long long readCount(LineReader& lines, const char* what)
-{
+long long readCount(LineReader& lines, const char* what) {
     std::string_view line;
-    if (!lines.next(line))
-        throw EGridError(std::string("the ") + what + " is missing");
+    if (!lines.next(line)) throw EGridError(std::string("the ") + what + " is missing");
     long long n = 0;
     const auto [end, ec] = std::from_chars(line.data(), line.data() + line.size(), n);
     if (line.empty() || ec != std::errc() || end != line.data() + line.size())
@@ -85,8 +70,7 @@ long long readCount(LineReader& lines, const char* what)
 
 }  // namespace
 
-void ParseGridText(std::string_view text, TStringGrid& grid, int maxCols, int maxRows)
-{
+void ParseGridText(std::string_view text, TStringGrid& grid, int maxCols, int maxRows) {
     LineReader lines(text);
     const long long cols = readCount(lines, "column count");
     const long long rows = readCount(lines, "row count");
@@ -111,22 +95,18 @@ void ParseGridText(std::string_view text, TStringGrid& grid, int maxCols, int ma
     grid = std::move(read);
 }
 
-void SaveGridToFile(const TStringGrid& grid, const std::string& fileName)
-{
+void SaveGridToFile(const TStringGrid& grid, const std::string& fileName) {
     const std::string text = GridText(grid);
     std::ofstream out(fileName, std::ios::binary | std::ios::trunc);
     if (!out.write(text.data(), static_cast<std::streamsize>(text.size())) || !out.flush())
         throw EGridError("cannot write " + fileName);
 }
 
-void LoadGridFromFile(TStringGrid& grid, const std::string& fileName)
-{
+void LoadGridFromFile(TStringGrid& grid, const std::string& fileName) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        throw EGridError("cannot open " + fileName);
+    if (!in) throw EGridError("cannot open " + fileName);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
-        throw EGridError("cannot read " + fileName);
+    if (in.bad()) throw EGridError("cannot read " + fileName);
     ParseGridText(text, grid);
 }
 

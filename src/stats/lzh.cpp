@@ -10,7 +10,7 @@ namespace {
 
 constexpr int LiteralSymbols = 256;
 constexpr int LengthSymbols = static_cast<int>(TLZH::MaxMatch - TLZH::MinMatch + 1);
-constexpr int CharSymbols = LiteralSymbols + LengthSymbols; // 314
+constexpr int CharSymbols = LiteralSymbols + LengthSymbols;  // 314
 constexpr int PositionSymbols = 64;
 constexpr int PositionLowBits = 6;
 
@@ -32,13 +32,17 @@ constexpr int MaxCodeLength = 32;
 class Model {
 public:
     explicit Model(int symbols)
-        : n_(symbols), freq_(symbols), len_(symbols), code_(symbols), sorted_(symbols),
-          order_(symbols), weight_(2 * symbols), parent_(2 * symbols), depth_(2 * symbols)
-    {
-    }
+        : n_(symbols),
+          freq_(symbols),
+          len_(symbols),
+          code_(symbols),
+          sorted_(symbols),
+          order_(symbols),
+          weight_(2 * symbols),
+          parent_(2 * symbols),
+          depth_(2 * symbols) {}
 
-    void Reset()
-    {
+    void Reset() {
         std::fill(freq_.begin(), freq_.end(), 1u);
         total_ = static_cast<std::uint32_t>(n_);
         since_ = 0;
@@ -46,12 +50,10 @@ public:
         Rebuild();
     }
 
-    void Update(int s)
-    {
+    void Update(int s) {
         ++freq_[s];
         ++total_;
-        if (++since_ < interval_)
-            return;
+        if (++since_ < interval_) return;
         since_ = 0;
         interval_ = std::min(interval_ * 2, RebuildEvery);
         if (total_ > MaxTotal) {
@@ -67,33 +69,30 @@ public:
     std::uint32_t Code(int s) const { return code_[s]; }
     int Length(int s) const { return len_[s]; }
 
-    template <class BitSource> int Decode(BitSource& in) const
-    {
+    template <class BitSource>
+    int Decode(BitSource& in) const {
         int code = 0;
         int first = 0;
         int index = 0;
         for (int l = 1; l <= maxLen_; ++l) {
             code |= in.Bit();
             const int count = count_[l];
-            if (code - first < count)
-                return sorted_[index + code - first];
+            if (code - first < count) return sorted_[index + code - first];
             index += count;
             first = (first + count) << 1;
             code <<= 1;
         }
-        return 0; // unreachable: the code is complete
+        return 0;  // unreachable: the code is complete
     }
 
 private:
-    void Rebuild()
-    {
+    void Rebuild() {
         // Huffman lengths by the two-queue method over leaves sorted by count, ties by symbol,
         // so that coder and decoder always build the same tree.
         std::iota(order_.begin(), order_.end(), 0);
         std::stable_sort(order_.begin(), order_.end(),
                          [&](int a, int b) { return freq_[a] < freq_[b]; });
-        for (int i = 0; i < n_; ++i)
-            weight_[i] = freq_[order_[i]];
+        for (int i = 0; i < n_; ++i) weight_[i] = freq_[order_[i]];
         int leaf = 0;
         int inner = n_;
         const int root = 2 * n_ - 2;
@@ -109,8 +108,7 @@ private:
             parent_[pick[0]] = parent_[pick[1]] = k;
         }
         depth_[root] = 0;
-        for (int k = root - 1; k >= 0; --k)
-            depth_[k] = depth_[parent_[k]] + 1;
+        for (int k = root - 1; k >= 0; --k) depth_[k] = depth_[parent_[k]] + 1;
 
         std::fill(std::begin(count_), std::end(count_), 0);
         maxLen_ = 0;
@@ -123,8 +121,7 @@ private:
 
         // Canonical codes: by length, then by symbol.
         int offset[MaxCodeLength + 2] = {};
-        for (int l = 1; l <= maxLen_; ++l)
-            offset[l + 1] = offset[l] + count_[l];
+        for (int l = 1; l <= maxLen_; ++l) offset[l + 1] = offset[l] + count_[l];
         std::uint32_t next[MaxCodeLength + 2] = {};
         std::uint32_t c = 0;
         for (int l = 1; l <= maxLen_; ++l) {
@@ -158,32 +155,26 @@ class BitWriter {
 public:
     BitWriter(std::uint8_t* buf, const TLZH::Writer& write) : buf_(buf), write_(write) {}
 
-    void Put(std::uint32_t value, int bits)
-    {
+    void Put(std::uint32_t value, int bits) {
         acc_ = (acc_ << bits) | value;
         nbits_ += bits;
         while (nbits_ >= 8) {
             nbits_ -= 8;
             buf_[pos_++] = static_cast<std::uint8_t>(acc_ >> nbits_);
-            if (pos_ == IoSize)
-                Flush();
+            if (pos_ == IoSize) Flush();
         }
     }
 
-    void Finish()
-    {
-        if (nbits_ > 0)
-            Put(0, 8 - nbits_);
+    void Finish() {
+        if (nbits_ > 0) Put(0, 8 - nbits_);
         Flush();
     }
 
     std::uint64_t Total() const { return total_ + pos_; }
 
 private:
-    void Flush()
-    {
-        if (pos_ == 0)
-            return;
+    void Flush() {
+        if (pos_ == 0) return;
         write_(buf_, pos_);
         total_ += pos_;
         pos_ = 0;
@@ -201,8 +192,7 @@ class BitReader {
 public:
     BitReader(std::uint8_t* buf, const TLZH::Reader& read) : buf_(buf), read_(read) {}
 
-    int Bit()
-    {
+    int Bit() {
         if (nbits_ == 0) {
             acc_ = NextByte();
             nbits_ = 8;
@@ -211,11 +201,9 @@ public:
         return (acc_ >> nbits_) & 1;
     }
 
-    unsigned Bits(int n)
-    {
+    unsigned Bits(int n) {
         unsigned v = 0;
-        while (n-- > 0)
-            v = (v << 1) | static_cast<unsigned>(Bit());
+        while (n-- > 0) v = (v << 1) | static_cast<unsigned>(Bit());
         return v;
     }
 
@@ -223,8 +211,7 @@ public:
     bool Overrun() const { return overrun_; }
 
 private:
-    unsigned NextByte()
-    {
+    unsigned NextByte() {
         if (pos_ == fill_) {
             pos_ = 0;
             fill_ = overrun_ ? 0 : read_(buf_, IoSize);
@@ -245,13 +232,12 @@ private:
     bool overrun_ = false;
 };
 
-inline unsigned hash3(const std::uint8_t* p)
-{
+inline unsigned hash3(const std::uint8_t* p) {
     const std::uint32_t v = (std::uint32_t{p[0]} << 16) | (std::uint32_t{p[1]} << 8) | p[2];
     return (v * 2654435761u) >> (32 - HashBits);
 }
 
-} // namespace
+}  // namespace
 
 struct TLZH::Tables {
     Model chars{CharSymbols};
@@ -264,8 +250,7 @@ struct TLZH::Tables {
     std::vector<std::uint8_t> io = std::vector<std::uint8_t>(IoSize);
 };
 
-TLZH::TLZH()
-{
+TLZH::TLZH() {
     try {
         t_ = std::make_unique<Tables>();
     } catch (const std::bad_alloc&) {
@@ -276,8 +261,7 @@ TLZH::TLZH()
 TLZH::~TLZH() = default;
 
 std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_t size,
-                           const Progress& progress)
-{
+                           const Progress& progress) {
     Tables& t = *t_;
     t.chars.Reset();
     t.positions.Reset();
@@ -285,7 +269,7 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
     BitWriter out(t.io.data(), write);
     std::uint8_t* buf = t.input.data();
 
-    std::uint64_t base = 0; // stream position of buf[0]
+    std::uint64_t base = 0;  // stream position of buf[0]
     std::size_t fill = 0;
     std::uint64_t pos = 0;
 
@@ -301,13 +285,11 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
             std::min<std::uint64_t>(InputCapacity - fill, size - (base + fill)));
         while (want > 0) {
             const std::size_t got = read(buf + fill, want);
-            if (got == 0 || got > want)
-                throw ElzhException("LZH : input ended early");
+            if (got == 0 || got > want) throw ElzhException("LZH : input ended early");
             fill += got;
             want -= got;
         }
-        if (progress)
-            progress(base + fill, out.Total() + 8);
+        if (progress) progress(base + fill, out.Total() + 8);
     };
 
     auto insert = [&](std::uint64_t p) {
@@ -317,9 +299,9 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
     };
 
     while (pos < size) {
-        if (pos - base + Lookahead > fill && base + fill < size)
-            refill();
-        const std::size_t avail = static_cast<std::size_t>(std::min<std::uint64_t>(MaxMatch, size - pos));
+        if (pos - base + Lookahead > fill && base + fill < size) refill();
+        const std::size_t avail =
+            static_cast<std::size_t>(std::min<std::uint64_t>(MaxMatch, size - pos));
         const std::uint8_t* cur = buf + (pos - base);
 
         std::size_t best = 0;
@@ -328,18 +310,15 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
             std::int64_t cand = t.head[hash3(cur)];
             for (int depth = MaxChain; cand >= 0 && depth > 0; --depth) {
                 const std::uint64_t dist = pos - static_cast<std::uint64_t>(cand);
-                if (dist > WindowSize)
-                    break;
+                if (dist > WindowSize) break;
                 const std::uint8_t* c = buf + (static_cast<std::uint64_t>(cand) - base);
                 if (c[best] == cur[best]) {
                     std::size_t l = 0;
-                    while (l < avail && c[l] == cur[l])
-                        ++l;
+                    while (l < avail && c[l] == cur[l]) ++l;
                     if (l > best) {
                         best = l;
                         bestDist = dist;
-                        if (l == avail)
-                            break;
+                        if (l == avail) break;
                     }
                 }
                 cand = t.prev[static_cast<std::uint64_t>(cand) & (WindowSize - 1)];
@@ -362,8 +341,7 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
             t.chars.Update(*cur);
         }
         for (std::size_t k = 0; k < advance; ++k) {
-            if (pos + k + 2 < size)
-                insert(pos + k);
+            if (pos + k + 2 < size) insert(pos + k);
         }
         pos += advance;
     }
@@ -371,8 +349,7 @@ std::uint64_t TLZH::Encode(const Reader& read, const Writer& write, std::uint64_
     return out.Total();
 }
 
-bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size)
-{
+bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size) {
     Tables& t = *t_;
     t.chars.Reset();
     t.positions.Reset();
@@ -384,22 +361,19 @@ bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size)
     std::uint64_t produced = 0;
 
     auto flush = [&] {
-        if (staged != 0)
-            write(stage, staged);
+        if (staged != 0) write(stage, staged);
         staged = 0;
     };
     auto put = [&](std::uint8_t b) {
         win[produced & (WindowSize - 1)] = b;
         ++produced;
         stage[staged++] = b;
-        if (staged == IoSize)
-            flush();
+        if (staged == IoSize) flush();
     };
 
     while (produced < size) {
         const int s = t.chars.Decode(in);
-        if (in.Overrun())
-            break;
+        if (in.Overrun()) break;
         t.chars.Update(s);
         if (s < LiteralSymbols) {
             put(static_cast<std::uint8_t>(s));
@@ -409,13 +383,10 @@ bool TLZH::Decode(const Reader& read, const Writer& write, std::uint64_t size)
         const int hi = t.positions.Decode(in);
         t.positions.Update(hi);
         const unsigned lo = in.Bits(PositionLowBits);
-        if (in.Overrun())
-            break;
+        if (in.Overrun()) break;
         const std::uint64_t dist = ((static_cast<std::uint64_t>(hi) << PositionLowBits) | lo) + 1;
-        if (dist > produced || len > size - produced)
-            break;
-        for (std::uint64_t k = 0; k < len; ++k)
-            put(win[(produced - dist) & (WindowSize - 1)]);
+        if (dist > produced || len > size - produced) break;
+        for (std::uint64_t k = 0; k < len; ++k) put(win[(produced - dist) & (WindowSize - 1)]);
     }
     flush();
     endedEarly_ = in.Overrun();

@@ -26,56 +26,46 @@ const char* const MsgMismatchGood =
 const char* const SuffixFast = " (LZRW1/KH)";
 const char* const SuffixGood = " (LZH)";
 
-void put32le(std::uint8_t* d, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        d[i] = static_cast<std::uint8_t>(v >> (8 * i));
+void put32le(std::uint8_t* d, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) d[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::uint32_t get32le(const std::uint8_t* s)
-{
+std::uint32_t get32le(const std::uint8_t* s) {
     return std::uint32_t{s[0]} | (std::uint32_t{s[1]} << 8) | (std::uint32_t{s[2]} << 16) |
            (std::uint32_t{s[3]} << 24);
 }
 
-std::int64_t percent(std::uint64_t out, std::uint64_t in)
-{
+std::int64_t percent(std::uint64_t out, std::uint64_t in) {
     // An empty input has no ratio; report 0 rather than divide by zero.
     return in == 0 ? 0 : static_cast<std::int64_t>(out * 100 / in);
 }
 
 // Bytes from the stream's current position to its end, the position left unchanged.
-bool remainingSize(std::istream& s, std::uint64_t& size)
-{
+bool remainingSize(std::istream& s, std::uint64_t& size) {
     const auto here = s.tellg();
-    if (here == std::istream::pos_type(-1))
-        return false;
+    if (here == std::istream::pos_type(-1)) return false;
     s.seekg(0, std::ios::end);
     const auto end = s.tellg();
     s.seekg(here);
-    if (end == std::istream::pos_type(-1) || !s || end < here)
-        return false;
+    if (end == std::istream::pos_type(-1) || !s || end < here) return false;
     size = static_cast<std::uint64_t>(end - here);
     return true;
 }
 
-bool fileSize(const std::string& name, std::uint64_t& size)
-{
+bool fileSize(const std::string& name, std::uint64_t& size) {
     std::error_code ec;
     const auto n = std::filesystem::file_size(name, ec);
-    if (ec)
-        return false;
+    if (ec) return false;
     size = n;
     return true;
 }
 
-} // namespace
+}  // namespace
 
 // One operation: its buffers, its open files, and the clean-up when it fails part-way.
 class Tlzrw1::Session {
 public:
-    Session(Tlzrw1& c, const char* bufferMessage) : c_(c)
-    {
+    Session(Tlzrw1& c, const char* bufferMessage) : c_(c) {
         try {
             in_.reset(new std::uint8_t[TLZR::BufferSize]);
             out_.reset(new std::uint8_t[TLZR::BufferSize]);
@@ -84,10 +74,8 @@ public:
         }
     }
 
-    ~Session()
-    {
-        if (inFile_)
-            std::fclose(inFile_);
+    ~Session() {
+        if (inFile_) std::fclose(inFile_);
         if (outFile_) {
             std::fclose(outFile_);
             // Never delete what we did not create as a plain file (a device, say).
@@ -104,11 +92,11 @@ public:
     std::uint8_t* In() { return in_.get(); }
     std::uint8_t* Out() { return out_.get(); }
 
-    void OpenInput()
-    {
+    void OpenInput() {
         if (c_.UseStream) {
             if (!c_.InputStream || c_.InputStream->tellg() == std::istream::pos_type(-1))
-                throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
+                throw ELzrw1Exception(
+                    "Lzrw1 (de)compression : Failed to initialize input stream !");
             return;
         }
         inFile_ = std::fopen(c_.InputFile.c_str(), "rb");
@@ -117,8 +105,7 @@ public:
                                   c_.InputFile);
     }
 
-    void OpenOutput()
-    {
+    void OpenOutput() {
         if (c_.UseStream) {
             if (!c_.OutputStream || c_.OutputStream->tellp() == std::ostream::pos_type(-1))
                 throw ELzrw1Exception(
@@ -142,8 +129,7 @@ public:
     }
 
     // Up to n bytes; fewer only at the end of the input. A read failure raises the read message.
-    std::size_t ReadSome(std::uint8_t* buf, std::size_t n, const char* suffix = "")
-    {
+    std::size_t ReadSome(std::uint8_t* buf, std::size_t n, const char* suffix = "") {
         std::size_t got = 0;
         bool failed = false;
         if (c_.UseStream) {
@@ -154,34 +140,27 @@ public:
             }
             failed = s.bad();
             // A short read at the end leaves the stream usable, as a file would be.
-            if (!failed && s.fail())
-                s.clear(s.rdstate() & ~std::ios::failbit);
+            if (!failed && s.fail()) s.clear(s.rdstate() & ~std::ios::failbit);
         } else {
             got = n == 0 ? 0 : std::fread(buf, 1, n, inFile_);
             failed = std::ferror(inFile_) != 0;
         }
         c_.idle();
-        if (failed)
-            throw ELzrw1Exception(ReadMessage(suffix));
+        if (failed) throw ELzrw1Exception(ReadMessage(suffix));
         bytesIn_ += got;
         return got;
     }
 
-    void ReadExact(std::uint8_t* buf, std::size_t n, const char* suffix)
-    {
-        if (ReadSome(buf, n, suffix) != n)
-            throw ELzrw1Exception(ReadMessage(suffix));
+    void ReadExact(std::uint8_t* buf, std::size_t n, const char* suffix) {
+        if (ReadSome(buf, n, suffix) != n) throw ELzrw1Exception(ReadMessage(suffix));
     }
 
-    std::string ReadMessage(const char* suffix) const
-    {
-        if (c_.UseStream)
-            return std::string("Lzrw1 : Error reading from input stream !") + suffix;
+    std::string ReadMessage(const char* suffix) const {
+        if (c_.UseStream) return std::string("Lzrw1 : Error reading from input stream !") + suffix;
         return "Lzrw1 : Error reading from input file : " + c_.InputFile + suffix;
     }
 
-    void Write(const std::uint8_t* buf, std::size_t n)
-    {
+    void Write(const std::uint8_t* buf, std::size_t n) {
         bool ok;
         if (c_.UseStream) {
             c_.OutputStream->write(reinterpret_cast<const char*>(buf),
@@ -191,18 +170,15 @@ public:
             ok = std::fwrite(buf, 1, n, outFile_) == n;
         }
         c_.idle();
-        if (!ok)
-            WriteFailed();
+        if (!ok) WriteFailed();
         bytesOut_ += n;
     }
 
     // Closes the output for good; the file is kept from here on.
-    void Finish()
-    {
+    void Finish() {
         if (c_.UseStream) {
             c_.OutputStream->flush();
-            if (!*c_.OutputStream)
-                WriteFailed();
+            if (!*c_.OutputStream) WriteFailed();
             return;
         }
         if (inFile_) {
@@ -220,10 +196,8 @@ public:
         }
     }
 
-    [[noreturn]] void WriteFailed() const
-    {
-        if (c_.UseStream)
-            throw ELzrw1Exception("Lzrw1 : Error writing to output stream !");
+    [[noreturn]] void WriteFailed() const {
+        if (c_.UseStream) throw ELzrw1Exception("Lzrw1 : Error writing to output stream !");
         throw ELzrw1Exception("Lzrw1 : Error writing to output file : " + c_.OutputFile);
     }
 
@@ -243,23 +217,17 @@ private:
 
 Tlzrw1::Tlzrw1(TLzrw1View* view) : view_(view) {}
 
-void Tlzrw1::caption(const std::string& text) const
-{
-    if (view_ && view_->Visible())
-        view_->SetCaption(text);
+void Tlzrw1::caption(const std::string& text) const {
+    if (view_ && view_->Visible()) view_->SetCaption(text);
 }
 
-void Tlzrw1::idle() const
-{
-    if (view_)
-        view_->ProcessMessages();
+void Tlzrw1::idle() const {
+    if (view_) view_->ProcessMessages();
 }
 
-std::int64_t Tlzrw1::Compress()
-{
+std::int64_t Tlzrw1::Compress() {
     TCompressMode mode = CompressMode;
-    if (mode == TCompressMode::Auto)
-        mode = Advise();
+    if (mode == TCompressMode::Auto) mode = Advise();
 
     Session s(*this, MsgBuffers);
 
@@ -269,7 +237,8 @@ std::int64_t Tlzrw1::Compress()
             throw ELzrw1Exception("Lzrw1 (de)compression : Failed to initialize input stream !");
         // The header holds 32 bits of size; anything larger cannot be stored faithfully.
         if (!remainingSize(*InputStream, size) || size > std::numeric_limits<std::uint32_t>::max())
-            throw ELzrw1Exception("Lzrw1 compression : Failed to obtain the size of the input stream !");
+            throw ELzrw1Exception(
+                "Lzrw1 compression : Failed to obtain the size of the input stream !");
     } else if (!fileSize(InputFile, size) || size > std::numeric_limits<std::uint32_t>::max()) {
         throw ELzrw1Exception("Lzrw1 compression : Failed to obtain the size of : " + InputFile);
     }
@@ -318,8 +287,7 @@ std::int64_t Tlzrw1::Compress()
     return static_cast<std::int64_t>(s.BytesOut());
 }
 
-std::int64_t Tlzrw1::Decompress()
-{
+std::int64_t Tlzrw1::Decompress() {
     Session s(*this, MsgBuffers);
     s.OpenInput();
     s.OpenOutput();
@@ -331,7 +299,8 @@ std::int64_t Tlzrw1::Decompress()
     if (!fast && !good) {
         if (UseStream)
             throw ELzrw1Exception("Lzrw1 decompression : input stream contains no valid header !");
-        throw ELzrw1Exception(InputFile + " : Lzrw1 decompression : this file has no valid header !");
+        throw ELzrw1Exception(InputFile +
+                              " : Lzrw1 decompression : this file has no valid header !");
     }
     const char* const mismatch = fast ? MsgMismatchFast : MsgMismatchGood;
     // A container cut short is a read that moved fewer bytes than asked; the size-mismatch
@@ -347,8 +316,7 @@ std::int64_t Tlzrw1::Decompress()
             std::uint8_t len[2];
             s.ReadExact(len, 2, SuffixFast);
             const std::size_t body = len[0] | (std::size_t{len[1]} << 8);
-            if (body > TLZR::MaxBodySize)
-                throw ELzrw1Exception(mismatch);
+            if (body > TLZR::MaxBodySize) throw ELzrw1Exception(mismatch);
             s.ReadExact(s.In(), body, SuffixFast);
             n = TLZR::Decompression(s.In(), body, s.Out());
             if (n < 0 || s.BytesOut() + static_cast<std::uint64_t>(n) > size)
@@ -369,8 +337,7 @@ std::int64_t Tlzrw1::Decompress()
         if (!ok)
             throw ELzrw1Exception(lzh_.InputEndedEarly() ? s.ReadMessage(SuffixGood) : mismatch);
     }
-    if (s.BytesOut() != size)
-        throw ELzrw1Exception(mismatch);
+    if (s.BytesOut() != size) throw ELzrw1Exception(mismatch);
 
     s.Finish();
     const std::string pct = std::to_string(percent(s.BytesOut(), s.BytesIn()));
@@ -381,8 +348,7 @@ std::int64_t Tlzrw1::Decompress()
     return static_cast<std::int64_t>(s.BytesOut());
 }
 
-TCompressMode Tlzrw1::Advise()
-{
+TCompressMode Tlzrw1::Advise() {
     Session s(*this, "Lzrw1 advise : Error getting I/O buffers");
 
     std::uint64_t size = 0;
@@ -404,12 +370,10 @@ TCompressMode Tlzrw1::Advise()
     std::FILE* f = nullptr;
     if (!UseStream) {
         f = std::fopen(InputFile.c_str(), "rb");
-        if (!f)
-            throw ELzrw1Exception("Lzrw1 advise : can open input file : " + InputFile);
+        if (!f) throw ELzrw1Exception("Lzrw1 advise : can open input file : " + InputFile);
     }
     const auto readError = [&] {
-        if (f)
-            std::fclose(f);
+        if (f) std::fclose(f);
         if (UseStream) {
             InputStream->clear();
             InputStream->seekg(start);
@@ -430,8 +394,7 @@ TCompressMode Tlzrw1::Advise()
             got = std::fread(s.In(), 1, Piece, f);
         }
         idle();
-        if (got != Piece)
-            readError();
+        if (got != Piece) readError();
         coded += lzr_.Compression(s.In(), Piece, s.Out());
     }
     if (f)

@@ -11,13 +11,13 @@
 // progress and result captions (only while it is visible) and a chance to keep the
 // application responsive after every read and write.
 
-#include "lzh.h"
-#include "lzrw1kh.h"
-
 #include <cstdint>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
+
+#include "lzh.h"
+#include "lzrw1kh.h"
 
 class ELzrw1Exception : public std::runtime_error {
 public:

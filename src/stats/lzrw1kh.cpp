@@ -17,23 +17,20 @@ constexpr std::size_t MaxDistance = 4095;
 constexpr std::uint8_t FlagStored = 0x80;
 constexpr std::uint8_t FlagCompressed = 0x40;
 
-inline unsigned hash3(const std::uint8_t* p)
-{
+inline unsigned hash3(const std::uint8_t* p) {
     // Unsigned arithmetic: only the low bits of the product are kept anyway.
     const std::uint32_t v = ((((std::uint32_t{p[0]} << 4) ^ p[1]) << 4) ^ p[2]);
     return ((v * 40543u) >> 4) & 0xFFFu;
 }
 
-inline void put16(std::uint8_t* d, unsigned v)
-{
+inline void put16(std::uint8_t* d, unsigned v) {
     d[0] = static_cast<std::uint8_t>(v >> 8);
     d[1] = static_cast<std::uint8_t>(v);
 }
 
-} // namespace
+}  // namespace
 
-TLZR::TLZR()
-{
+TLZR::TLZR() {
     try {
         hash_.reset(new std::uint16_t[HashSize]);
     } catch (const std::bad_alloc&) {
@@ -41,19 +38,15 @@ TLZR::TLZR()
     }
 }
 
-std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8_t* dst)
-{
-    if (n > BlockSize)
-        throw std::length_error("LZRW1/KH piece larger than a block");
+std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8_t* dst) {
+    if (n > BlockSize) throw std::length_error("LZRW1/KH piece larger than a block");
 
     auto stored = [&] {
         dst[0] = FlagStored;
-        if (n != 0)
-            std::memcpy(dst + 1, src, n);
+        if (n != 0) std::memcpy(dst + 1, src, n);
         return n + 1;
     };
-    if (n < MinCopy)
-        return stored();
+    if (n < MinCopy) return stored();
 
     std::fill_n(hash_.get(), HashSize, Empty);
     dst[0] = FlagCompressed;
@@ -66,8 +59,7 @@ std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8
     while (i < n) {
         if (items == 16) {
             put16(dst + ctrlPos, ctrl);
-            if (out + 2 > n)
-                return stored();
+            if (out + 2 > n) return stored();
             ctrlPos = out;
             out += 2;
             ctrl = 0;
@@ -77,11 +69,9 @@ std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8
         const std::uint8_t b = src[i];
         const std::size_t runLimit = std::min(n - i, MaxRun);
         std::size_t run = 1;
-        while (run < runLimit && src[i + run] == b)
-            ++run;
+        while (run < runLimit && src[i + run] == b) ++run;
         if (run >= MinRun) {
-            if (out + 4 > n)
-                return stored();
+            if (out + 4 > n) return stored();
             const std::size_t r = run - MinRun;
             dst[out] = 0;
             dst[out + 1] = static_cast<std::uint8_t>(r >> 8);
@@ -102,11 +92,9 @@ std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8
             if (p != Empty && i - p <= MaxDistance) {
                 const std::size_t limit = std::min(n - i, MaxCopy);
                 std::size_t len = 0;
-                while (len < limit && src[p + len] == src[i + len])
-                    ++len;
+                while (len < limit && src[p + len] == src[i + len]) ++len;
                 if (len >= MinCopy) {
-                    if (out + 2 > n)
-                        return stored();
+                    if (out + 2 > n) return stored();
                     put16(dst + out, static_cast<unsigned>(((i - p) << 4) | (len - MinCopy)));
                     out += 2;
                     ctrl = (ctrl << 1) | 1u;
@@ -117,8 +105,7 @@ std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8
             }
         }
 
-        if (out + 1 > n)
-            return stored();
+        if (out + 1 > n) return stored();
         dst[out++] = b;
         ctrl <<= 1;
         ++items;
@@ -129,13 +116,10 @@ std::size_t TLZR::Compression(const std::uint8_t* src, std::size_t n, std::uint8
     return out;
 }
 
-std::ptrdiff_t TLZR::Decompression(const std::uint8_t* body, std::size_t len, std::uint8_t* dst)
-{
-    if (len < 2)
-        return 0;
+std::ptrdiff_t TLZR::Decompression(const std::uint8_t* body, std::size_t len, std::uint8_t* dst) {
+    if (len < 2) return 0;
     if (body[0] == FlagStored) {
-        if (len - 1 > BlockSize)
-            return -1;
+        if (len - 1 > BlockSize) return -1;
         std::memcpy(dst, body + 1, len - 1);
         return static_cast<std::ptrdiff_t>(len - 1);
     }
@@ -143,38 +127,31 @@ std::ptrdiff_t TLZR::Decompression(const std::uint8_t* body, std::size_t len, st
     std::size_t in = 1;
     std::size_t out = 0;
     while (in < len) {
-        if (len - in < 2)
-            return -1;
+        if (len - in < 2) return -1;
         unsigned ctrl = (unsigned{body[in]} << 8) | body[in + 1];
         in += 2;
         for (int bit = 0; bit < 16 && in < len; ++bit, ctrl <<= 1) {
             if ((ctrl & 0x8000u) == 0) {
-                if (out >= BlockSize)
-                    return -1;
+                if (out >= BlockSize) return -1;
                 dst[out++] = body[in++];
                 continue;
             }
-            if (len - in < 2)
-                return -1;
+            if (len - in < 2) return -1;
             const unsigned k = (unsigned{body[in]} << 8) | body[in + 1];
             if ((k >> 4) == 0) {
-                if (len - in < 4)
-                    return -1;
+                if (len - in < 4) return -1;
                 const std::size_t count =
                     ((std::size_t{body[in + 1]} << 8) | body[in + 2]) + MinRun;
-                if (count > BlockSize - out)
-                    return -1;
+                if (count > BlockSize - out) return -1;
                 std::memset(dst + out, body[in + 3], count);
                 out += count;
                 in += 4;
             } else {
                 const std::size_t distance = k >> 4;
                 const std::size_t count = (k & 0xFu) + MinCopy;
-                if (distance > out || count > BlockSize - out)
-                    return -1;
+                if (distance > out || count > BlockSize - out) return -1;
                 // Byte by byte: a copy may overlap what it produces.
-                for (std::size_t j = 0; j < count; ++j)
-                    dst[out + j] = dst[out + j - distance];
+                for (std::size_t j = 0; j < count; ++j) dst[out + j] = dst[out + j - distance];
                 out += count;
                 in += 2;
             }

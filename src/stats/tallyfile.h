@@ -3,11 +3,11 @@
 // mode Fast. The uncompressed text lives in memory only, so two windows never share a
 // temporary file and the current directory does not matter.
 
-#include "stats/lzrw1.h"
-#include "stats/tallymodel.h"
-
 #include <string>
 #include <string_view>
+
+#include "stats/lzrw1.h"
+#include "stats/tallymodel.h"
 
 namespace zindle {
 

@@ -1,9 +1,5 @@
 #include "stats/tallylistform.h"
 
-#include "widgets/dialogs.h"
-#include "widgets/paths.h"
-#include "widgets/placement.h"
-
 #include <QFont>
 #include <QFrame>
 #include <QGridLayout>
@@ -12,10 +8,12 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
-
 #include <iostream>
 
 #include "widgets/codepage.h"
+#include "widgets/dialogs.h"
+#include "widgets/paths.h"
+#include "widgets/placement.h"
 
 namespace zindle {
 
@@ -23,8 +21,7 @@ namespace {
 
 const QString Caption = QStringLiteral("Zindle - Tally List");
 
-QLabel* heading(const QString& text, QWidget* parent)
-{
+QLabel* heading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     QFont f = label->font();
     f.setBold(true);
@@ -32,8 +29,7 @@ QLabel* heading(const QString& text, QWidget* parent)
     return label;
 }
 
-QLabel* count(const char* name, QWidget* parent)
-{
+QLabel* count(const char* name, QWidget* parent) {
     auto* label = new QLabel(QStringLiteral("0"), parent);
     label->setObjectName(QString::fromLatin1(name));
     label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -41,8 +37,7 @@ QLabel* count(const char* name, QWidget* parent)
     return label;
 }
 
-QFrame* panel(QWidget* parent)
-{
+QFrame* panel(QWidget* parent) {
     auto* frame = new QFrame(parent);
     frame->setFrameShape(QFrame::StyledPanel);
     return frame;
@@ -54,8 +49,7 @@ Ttallylist::Ttallylist(Dialogs& dialogs, QString tallyFile, QWidget* parent)
     : QWidget(parent, Qt::Window),
       dialogs_(dialogs),
       file_((tallyFile.isEmpty() ? dataFile(QStringLiteral("zindletally.tld")) : tallyFile)
-                .toStdString())
-{
+                .toStdString()) {
     setObjectName(QStringLiteral("tallylist"));
     setWindowTitle(Caption);
     placer_ = new WindowPlacer(this);
@@ -63,23 +57,19 @@ Ttallylist::Ttallylist(Dialogs& dialogs, QString tallyFile, QWidget* parent)
     FormCreate();
 }
 
-Ttallylist::~Ttallylist()
-{
+Ttallylist::~Ttallylist() {
     FormDestroy();
 }
 
-void Ttallylist::centreOver(QWidget* owner)
-{
+void Ttallylist::centreOver(QWidget* owner) {
     placer_->setOwner(owner);
 }
 
-QString Ttallylist::fileName() const
-{
+QString Ttallylist::fileName() const {
     return QString::fromStdString(file_.path());
 }
 
-void Ttallylist::buildControls()
-{
+void Ttallylist::buildControls() {
     listbox_tally = new QListWidget(this);
     listbox_tally->setObjectName(QStringLiteral("listbox_tally"));
     checklist = new QListWidget(this);
@@ -89,7 +79,8 @@ void Ttallylist::buildControls()
     lists->addWidget(heading(QStringLiteral("Players Being Tallied"), this));
     lists->addWidget(listbox_tally, 3);
     lists->addSpacing(6);
-    lists->addWidget(heading(QStringLiteral("Players In Current Game (Click to Start Tally)"), this));
+    lists->addWidget(
+        heading(QStringLiteral("Players In Current Game (Click to Start Tally)"), this));
     lists->addWidget(checklist, 2);
 
     QFrame* mine = panel(this);
@@ -154,12 +145,12 @@ void Ttallylist::buildControls()
     connect(resetButton, &QPushButton::clicked, this, &Ttallylist::onResetClicked);
 }
 
-void Ttallylist::FormCreate()
-{
+void Ttallylist::FormCreate() {
     std::string reason;
     if (file_.load(stringgrid_scores, reason) == TallyFile::Loaded::Damaged) {
-        QString text = QStringLiteral("The tally file %1 could not be read: %2.\n"
-                                      "The tally starts empty.")
+        QString text = QStringLiteral(
+                           "The tally file %1 could not be read: %2.\n"
+                           "The tally starts empty.")
                            .arg(fileName(), QString::fromStdString(reason));
         if (!file_.keptAs().empty())
             text += QStringLiteral(" The damaged file is kept as %1.")
@@ -169,17 +160,14 @@ void Ttallylist::FormCreate()
     loadtally();
 }
 
-void Ttallylist::FormDestroy()
-{
+void Ttallylist::FormDestroy() {
     closing_ = true;
     save();
 }
 
-bool Ttallylist::save()
-{
+bool Ttallylist::save() {
     std::string reason;
-    if (file_.save(stringgrid_scores, reason))
-        return true;
+    if (file_.save(stringgrid_scores, reason)) return true;
     std::cerr << "zindle: the tally was not saved to " << file_.path() << ": " << reason << '\n';
     if (!toldSaveFailure_) {
         toldSaveFailure_ = true;
@@ -190,8 +178,7 @@ bool Ttallylist::save()
     return false;
 }
 
-void Ttallylist::loadtally()
-{
+void Ttallylist::loadtally() {
     stringgrid_scores.startSession();
     showTotals();
     updating_ = true;
@@ -202,8 +189,7 @@ void Ttallylist::loadtally()
     showOpponent();
 }
 
-QListWidgetItem* Ttallylist::addFollowedItem(const QString& name)
-{
+QListWidgetItem* Ttallylist::addFollowedItem(const QString& name) {
     auto* item = new QListWidgetItem(name);
     item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Checked);
@@ -211,20 +197,17 @@ QListWidgetItem* Ttallylist::addFollowedItem(const QString& name)
     return item;
 }
 
-void Ttallylist::showTotals()
-{
+void Ttallylist::showTotals() {
     mylabel_1->setText(fromWire(stringgrid_scores.cell(TallyModel::Games, 0)));
     mylabel_2->setText(fromWire(stringgrid_scores.cell(TallyModel::HisWins, 0)));
 }
 
-void Ttallylist::showOpponent()
-{
+void Ttallylist::showOpponent() {
     const int row = listbox_tally->currentRow() + 1;
     if (row < 1 || row >= stringgrid_scores.rowCount()) {
         label_hisnametop->setText(QStringLiteral("Opponent's Tally"));
         label_hisname->setText(QStringLiteral("Opponent Wins:"));
-        for (QLabel* label : labels_)
-            label->setText(QStringLiteral("0"));
+        for (QLabel* label : labels_) label->setText(QStringLiteral("0"));
         return;
     }
     const QString name = fromWire(stringgrid_scores.cell(TallyModel::Name, row));
@@ -234,13 +217,11 @@ void Ttallylist::showOpponent()
     label_hisnametop->setText(name + QStringLiteral("'s Tally"));
 }
 
-void Ttallylist::listbox_tallyClick()
-{
+void Ttallylist::listbox_tallyClick() {
     showOpponent();
 }
 
-void Ttallylist::syncChecklist()
-{
+void Ttallylist::syncChecklist() {
     updating_ = true;
     for (int i = 0; i < checklist->count(); ++i) {
         QListWidgetItem* item = checklist->item(i);
@@ -250,8 +231,7 @@ void Ttallylist::syncChecklist()
     updating_ = false;
 }
 
-void Ttallylist::fillChecklist(const QStringList& names)
-{
+void Ttallylist::fillChecklist(const QStringList& names) {
     updating_ = true;
     checklist->clear();
     for (const QString& name : names) {
@@ -264,10 +244,8 @@ void Ttallylist::fillChecklist(const QStringList& names)
     syncChecklist();
 }
 
-void Ttallylist::checklistClickCheck(QListWidgetItem* item)
-{
-    if (updating_)
-        return;
+void Ttallylist::checklistClickCheck(QListWidgetItem* item) {
+    if (updating_) return;
     const QString name = item->text();
     // A click on a followed player changes nothing; the mark goes back at once.
     if (stringgrid_scores.find(toWire(name)) < 0 && stringgrid_scores.follow(toWire(name)) > 0) {
@@ -279,26 +257,22 @@ void Ttallylist::checklistClickCheck(QListWidgetItem* item)
     syncChecklist();
 }
 
-void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item)
-{
-    if (updating_ || item->checkState() == Qt::Checked)
-        return;
+void Ttallylist::listbox_tallyClickCheck(QListWidgetItem* item) {
+    if (updating_ || item->checkState() == Qt::Checked) return;
     // Asked after the click has finished: the item may be deleted, and the view must not be
     // holding it then.
     const QString name = item->text();
-    QMetaObject::invokeMethod(this, [this, name] { dropAsk(name); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, name] { dropAsk(name); }, Qt::QueuedConnection);
 }
 
-void Ttallylist::dropAsk(const QString& name)
-{
+void Ttallylist::dropAsk(const QString& name) {
     const int row = stringgrid_scores.find(toWire(name));
-    if (row < 1)
-        return;
+    if (row < 1) return;
     QListWidgetItem* item = listbox_tally->item(row - 1);
-    if (!item || item->checkState() == Qt::Checked)
-        return;
-    const QString question =
-        QStringLiteral("This will delete ") + name + QStringLiteral("'s Tally, Are you want to delete it?");
+    if (!item || item->checkState() == Qt::Checked) return;
+    const QString question = QStringLiteral("This will delete ") + name +
+                             QStringLiteral("'s Tally, Are you want to delete it?");
     if (dialogs_.yesNo(this, QStringLiteral("Confirm"), question)) {
         moverow(row);
         syncChecklist();
@@ -310,10 +284,8 @@ void Ttallylist::dropAsk(const QString& name)
     }
 }
 
-void Ttallylist::moverow(int row)
-{
-    if (row < 1 || row >= stringgrid_scores.rowCount())
-        return;
+void Ttallylist::moverow(int row) {
+    if (row < 1 || row >= stringgrid_scores.rowCount()) return;
     stringgrid_scores.drop(row);
     updating_ = true;
     delete listbox_tally->takeItem(row - 1);
@@ -321,13 +293,11 @@ void Ttallylist::moverow(int row)
     showOpponent();
 }
 
-void Ttallylist::onDoneClicked()
-{
+void Ttallylist::onDoneClicked() {
     hide();
 }
 
-void Ttallylist::onResetClicked()
-{
+void Ttallylist::onResetClicked() {
     if (!dialogs_.yesNo(this, QStringLiteral("Confirm"),
                         QStringLiteral("Are you sure you want to reset the Tally?")))
         return;
@@ -341,21 +311,17 @@ void Ttallylist::onResetClicked()
     save();
 }
 
-int Ttallylist::addit(int col, int row)
-{
+int Ttallylist::addit(int col, int row) {
     return stringgrid_scores.addit(col, row);
 }
 
-void Ttallylist::addtomine(int col)
-{
+void Ttallylist::addtomine(int col) {
     addit(col, 0);
     showTotals();
 }
 
-void Ttallylist::addgame(const QString& winner)
-{
-    if (refreshPlayers)
-        refreshPlayers();
+void Ttallylist::addgame(const QString& winner) {
+    if (refreshPlayers) refreshPlayers();
     std::vector<std::string> inGame;
     for (int i = 0; i < checklist->count(); ++i)
         inGame.push_back(toWire(checklist->item(i)->text()));

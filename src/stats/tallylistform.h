@@ -3,15 +3,14 @@
 // the local player's totals and the selected opponent's tally. Created hidden; it loads the
 // tally file when created, saves it after every change and once more when destroyed.
 
-#include "stats/tallyfile.h"
-#include "stats/tallymodel.h"
-
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <array>
 #include <functional>
+
+#include "stats/tallyfile.h"
+#include "stats/tallymodel.h"
 
 class QLabel;
 class QListWidget;
@@ -62,7 +61,7 @@ public:
     QLabel* label_6;
     QLabel* label_7;
     QLabel* label_8;
-    QPushButton* doneButton;  // "Done"
+    QPushButton* doneButton;   // "Done"
     QPushButton* resetButton;  // "Reset Tally"
 
     void checklistClickCheck(QListWidgetItem* item);

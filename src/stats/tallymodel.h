@@ -4,11 +4,11 @@
 // in a 9-column grid; row 0 is the local player, row i the i-th followed opponent. Names are
 // Windows-1252 bytes, as on the wire and in the file.
 
-#include "stats/korvostrgrid.h"
-
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "stats/korvostrgrid.h"
 
 namespace zindle {
 
@@ -16,8 +16,8 @@ class TallyModel {
 public:
     enum Column {
         Name = 0,
-        Games = 1,         // row 0: games finished; opponent: games together
-        HisWins = 2,       // row 0: the local player's wins
+        Games = 1,    // row 0: games finished; opponent: games together
+        HisWins = 2,  // row 0: the local player's wins
         MyWins = 3,
         NeitherWon = 4,
         SessionGames = 5,  // columns 5 to 8: the same four, this session only

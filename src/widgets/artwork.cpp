@@ -453,8 +453,8 @@ void paintAppIcon(QPainter& p, const QRectF& rect) {
     p.setBrush(QColor("#f5e6c4"));
     p.drawRoundedRect(QRectF(14, 14, 36, 36), 5, 5);
 
-    const QPolygonF z{{21, 20},   {43, 20}, {43, 26}, {29.5, 38}, {43, 38},
-                      {43, 44},   {21, 44}, {21, 38}, {34.5, 26}, {21, 26}};
+    const QPolygonF z{{21, 20}, {43, 20}, {43, 26}, {29.5, 38}, {43, 38},
+                      {43, 44}, {21, 44}, {21, 38}, {34.5, 26}, {21, 26}};
     p.setPen(Qt::NoPen);
     p.setBrush(QColor("#3a2a14"));
     p.drawPolygon(z);

@@ -3,10 +3,9 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QGuiApplication>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QStandardPaths>
-
 #include <cstdio>
 
 namespace zindle {
@@ -33,7 +32,8 @@ QStringList moveLegacyFiles(const QString& from, const QString& to) {
         const bool ok = QFile::rename(old, target.filePath(name)) ||
                         (QFile::copy(old, target.filePath(name)) && QFile::remove(old));
         std::fprintf(stderr, ok ? "zindle: moved %s to %s\n" : "zindle: could not move %s to %s\n",
-                     qPrintable(QDir::toNativeSeparators(old)), qPrintable(QDir::toNativeSeparators(to)));
+                     qPrintable(QDir::toNativeSeparators(old)),
+                     qPrintable(QDir::toNativeSeparators(to)));
         if (ok) moved << name;
     }
     return moved;
@@ -58,7 +58,9 @@ QString dataFolder() {
     return user;
 }
 
-QString dataFile(const QString& name) { return dataFolder() + "/" + name; }
+QString dataFile(const QString& name) {
+    return dataFolder() + "/" + name;
+}
 
 QString runtimeDir() {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");

@@ -1,13 +1,13 @@
 // The game window on screens from 800 x 600 to 2560 x 1440, at 1x, 1.25x and 2x (the
 // screens of screens/sizes.json): filling the screen and at its least size, every control
 // lies inside the window and none lies over another.
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
-
-#include <gtest/gtest.h>
 
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
@@ -27,12 +27,15 @@ using namespace testparts;
 // What a player looks at and clicks: the board, the rack, the scoreboard, the move buttons,
 // the chat and the ten phrases.
 QStringList controls() {
-    QStringList names{"board", "sortButton", "bar", "label_turn", "label_timeofgame", "label_timeofturn",
-                      "label_tilesleft", "label_preview", "heading_gameover", "label_gametime",
-                      "label_playtoscore", "heading_options", "label_turntime", "label_double",
-                      "label_partners", "button_done", "button_clear", "button_newtiles", "button_pass",
-                      "mainchat", "mychat"};
-    for (int n = 1; n <= 10; ++n) names << QString("tile_%1").arg(n) << QString("b_phrase%1").arg(n);
+    QStringList names{"board",           "sortButton",        "bar",
+                      "label_turn",      "label_timeofgame",  "label_timeofturn",
+                      "label_tilesleft", "label_preview",     "heading_gameover",
+                      "label_gametime",  "label_playtoscore", "heading_options",
+                      "label_turntime",  "label_double",      "label_partners",
+                      "button_done",     "button_clear",      "button_newtiles",
+                      "button_pass",     "mainchat",          "mychat"};
+    for (int n = 1; n <= 10; ++n)
+        names << QString("tile_%1").arg(n) << QString("b_phrase%1").arg(n);
     for (int s = 1; s <= 4; ++s)
         names << QString("label_playername%1").arg(s) << QString("label_score%1").arg(s)
               << QString("label_bonus%1").arg(s);
@@ -55,10 +58,13 @@ struct SeatedWindow {
         windows.options = &options;
         chat->setWindows(windows);
         std::string script = "CMD_sendlogininfo+1\xFF";
-        for (int s = 1; s <= 4; ++s) script += "CMD_newplayerinfo+" + std::to_string(s) + "+" + std::string(20, char('V' + s)) + "\xFF";
+        for (int s = 1; s <= 4; ++s)
+            script += "CMD_newplayerinfo+" + std::to_string(s) + "+" +
+                      std::string(20, char('V' + s)) + "\xFF";
         script += "CMD_startgame+Ann+90+12+0+0+y+n+n\xFF";
         for (int slot = 1; slot <= 10; ++slot)
-            script += "CMD_atile+" + std::to_string(slot) + "+" + std::to_string(slot + 12) + "\xFF";
+            script +=
+                "CMD_atile+" + std::to_string(slot) + "+" + std::to_string(slot + 12) + "\xFF";
         script += "CMD_nextplayer+1\xFF";
         chat->receive(script);
         while (chat->queued() > 0) chat->processsocktimer();
@@ -81,12 +87,13 @@ void expectEveryControlInside(const Tchat& window, const std::string& where) {
             EXPECT_TRUE(c->isVisible()) << name.toStdString() << " at " << where;
         }
         const QRect r(c->mapTo(&window, QPoint()), c->size());
-        EXPECT_TRUE(inside.contains(r)) << name.toStdString() << " " << rectText(r) << " outside " << rectText(inside)
-                                        << " at " << where;
+        EXPECT_TRUE(inside.contains(r)) << name.toStdString() << " " << rectText(r) << " outside "
+                                        << rectText(inside) << " at " << where;
         EXPECT_FALSE(r.isEmpty()) << name.toStdString() << " at " << where;
         for (const auto& [other, o] : shown)
-            EXPECT_FALSE(r.intersects(o)) << name.toStdString() << " " << rectText(r) << " over "
-                                          << other.toStdString() << " " << rectText(o) << " at " << where;
+            EXPECT_FALSE(r.intersects(o))
+                << name.toStdString() << " " << rectText(r) << " over " << other.toStdString()
+                << " " << rectText(o) << " at " << where;
         shown.emplace_back(name, r);
     }
     // The names are cut to their labels, with an ellipsis.
@@ -110,7 +117,8 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         chat.setGeometry(screen->availableGeometry() - chat.windowHandle()->frameMargins());
         QTest::qWait(20);
         ASSERT_EQ(chat.screen(), screen) << name;
-        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << rectText(chat.frameGeometry());
+        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry()))
+            << name << " " << rectText(chat.frameGeometry());
         expectEveryControlInside(chat, name + " filled");
         // ZINDLE_SHOTS=DIR keeps a picture of the window filling each screen.
         if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty())
@@ -118,7 +126,8 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         // The least size still shows every control, and fits the screen.
         chat.resize(chat.minimumSize());
         QTest::qWait(20);
-        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry())) << name << " " << rectText(chat.frameGeometry());
+        EXPECT_TRUE(screen->availableGeometry().contains(chat.frameGeometry()))
+            << name << " " << rectText(chat.frameGeometry());
         expectEveryControlInside(chat, name + " least");
         // The board keeps its proportions: square, and as wide as the designed share.
         QWidget* board = part(chat, "board");
@@ -151,7 +160,8 @@ TEST(WindowSizes, AtItsDesignedSizeTheWindowIsAsDesignedAndGrowsBackWhenShrunk) 
     chat.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&chat));
     chat.windowHandle()->setScreen(screen);
-    chat.setGeometry(QRect(screen->availableGeometry().topLeft() + QPoint(3, 3), Tchat::kDefaultSize));
+    chat.setGeometry(
+        QRect(screen->availableGeometry().topLeft() + QPoint(3, 3), Tchat::kDefaultSize));
     QTest::qWait(20);
     EXPECT_EQ(part(chat, "board")->geometry(), QRect(12, 12, 19 * kCellPx, 19 * kCellPx));
     EXPECT_EQ(part(chat, "panel_board")->size(), QSize(857, 604));
@@ -163,7 +173,8 @@ TEST(WindowSizes, AtItsDesignedSizeTheWindowIsAsDesignedAndGrowsBackWhenShrunk) 
     const QSize least = chat.minimumSize();
     EXPECT_GE(least.width(), Tchat::kDesignedClient.width());
     chat.windowHandle()->resize(600, 400);
-    ASSERT_TRUE(testsupport::pumpUntil([&] { return chat.width() >= least.width() && chat.height() >= least.height(); }));
+    ASSERT_TRUE(testsupport::pumpUntil(
+        [&] { return chat.width() >= least.width() && chat.height() >= least.height(); }));
     EXPECT_EQ(part(chat, "board")->width(), 19 * kCellPx);
 
     // Twice the size: twice the board, and the text twice as large.
@@ -171,8 +182,10 @@ TEST(WindowSizes, AtItsDesignedSizeTheWindowIsAsDesignedAndGrowsBackWhenShrunk) 
     QTest::qWait(20);
     const double scale = part(chat, "board")->width() / double(19 * kCellPx);
     EXPECT_NEAR(scale, 2.0, 0.05);
-    EXPECT_NEAR(part(chat, "mychat")->font().pointSizeF(), 2 * QApplication::font().pointSizeF(), 0.2);
-    EXPECT_NEAR(part(chat, "b_phrase4")->font().pointSizeF() / scale, QApplication::font().pointSizeF(), 0.2);
+    EXPECT_NEAR(part(chat, "mychat")->font().pointSizeF(), 2 * QApplication::font().pointSizeF(),
+                0.2);
+    EXPECT_NEAR(part(chat, "b_phrase4")->font().pointSizeF() / scale,
+                QApplication::font().pointSizeF(), 0.2);
     EXPECT_NEAR(part(chat, "label_gametime")->font().pointSizeF() / scale, 8, 0.2);
 }
 

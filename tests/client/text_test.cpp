@@ -52,8 +52,7 @@ TEST(IniFile, KeepsEverythingItDoesNotOwnAndWritesRawValues) {
     EXPECT_EQ(both.text(), mixed);
     both.set("Zindle", "Top", "2");
     both.set("Other", "n", "3");
-    EXPECT_EQ(both.text(),
-              "[Lobby]\r\nName=Ann\r\n[Other]\nk=v\nj=w\nn=3\n[Zindle]\r\nTop=2\r\n");
+    EXPECT_EQ(both.text(), "[Lobby]\r\nName=Ann\r\n[Other]\nk=v\nj=w\nn=3\n[Zindle]\r\nTop=2\r\n");
 }
 
 TEST(ColorText, NamesHexAndFailures) {
@@ -61,10 +60,17 @@ TEST(ColorText, NamesHexAndFailures) {
         std::string text;
         std::optional<ColorRef> value;
     };
-    const std::vector<Case> cases{{"clWhite", 0xFFFFFF}, {"clwhite", 0xFFFFFF}, {"CLRED", 0x0000FF},
-                                  {"$00BBGGRR", std::nullopt}, {"$000080FF", 0x0080FF},
-                                  {"$FF0000FF", 0x0000FF}, {"$1", 1}, {"red", std::nullopt},
-                                  {"$", std::nullopt}, {"$123456789", std::nullopt}, {"", std::nullopt},
+    const std::vector<Case> cases{{"clWhite", 0xFFFFFF},
+                                  {"clwhite", 0xFFFFFF},
+                                  {"CLRED", 0x0000FF},
+                                  {"$00BBGGRR", std::nullopt},
+                                  {"$000080FF", 0x0080FF},
+                                  {"$FF0000FF", 0x0000FF},
+                                  {"$1", 1},
+                                  {"red", std::nullopt},
+                                  {"$", std::nullopt},
+                                  {"$123456789", std::nullopt},
+                                  {"", std::nullopt},
                                   {"12", std::nullopt}};
     for (const auto& c : cases) EXPECT_EQ(parseColorText(c.text), c.value) << c.text;
     EXPECT_EQ(colorText(0xFFFFFF), "clWhite");

@@ -1,35 +1,33 @@
 // Whole-window tests: real windows, an in-process host, scripted peers over
 // loopback, and real mouse and key events.
+#include <gtest/gtest.h>
+
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
-#include <QTextCursor>
-#include <QComboBox>
 #include <QSpinBox>
-#include <QTemporaryDir>
 #include <QTableWidget>
-#include <QMenu>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTextCursor>
 #include <QToolButton>
-#include <QLineEdit>
-
-#include <gtest/gtest.h>
-
 #include <memory>
 
 #include "client/boardview.h"
 #include "client/chatform.h"
-#include "client/shown.h"
-#include "windowparts.h"
-#include "coach/review.h"
 #include "client/gameoptionsform.h"
 #include "client/phrasesform.h"
+#include "client/shown.h"
 #include "client/singleinstance.h"
 #include "client/spylistform.h"
+#include "coach/review.h"
 #include "rules/board.h"
 #include "server/server.h"
 #include "stats/tallylistform.h"
@@ -38,7 +36,7 @@
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/sounds.h"
-
+#include "windowparts.h"
 
 namespace zindle {
 namespace {
@@ -88,7 +86,8 @@ struct HostRig {
         server = std::make_unique<TServer>(o);
     }
     bool pump(const std::function<bool()>& done, int ms = 5000) {
-        return testsupport::pumpUntil(done, [this] { server->socktimerTimer(); }, ms);
+        return testsupport::pumpUntil(
+            done, [this] { server->socktimerTimer(); }, ms);
     }
     int port() const { return server->listener.LocalPort(); }
     std::unique_ptr<TServer> server;
@@ -119,7 +118,8 @@ void say(Tchat& w, const std::string& line) {
 // The host's menu on a seat's name, as a right click opens it.
 void openSeatMenu(const Tchat& w, int seat) {
     QLabel* name = part<QLabel>(w, QString("label_playername%1").arg(seat));
-    QContextMenuEvent e(QContextMenuEvent::Mouse, name->rect().center(), name->mapToGlobal(name->rect().center()));
+    QContextMenuEvent e(QContextMenuEvent::Mouse, name->rect().center(),
+                        name->mapToGlobal(name->rect().center()));
     QCoreApplication::sendEvent(name, &e);
 }
 
@@ -199,7 +199,8 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
                 // ZINDLE_SHOTS=dir saves what the player sees, for the README, named
                 // after the screen (QT_QPA_PLATFORM=offscreen:configfile=... names it).
                 if (const QString dir = qEnvironmentVariable("ZINDLE_SHOTS"); !dir.isEmpty()) {
-                    part(chat, "panel_screen")->hide();  // the default offscreen screen is 800 pixels wide
+                    part(chat, "panel_screen")
+                        ->hide();  // the default offscreen screen is 800 pixels wide
                     chat.grab().save(QString("%1/game-%2.png").arg(dir, chat.screen()->name()));
                 }
                 click(part(chat, "button_done"));
@@ -214,13 +215,16 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
             } else {
                 click(part(chat, "button_pass"));
             }
-        } else if (chat.state().turnSeat == 2 && bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
+        } else if (chat.state().turnSeat == 2 &&
+                   bob.count("CMD_nextplayer+2") > std::size_t(bobTurns)) {
             ++bobTurns;
             bob.send("CMD_pass+2");
-        } else if (cat && cat->chat->state().ownTurn() && part(*cat->chat, "button_pass")->isVisible()) {
+        } else if (cat && cat->chat->state().ownTurn() &&
+                   part(*cat->chat, "button_pass")->isVisible()) {
             click(part(*cat->chat, "button_pass"));
         }
-        return part(chat, "panel_winner")->isVisible() && text(chat, "label_reason") != "Game Over!";
+        return part(chat, "panel_winner")->isVisible() &&
+               text(chat, "label_reason") != "Game Over!";
     };
     ASSERT_TRUE(rig.pump(playOn, 20000));
     ASSERT_TRUE(laid);
@@ -239,9 +243,9 @@ TEST(GameWindow, HostsFollowsAWholeGameWithALatecomerAndChat) {
     }
     EXPECT_EQ(text(chat, "label_score1"), QString::number(points));
     EXPECT_EQ(text(chat, "label_score2"), "0");
-    EXPECT_EQ(chatLines(chat).mid(8), (QStringList{"You have started a game.", "*Ann: LO +10 points.*",
-                                                     "Cat is Connected.", "Bob Passed", "Cat Passed",
-                                                     "You Passed"}));
+    EXPECT_EQ(chatLines(chat).mid(8),
+              (QStringList{"You have started a game.", "*Ann: LO +10 points.*", "Cat is Connected.",
+                           "Bob Passed", "Cat Passed", "You Passed"}));
     EXPECT_EQ(ann.tallied, QStringList{"addtomine"});
     EXPECT_EQ(cat->tallied, QStringList{"Ann"});
     EXPECT_TRUE(part(chat, "button_startgame")->isVisible());
@@ -310,7 +314,8 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
 
     // A guest's seat menu is all grey; the host's has no removal on an empty seat.
     openSeatMenu(*bob.chat, 1);
-    EXPECT_FALSE(action(*bob.chat, "removeFromGameAction")->isEnabled() || action(*bob.chat, "setToJustWatchAction")->isEnabled());
+    EXPECT_FALSE(action(*bob.chat, "removeFromGameAction")->isEnabled() ||
+                 action(*bob.chat, "setToJustWatchAction")->isEnabled());
     openSeatMenu(*ann.chat, 3);
     EXPECT_FALSE(action(*ann.chat, "removeFromGameAction")->isEnabled());
     EXPECT_TRUE(action(*ann.chat, "setToJustWatchAction")->isEnabled());
@@ -338,7 +343,8 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     const auto [a, b] = twoLetterWord(first.state(), rig.server->dictionary());
     ASSERT_NE(a, 0);
     const QString word = QString::fromStdString(converttoletter(first.state().rack[a].code) +
-                                                converttoletter(first.state().rack[b].code)).toUpper();
+                                                converttoletter(first.state().rack[b].code))
+                             .toUpper();
     QApplication::setActiveWindow(&first);
     part(first, "board")->setFocus();
     QTest::keyClick(part(first, "board"), Qt::Key_A + first.state().rack[a].code);
@@ -351,7 +357,9 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
         const int slot = first.state().rackorder[static_cast<std::size_t>(pos)].slot;
         if (slot == a) continue;
         EXPECT_EQ(part(first, QString("tile_%1").arg(slot))->accessibleName(),
-                  QString("Rack tile %1: %2").arg(pos + 1).arg(QChar('A' + first.state().rack[slot].shown())));
+                  QString("Rack tile %1: %2")
+                      .arg(pos + 1)
+                      .arg(QChar('A' + first.state().rack[slot].shown())));
     }
     QTest::keyClick(part(first, "board"), Qt::Key_Backspace);
     EXPECT_EQ(first.state().letters[9][9], kNoTile);
@@ -371,14 +379,17 @@ TEST(GameWindow, TwoWindowsPlayAGameByMouseAndKeyboard) {
     click(part(second, "button_pass"));
     ASSERT_TRUE(rig.pump([&] { return first.state().ownTurn(); }));
     click(part(first, "button_pass"));
-    ASSERT_TRUE(rig.pump([&] { return text(first, "label_reason") != "Game Over!" &&
-                                      text(second, "label_reason") != "Game Over!"; }));
+    ASSERT_TRUE(rig.pump([&] {
+        return text(first, "label_reason") != "Game Over!" &&
+               text(second, "label_reason") != "Game Over!";
+    }));
 
     const QString f = text(first, QString("label_playername%1").arg(first.state().mySeat));
     const QString s2 = text(second, QString("label_playername%1").arg(second.state().mySeat));
     for (Tchat* w : {ann.chat.get(), bob.chat.get()}) {
         EXPECT_EQ(w->state().letters, first.state().letters);
-        EXPECT_EQ(text(*w, QString("label_score%1").arg(first.state().mySeat)), QString::number(points));
+        EXPECT_EQ(text(*w, QString("label_score%1").arg(first.state().mySeat)),
+                  QString::number(points));
         EXPECT_EQ(text(*w, QString("label_score%1").arg(second.state().mySeat)), "-10");
         EXPECT_EQ(text(*w, "label_winner3"), f);
         EXPECT_EQ(text(*w, "label_reason"), "No More tiles, Game Over!");
@@ -421,16 +432,19 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
     click(you.options.findChild<QPushButton*>("button_startgame"));
     ASSERT_TRUE(rig.pump([&] { return you.chat->state().turnSeat != 0; }));
     for (int s = 2; s <= 4; ++s)
-        EXPECT_EQ(text(*you.chat, QString("label_playername%1").arg(s)), QString("Computer %1").arg(s - 1));
+        EXPECT_EQ(text(*you.chat, QString("label_playername%1").arg(s)),
+                  QString("Computer %1").arg(s - 1));
     // The first turn takes a hint and plays it; the others pass.
     Tchat& c = *you.chat;
     QString hinted;
     ASSERT_TRUE(rig.pump(
         [&] {
-            if (!c.state().ownTurn() || !part(c, "button_pass")->isVisible()) return text(c, "label_reason") != "Game Over!";
+            if (!c.state().ownTurn() || !part(c, "button_pass")->isVisible())
+                return text(c, "label_reason") != "Game Over!";
             EXPECT_TRUE(part(c, "hintButton")->isVisible());
             // Five buttons share the row, and each caption stays whole.
-            for (const char* name : {"button_done", "button_clear", "button_newtiles", "button_pass", "hintButton"}) {
+            for (const char* name :
+                 {"button_done", "button_clear", "button_newtiles", "button_pass", "hintButton"}) {
                 auto* b = part<QPushButton>(c, name);
                 EXPECT_GE(b->width(), b->fontMetrics().horizontalAdvance(b->text()) + 6) << name;
             }
@@ -475,16 +489,35 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
     Window w({}, nullptr, 1);
     Tchat& chat = *w.chat;
     const std::vector<std::string> junk = {
-        "CMD_sendlogininfo+2", "CMD_newplayerinfo+2+Eve", "CMD_startgame+Eve+90+12+0+0+y+n+n",
-        "CMD_atile+1+4",       "CMD_atile+11+4",          "CMD_atile+2+26",
-        "CMD_atile+3+-7",      "CMD_showboard+30+2+4",     "CMD_showboard+2+2+999",
-        "CMD_arrangeboard+9+1+2+3", "CMD_newword+1+1+1+40+40+1", "CMD_reposition+0+0",
-        "CMD_postscore+1+77+3+15+30+99+1+word+", "CMD_postscore+1+2+3+15+30+4+1+word+",
-        "CMD_nextplayer+9",    "CMD_nextplayer+2",        "CMD_notiles+0+",
-        "CMD_timeup+-1",       "CMD_pass+5",              "CMD_newtiles+8+1+1+1",
-        "CMD_justwatching+7+1", "CMD_winner+1+9+x+2",     "CMD_playerdisconnected+44+x",
-        "CMD_gamesettings+a+b+c+d+e+f+g", "CMD_tilecount+-2147483648", "CMD_chat+x|$zz",
-        "CMD_placeletter+18+18+25", std::string(100000, 'A'), "CMD_full",
+        "CMD_sendlogininfo+2",
+        "CMD_newplayerinfo+2+Eve",
+        "CMD_startgame+Eve+90+12+0+0+y+n+n",
+        "CMD_atile+1+4",
+        "CMD_atile+11+4",
+        "CMD_atile+2+26",
+        "CMD_atile+3+-7",
+        "CMD_showboard+30+2+4",
+        "CMD_showboard+2+2+999",
+        "CMD_arrangeboard+9+1+2+3",
+        "CMD_newword+1+1+1+40+40+1",
+        "CMD_reposition+0+0",
+        "CMD_postscore+1+77+3+15+30+99+1+word+",
+        "CMD_postscore+1+2+3+15+30+4+1+word+",
+        "CMD_nextplayer+9",
+        "CMD_nextplayer+2",
+        "CMD_notiles+0+",
+        "CMD_timeup+-1",
+        "CMD_pass+5",
+        "CMD_newtiles+8+1+1+1",
+        "CMD_justwatching+7+1",
+        "CMD_winner+1+9+x+2",
+        "CMD_playerdisconnected+44+x",
+        "CMD_gamesettings+a+b+c+d+e+f+g",
+        "CMD_tilecount+-2147483648",
+        "CMD_chat+x|$zz",
+        "CMD_placeletter+18+18+25",
+        std::string(100000, 'A'),
+        "CMD_full",
     };
     for (const auto& m : junk) chat.receive(m + '\xFF');
     chat.receive("CMD_newplayerinfo+5+Eve\xFF");
@@ -505,7 +538,8 @@ TEST(GameWindow, SurvivesAnythingAHostSends) {
     EXPECT_EQ(text(chat, "label_score4"), "1");
     EXPECT_EQ(text(chat, "label_turn"), "Your Turn.");
     EXPECT_EQ(text(chat, "label_winner3"), "<Waiting>,Eve");
-    EXPECT_EQ(text(chat, "label_tilesleft"), "Tiles Left: 100");  // the overflowing count was dropped
+    EXPECT_EQ(text(chat, "label_tilesleft"),
+              "Tiles Left: 100");  // the overflowing count was dropped
     EXPECT_EQ(chatLines(chat).mid(chatLines(chat).size() - 7),
               (QStringList{"x", "Eve is Connected.", "Eve is spying.", "Spy is Connected.",
                            "Spy is spying.", "Spy has left.", "split over two reads"}));
@@ -519,11 +553,15 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     chat.resize(900, 700);
     chat.show();
     // The queue hands on one message a tick, however many came in one read.
-    chat.receive("CMD_chat+one\xFF" "CMD_chat+two\xFF" "CMD_chat+three\xFF");
+    chat.receive(
+        "CMD_chat+one\xFF"
+        "CMD_chat+two\xFF"
+        "CMD_chat+three\xFF");
     ASSERT_TRUE(testsupport::pumpUntil([&] { return chatLines(chat).contains("one"); }));
     EXPECT_EQ(chat.queued(), 2u);
     ASSERT_TRUE(testsupport::pumpUntil([&] { return chat.queued() == 0; }));
-    EXPECT_EQ(chatLines(chat).mid(chatLines(chat).size() - 3), (QStringList{"one", "two", "three"}));
+    EXPECT_EQ(chatLines(chat).mid(chatLines(chat).size() - 3),
+              (QStringList{"one", "two", "three"}));
     chat.receive("CMD_chat+Bob chats: see www.example.org. now|clLime\xFF");
     chat.processsocktimer();
     QTextCursor c(part<QTextEdit>(chat, "mainchat")->document());
@@ -546,7 +584,8 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     QTest::keySequence(part<QLineEdit>(chat, "mychat"), QKeySequence::Paste);
     EXPECT_EQ(part<QLineEdit>(chat, "mychat")->text(), "www.example.org");
     // Ten long phrases: every button still shows, inside the panel, none over another.
-    for (int n = 1; n <= 10; ++n) chat.setPhrase(n, QString("A rather long phrase number %1 for all").arg(n));
+    for (int n = 1; n <= 10; ++n)
+        chat.setPhrase(n, QString("A rather long phrase number %1 for all").arg(n));
     const QRect panel = part(chat, "b_phrase1")->parentWidget()->rect();
     for (int n = 1; n <= 10; ++n) {
         QWidget* b = part(chat, QString("b_phrase%1").arg(n));
@@ -554,13 +593,15 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
         EXPECT_TRUE(b->isVisible());
         EXPECT_TRUE(panel.contains(r)) << n;
         for (int m = n + 1; m <= 10; ++m)
-            EXPECT_FALSE(r.intersects(part(chat, QString("b_phrase%1").arg(m))->geometry())) << n << m;
+            EXPECT_FALSE(r.intersects(part(chat, QString("b_phrase%1").arg(m))->geometry()))
+                << n << m;
     }
     EXPECT_EQ(part(chat, "b_phrase10")->toolTip(), "A rather long phrase number 10 for all");
     // A click on a text size changes the size but not the tick, which follows the settings.
     action(chat, "textSize12")->trigger();
     EXPECT_NEAR(chatPoints(chat), 12, 0.1);
-    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"}) EXPECT_FALSE(action(chat, size)->isChecked());
+    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"})
+        EXPECT_FALSE(action(chat, size)->isChecked());
 
     // Scroll Chat Off keeps the view where it is while lines arrive.
     for (int i = 0; i < 60; ++i) say(chat, "line " + std::to_string(i));
@@ -591,13 +632,16 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
     ASSERT_TRUE(rig.pump([&] { return chatLines(chat).contains("You are Connected."); }));
     EXPECT_FALSE(action(chat, "playSoundsAction")->isChecked());
     EXPECT_NEAR(chatPoints(chat), 9, 0.1);
-    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"}) EXPECT_FALSE(action(chat, size)->isChecked());
+    for (const char* size : {"textSize8", "textSize10", "textSize12", "textSize14"})
+        EXPECT_FALSE(action(chat, size)->isChecked());
     EXPECT_EQ(part(chat, "b_phrase3")->toolTip(), "Hi, all = friends");
     EXPECT_EQ(part(chat, "b_phrase4")->toolTip(), "Excellent!");
     EXPECT_EQ(w.options.spin_turntime->value(), 360);
     EXPECT_EQ(w.options.spin_squares->value(), 12);
     EXPECT_TRUE(w.options.checked("image_team"));
-    EXPECT_TRUE(part(chat, "mychat")->styleSheet().contains("#ff0000"));  // the entry line in the own colour
+    EXPECT_TRUE(part(chat, "mychat")
+                    ->styleSheet()
+                    .contains("#ff0000"));   // the entry line in the own colour
     EXPECT_TRUE(w.sounds.played.isEmpty());  // sounds were off once the seat was confirmed
 
     // Closing without moving writes nothing; a colour choice writes only our keys.
@@ -610,8 +654,9 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
     action(chat, "textColorAction")->trigger();
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray after = f.readAll();
-    EXPECT_TRUE(after.startsWith("[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
-                                 "Phrase3=Hi, all = friends\r\nTurntime=360\r\n"));
+    EXPECT_TRUE(
+        after.startsWith("[Lobby]\r\nName=Ann\r\n[Zindle]\r\nPlaysounds=false\r\nTextsize=9\r\n"
+                         "Phrase3=Hi, all = friends\r\nTurntime=360\r\n"));
     EXPECT_TRUE(after.contains("Textcolor=$00102030\r\n"));
 }
 
@@ -701,7 +746,10 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     chat.resize(900, 700);
     chat.show();
     const std::string huge(64 * 1024, 'W');
-    chat.receive("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+3+" + huge + "\xFF");
+    chat.receive(
+        "CMD_sendlogininfo+2\xFF"
+        "CMD_newplayerinfo+3+" +
+        huge + "\xFF");
     chat.receive("CMD_startgame+" + huge + "+90+12+0+0+y+n+n\xFF");
     chat.receive("CMD_postscore+3+20+0+0+20+0+1+" + huge + "+\xFF");
     chat.receive("CMD_newword+3+1+1+" + huge + "\xFF");
@@ -714,7 +762,8 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     EXPECT_EQ(name->toolTip(), QString(20, 'W'));
     for (const QString& line : chatLines(chat)) EXPECT_LE(line.size(), kMaxShownChat);
     EXPECT_TRUE(chatLines(chat).contains(QString(kMaxShownChat, 'W')));
-    EXPECT_EQ(part<QTextEdit>(chat, "mainchat")->wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
+    EXPECT_EQ(part<QTextEdit>(chat, "mainchat")->wordWrapMode(),
+              QTextOption::WrapAtWordBoundaryOrAnywhere);
 
     // Far fewer lines than the view keeps, but long ones: the text stays bounded.
     for (int i = 0; i < 1500; ++i) say(chat, std::to_string(i) + huge);
@@ -743,8 +792,10 @@ TEST(GameWindow, BoundsWhatAHostileHostSendsAndSaysWhyItLeaves) {
     // Removed from the game by the host: one message, then the window closes.
     Window kicked({}, nullptr, 1);
     kicked.chat->show();
-    kicked.chat->receive("CMD_sendlogininfo+2\xFF" "CMD_newplayerinfo+2+Ann\xFF"
-                         "CMD_playerdisconnected+2+Ann\xFF");
+    kicked.chat->receive(
+        "CMD_sendlogininfo+2\xFF"
+        "CMD_newplayerinfo+2+Ann\xFF"
+        "CMD_playerdisconnected+2+Ann\xFF");
     while (kicked.chat->queued() > 0) kicked.chat->processsocktimer();
     ASSERT_TRUE(testsupport::pumpUntil([&] { return !kicked.chat->isVisible(); }));
     ASSERT_EQ(kicked.dialogs.calls.count(), 1);
@@ -764,7 +815,8 @@ TEST(GameWindow, StaysInTheGameWhileAPeerFloodsChat) {
     eve.open();
     ASSERT_TRUE(rig.pump([&] { return text(*cat.chat, "label_playername3") == "Eve"; }));
 
-    const std::string line = "CMD_chat+" + std::to_string(eve.seat()) + "+" + std::string(64 * 1024, 'x');
+    const std::string line =
+        "CMD_chat+" + std::to_string(eve.seat()) + "+" + std::string(64 * 1024, 'x');
     QElapsedTimer clock;
     clock.start();
     qint64 typedAt = -1;

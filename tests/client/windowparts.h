@@ -7,7 +7,6 @@
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QWidget>
-
 #include <stdexcept>
 #include <string>
 
@@ -20,9 +19,13 @@ T* part(const QWidget& window, const QString& name) {
     return found;
 }
 
-inline QString text(const QWidget& window, const QString& label) { return part<QLabel>(window, label)->text(); }
+inline QString text(const QWidget& window, const QString& label) {
+    return part<QLabel>(window, label)->text();
+}
 
-inline QAction* action(const QWidget& window, const QString& name) { return part<QAction>(window, name); }
+inline QAction* action(const QWidget& window, const QString& name) {
+    return part<QAction>(window, name);
+}
 
 inline QStringList chatLines(const QWidget& window) {
     QStringList lines;

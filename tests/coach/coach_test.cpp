@@ -27,7 +27,8 @@ struct Played {
 };
 
 // Plays a whole game, feeding each seat's record as its window would.
-std::array<std::vector<Played>, 3> playRecorded(std::array<GameRecord, 3>& records, bool doubletiles) {
+std::array<std::vector<Played>, 3> playRecorded(std::array<GameRecord, 3>& records,
+                                                bool doubletiles) {
     TDictn dict;
     const WordLookup lookup = [&dict](std::string_view w) { return dict.lookup(w); };
     // With double tiles, Zindle squares too: their luck is taken out again.
@@ -37,16 +38,18 @@ std::array<std::vector<Played>, 3> playRecorded(std::array<GameRecord, 3>& recor
     const std::array<Level, 3> levels{Level::Normal, Level::Easy, Level::Normal};
     for (int guard = 0; guard < 400 && !table.over(); ++guard) {
         const int seat = table.curplayer;
-        records[seat].onMyTurnStarts(table.colours, table.letters, table.racks[seat], seat, doubletiles);
+        records[seat].onMyTurnStarts(table.colours, table.letters, table.racks[seat], seat,
+                                     doubletiles);
         const Grid before = table.letters;
         const int32_t score = table.score[seat];
-        const Decision d = decide(sharedLexicon(), table.position(), table.racks[seat], situationOf(table),
-                                  levels[seat], random);
+        const Decision d = decide(sharedLexicon(), table.position(), table.racks[seat],
+                                  situationOf(table), levels[seat], random);
         if (d.kind == Decision::Play && table.play(d.move)) {
             std::vector<Placement> laid;
             for (int x = 0; x < kBoardSize; ++x)
                 for (int y = 0; y < kBoardSize; ++y)
-                    if (table.letters[x][y] != before[x][y]) laid.push_back({x, y, table.letters[x][y]});
+                    if (table.letters[x][y] != before[x][y])
+                        laid.push_back({x, y, table.letters[x][y]});
             const int32_t got = table.score[seat] - score, base = d.move.score;
             const int effect = got == base        ? kNoEffect
                                : got == base + 20 ? kPlusTwenty
@@ -130,9 +133,11 @@ TEST(Coach, HintOnAnEmptyBoardAndARackWithoutWords) {
     EXPECT_GT(first.move.count, 4);  // a long first word earns the 20
     EXPECT_EQ(first.points, 5 * first.move.count + 20);
     EXPECT_EQ(static_cast<int>(first.word.size()), first.move.count);
-    for (int slot = 1; slot <= kRackSize; ++slot) rack[slot] = slot <= 3 ? codeOfLetter('q') : kNoTile;
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        rack[slot] = slot <= 3 ? codeOfLetter('q') : kNoTile;
     EXPECT_FALSE(coach::Coach::hint(colours, letters, rack, 1, false).found);
-    EXPECT_FALSE(coach::Coach::hint(colours, letters, rack, 0, false).found);  // a watcher gets none
+    EXPECT_FALSE(
+        coach::Coach::hint(colours, letters, rack, 0, false).found);  // a watcher gets none
 }
 
 // The window lays a hint as a preview through its own model; asked again
@@ -145,7 +150,8 @@ TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
     g.follow("CMD_startgame+Ann+90+0+0+0+n+n+n");
     const std::string tiles = "seatsroned";
     for (int slot = 1; slot <= kRackSize; ++slot)
-        g.follow("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codeOfLetter(tiles[slot - 1])));
+        g.follow("CMD_atile+" + std::to_string(slot) + "+" +
+                 std::to_string(codeOfLetter(tiles[slot - 1])));
     g.follow("CMD_nextplayer+1");
     ASSERT_TRUE(g.ownTurn());
     const coach::Suggestion hint = coach::Coach::hint(g);

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <QProcess>
-
 #include <memory>
 #include <string>
 #include <vector>
@@ -56,9 +55,12 @@ protected:
     }
 
     bool pump(const std::function<bool()>& done, int ms = 20000) {
-        return testsupport::pumpUntil(done, [this] {
-            while (server->queued()) server->socktimerTimer();
-        }, ms);
+        return testsupport::pumpUntil(
+            done,
+            [this] {
+                while (server->queued()) server->socktimerTimer();
+            },
+            ms);
     }
 
     Random random{1};
@@ -102,7 +104,8 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
                 EXPECT_EQ(b->seat().refused(), 0) << b->options().name;
                 EXPECT_FALSE(b->closed());
                 // Each window's scoreboard agrees with the host.
-                for (int s = 1; s <= 4; ++s) EXPECT_EQ(b->seat().state().scores[s], server->seats[s].score);
+                for (int s = 1; s <= 4; ++s)
+                    EXPECT_EQ(b->seat().state().scores[s], server->seats[s].score);
             }
         }
     }
@@ -123,7 +126,8 @@ TEST_F(Bots, EveryonePassedWithASeatWatching) {
         server->startgame(std::string("Computer 1+") + e.settings, 1);
         server->justwatch("4+1", 1);
         ASSERT_TRUE(pump([&] {
-            return watcher->has(e.reason) || watcher->has("CMD_nomoretiles+") || watcher->count("CMD_pass+") > 60;
+            return watcher->has(e.reason) || watcher->has("CMD_nomoretiles+") ||
+                   watcher->count("CMD_pass+") > 60;
         }));
         reached = watcher->has(e.reason);
         for (const auto& b : bots) EXPECT_EQ(b->seat().refused(), 0);
@@ -175,9 +179,10 @@ TEST(BotProgram, TwoBotsPlayAWholeGameOnADedicatedHost) {
     ASSERT_TRUE(testsupport::pumpUntil([&] { return starter.seat() == 1; }));
     QProcess bots[2];
     for (int i = 0; i < 2; ++i) {
-        bots[i].start(ZINDLE_BOT_PATH, {"--port", port, "--name", QString("Computer %1").arg(i + 1), "--level",
-                                        i ? "easy" : "hard", "--delay", "0"});
-        ASSERT_TRUE(testsupport::pumpUntil([&] { return starter.count("CMD_newplayerinfo+") == 2u + i; }));
+        bots[i].start(ZINDLE_BOT_PATH, {"--port", port, "--name", QString("Computer %1").arg(i + 1),
+                                        "--level", i ? "easy" : "hard", "--delay", "0"});
+        ASSERT_TRUE(
+            testsupport::pumpUntil([&] { return starter.count("CMD_newplayerinfo+") == 2u + i; }));
     }
     starter.send("CMD_justwatch+1+1");
     starter.send("CMD_startgame+Starter+90+12+0+0+y+n+");
@@ -201,8 +206,9 @@ TEST(BotProgram, BadArgumentsAndNoHost) {
         QStringList args;
         int code;
     };
-    for (const Run& r : {Run{{"--level", "expert"}, 2}, Run{{"--port", "70000"}, 2}, Run{{"--delay"}, 2},
-                         Run{{"--colour", "red"}, 2}, Run{{"--port", "1", "--delay", "0"}, 1}}) {
+    for (const Run& r :
+         {Run{{"--level", "expert"}, 2}, Run{{"--port", "70000"}, 2}, Run{{"--delay"}, 2},
+          Run{{"--colour", "red"}, 2}, Run{{"--port", "1", "--delay", "0"}, 1}}) {
         QProcess bot;
         bot.start(ZINDLE_BOT_PATH, r.args);
         ASSERT_TRUE(bot.waitForFinished(10000));

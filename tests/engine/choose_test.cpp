@@ -43,8 +43,10 @@ TEST(Choose, NoMoveMeansNewTilesWhileAllowedElsePass) {
     const Rack hopeless = rackOf("qqqqqqqqqq");
     ASSERT_TRUE(generateMoves(words().lex, spot.pos(1), hopeless).empty());
     Situation s = twoPlayers(0, 0);
-    EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Hard, r).kind, Decision::Exchange);
-    EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Normal, r).kind, Decision::Exchange);
+    EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Hard, r).kind,
+              Decision::Exchange);
+    EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Normal, r).kind,
+              Decision::Exchange);
     EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Easy, r).kind, Decision::Pass);
     s.tilesLeft = 11;  // the host refuses New Tiles below 12
     EXPECT_EQ(decide(words().lex, spot.pos(1), hopeless, s, Level::Hard, r).kind, Decision::Pass);
@@ -110,19 +112,18 @@ TEST(Arena, SeededWholeGames) {
         TableRules rules;
         std::array<Strategy, 5> seats;
     };
-    const Strategy E = Strategy::Easy, N = Strategy::Normal, H = Strategy::Hard, G = Strategy::Greedy;
+    const Strategy E = Strategy::Easy, N = Strategy::Normal, H = Strategy::Hard,
+                   G = Strategy::Greedy;
     const Setup setups[] = {
-        {{2, false, false, 0, 0}, {E, H, E, E, E}},
-        {{2, true, false, 12, 0}, {E, N, H, E, E}},
-        {{4, true, true, 20, 0}, {E, H, N, E, G}},
-        {{4, false, true, 8, 0}, {E, E, N, H, N}},
-        {{3, false, false, 4, 400}, {E, H, N, G, E}},
-        {{1, true, false, 0, 0}, {E, H, E, E, E}},
+        {{2, false, false, 0, 0}, {E, H, E, E, E}},   {{2, true, false, 12, 0}, {E, N, H, E, E}},
+        {{4, true, true, 20, 0}, {E, H, N, E, G}},    {{4, false, true, 8, 0}, {E, E, N, H, N}},
+        {{3, false, false, 4, 400}, {E, H, N, G, E}}, {{1, true, false, 0, 0}, {E, H, E, E, E}},
     };
     std::set<Ending> endings;
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         for (const Setup& setup : setups) {
-            const GameResult r = playGame(words().lex, words().lookup, setup.rules, seed, setup.seats);
+            const GameResult r =
+                playGame(words().lex, words().lookup, setup.rules, seed, setup.seats);
             EXPECT_EQ(r.refused, 0);
             EXPECT_NE(r.ending, Ending::Stalled);
             EXPECT_NE(r.ending, Ending::None);
@@ -149,7 +150,8 @@ TEST(Arena, HardOutscoresEasy) {
             std::array<Strategy, 5> seats{};
             seats[1] = swap ? Strategy::Easy : Strategy::Hard;
             seats[2] = swap ? Strategy::Hard : Strategy::Easy;
-            const GameResult r = playGame(words().lex, words().lookup, {2, false, false, 0, 0}, seed, seats);
+            const GameResult r =
+                playGame(words().lex, words().lookup, {2, false, false, 0, 0}, seed, seats);
             hardWins += r.score[swap ? 2 : 1] > r.score[swap ? 1 : 2];
             margin += r.score[swap ? 2 : 1] - r.score[swap ? 1 : 2];
         }

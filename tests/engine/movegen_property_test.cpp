@@ -56,7 +56,8 @@ TEST(MoveGenProperty, EveryMoveIsAcceptedWithItsPoints) {
         for (int k = 0; k < kRacksPerBoard; ++k) {
             const int seat = r.random(4) + 1;
             const Rack rack = randomRack(r, 1 + r.random(10));
-            const Position pos{board.colours, board.letters, seat, board.firstword, board.doubletiles};
+            const Position pos{board.colours, board.letters, seat, board.firstword,
+                               board.doubletiles};
             std::vector<Move> moves = generateMoves(words().lex, pos, rack);
             ++positions;
             if (!moves.empty()) ++withMoves;
@@ -71,13 +72,14 @@ TEST(MoveGenProperty, EveryMoveIsAcceptedWithItsPoints) {
             for (const Move& m : moves) {
                 ++checked;
                 const auto placed = fillplaced(rack, m.groups(), board.letters);
-                const Verdict v = placed ? checkword({board.colours, board.letters, seat, board.firstword},
-                                                     *placed, words().lookup)
-                                         : Verdict{};
+                const Verdict v =
+                    placed ? checkword({board.colours, board.letters, seat, board.firstword},
+                                       *placed, words().lookup)
+                           : Verdict{};
                 if (!v.valid || v.wordscore != m.score || v.firstWord != m.first) {
                     if (++mismatches < 5)
-                        ADD_FAILURE() << "board " << b << " rack " << k << ": valid " << v.valid << ", judge "
-                                      << v.wordscore << ", generator " << m.score;
+                        ADD_FAILURE() << "board " << b << " rack " << k << ": valid " << v.valid
+                                      << ", judge " << v.wordscore << ", generator " << m.score;
                 }
             }
         }
@@ -104,8 +106,8 @@ TEST(MoveGenProperty, NoMoveIsMissedForSmallRacks) {
 
         std::map<MoveKey, int> generated;
         for (const Move& m : generateMoves(words().lex, pos, rack)) {
-            const Verdict v = checkword({board.colours, board.letters, seat, board.firstword}, m.placed(),
-                                        words().lookup);
+            const Verdict v = checkword({board.colours, board.letters, seat, board.firstword},
+                                        m.placed(), words().lookup);
             auto [it, fresh] = generated.emplace(keyOf(v.placed), m.score);
             EXPECT_TRUE(fresh) << "a move offered twice on board " << p;
             if (!fresh) it->second = std::max(it->second, m.score);

@@ -48,11 +48,31 @@ const Case kCases[] = {
     {"the other side of it", {{7, 5, true, "cat"}}, 3, false, 0, "sqz", {{10, 5, 's'}}, 25},
     {"partner's colour counts 5", {{3, 5, true, "cat"}}, 3, false, 0, "sqz", {{6, 5, 's'}}, 20},
     // "he" under "at": he 20, ah 10 + 10 for h again, te 10 + 10 for e again.
-    {"parallel cross words", {{4, 5, true, "at"}}, 1, false, 0, "he", {{4, 6, 'h'}, {5, 6, 'e'}}, 60},
-    {"cross words off colour", {{4, 5, true, "at"}}, 2, false, 0, "he", {{4, 6, 'h'}, {5, 6, 'e'}}, 30},
+    {"parallel cross words",
+     {{4, 5, true, "at"}},
+     1,
+     false,
+     0,
+     "he",
+     {{4, 6, 'h'}, {5, 6, 'e'}},
+     60},
+    {"cross words off colour",
+     {{4, 5, true, "at"}},
+     2,
+     false,
+     0,
+     "he",
+     {{4, 6, 'h'}, {5, 6, 'e'}},
+     30},
     // A lone tile extending a column and forming a row word: both count.
-    {"lone tile, two words", {{5, 3, false, "ha"}, {6, 5, true, "at"}}, 1, false, 0, "t",
-     {{5, 5, 't'}}, 60},
+    {"lone tile, two words",
+     {{5, 3, false, "ha"}, {6, 5, true, "at"}},
+     1,
+     false,
+     0,
+     "t",
+     {{5, 5, 't'}},
+     60},
     {"back of a tile", {{3, 5, true, "hat"}}, 1, true, 0, "hqq", {{6, 5, 's', true}}, 40},
     {"back of a tile, down", {{3, 2, false, "ha"}}, 1, true, 0, "gqq", {{3, 4, 't', true}}, 30},
     {"zindle square", {{4, 6, true, "ha"}}, 1, false, 4, "tqq", {{6, 6, 't'}}, 25, 1},
@@ -85,8 +105,9 @@ TEST(Scoring, HandWorkedMoves) {
         const Rack rack = rackOf(c.rack);
         const Position pos{colours, letters, c.seat, false, c.doubletiles};
         const std::vector<Move> moves = generateMoves(words().lex, pos, rack);
-        const auto it = std::find_if(moves.begin(), moves.end(),
-                                     [&](const Move& m) { return keyOf(m.placed()) == keyOfTiles(c.move); });
+        const auto it = std::find_if(moves.begin(), moves.end(), [&](const Move& m) {
+            return keyOf(m.placed()) == keyOfTiles(c.move);
+        });
         ASSERT_NE(it, moves.end());
         EXPECT_EQ(it->score, c.score);
         EXPECT_EQ(it->zindles, c.covered);
@@ -97,13 +118,15 @@ TEST(Scoring, HandWorkedMoves) {
             EXPECT_EQ(t.flipped, want->flipped);
             EXPECT_EQ(t.flipped ? flippedletter(rack[t.slot]) : rack[t.slot], t.letter);
         }
-        const Verdict v = checkword({colours, letters, c.seat, false}, it->placed(), words().lookup);
+        const Verdict v =
+            checkword({colours, letters, c.seat, false}, it->placed(), words().lookup);
         EXPECT_TRUE(v.valid);
         EXPECT_EQ(v.wordscore, c.score);
         // The same move counts once, however the generator reaches it.
-        EXPECT_EQ(std::count_if(moves.begin(), moves.end(),
-                                [&](const Move& m) { return keyOf(m.placed()) == keyOf(it->placed()); }),
-                  1);
+        EXPECT_EQ(
+            std::count_if(moves.begin(), moves.end(),
+                          [&](const Move& m) { return keyOf(m.placed()) == keyOf(it->placed()); }),
+            1);
     }
 }
 

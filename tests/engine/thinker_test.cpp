@@ -84,7 +84,8 @@ TEST(Thinker, WorkerThreadDecidesAsTheSeatsOwnThread) {
                                                 there = d;
                                                 loop.quit();
                                             });
-            QMetaObject::invokeMethod(thinker, [&, b] { thinker->think(turn, *b); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                thinker, [&, b] { thinker->think(turn, *b); }, Qt::QueuedConnection);
             QTimer::singleShot(30000, &loop, &QEventLoop::quit);
             loop.exec();
             QObject::disconnect(c);
@@ -92,7 +93,8 @@ TEST(Thinker, WorkerThreadDecidesAsTheSeatsOwnThread) {
             if (b == &budget) {
                 EXPECT_TRUE(sameDecision(*there, here)) << "seed " << turn.serial;
             } else {
-                EXPECT_TRUE(sameDecision(*there, turn.decide(words().lex, noLook))) << "seed " << turn.serial;
+                EXPECT_TRUE(sameDecision(*there, turn.decide(words().lex, noLook)))
+                    << "seed " << turn.serial;
             }
         }
         differsFromStatic += !sameDecision(here, turn.decide(words().lex, noLook));
@@ -111,7 +113,8 @@ TEST(Thinker, ADecisionOutlivingItsTurnIsDropped) {
     seat.receive("CMD_startgame+Ann+90+0+0+0+n+n+n");
     const std::string tiles = "seatsroned";
     for (int slot = 1; slot <= kRackSize; ++slot)
-        seat.receive("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codeOfLetter(tiles[slot - 1])));
+        seat.receive("CMD_atile+" + std::to_string(slot) + "+" +
+                     std::to_string(codeOfLetter(tiles[slot - 1])));
     Budget budget;
     budget.time = std::chrono::milliseconds(0);
     for (const char* ending : {"CMD_timeup+1", "CMD_winner+1+120", "CMD_nextplayer+2"}) {
@@ -129,7 +132,8 @@ TEST(Thinker, ADecisionOutlivingItsTurnIsDropped) {
     seat.receive("CMD_nextplayer+1");
     const std::optional<Turn> turn = seat.beginTurn();
     ASSERT_TRUE(turn.has_value());
-    const std::optional<std::string> done = seat.finishTurn(*turn, turn->decide(words().lex, budget));
+    const std::optional<std::string> done =
+        seat.finishTurn(*turn, turn->decide(words().lex, budget));
     ASSERT_TRUE(done.has_value());
     EXPECT_EQ(done->rfind("CMD_done+", 0), 0u) << *done;
 }

@@ -1,8 +1,8 @@
+#include "rules/bag.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
-
-#include "rules/bag.h"
 
 using namespace zindle;
 

@@ -1,8 +1,8 @@
+#include "rules/board.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
-
-#include "rules/board.h"
 
 using namespace zindle;
 

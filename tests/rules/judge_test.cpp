@@ -1,10 +1,10 @@
+#include "rules/judge.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
 #include <string>
 #include <vector>
-
-#include "rules/judge.h"
 
 using namespace zindle;
 
@@ -70,7 +70,9 @@ TEST(RulesFillPlaced, RefusesMovesOutsideTheRackOrBoard) {
     rack[10] = 1;
     Grid letters = makeGrid(kNoTile);
     letters[4][4] = 2;
-    auto refused = [&](std::vector<LayGroup> g) { return !fillplaced(rack, g, letters).has_value(); };
+    auto refused = [&](std::vector<LayGroup> g) {
+        return !fillplaced(rack, g, letters).has_value();
+    };
     EXPECT_TRUE(refused({{0, false, 1, 1}}));
     EXPECT_TRUE(refused({{11, false, 1, 1}}));
     EXPECT_TRUE(refused({{-5, false, 1, 1}}));
@@ -78,9 +80,9 @@ TEST(RulesFillPlaced, RefusesMovesOutsideTheRackOrBoard) {
     EXPECT_TRUE(refused({{1, false, 1, 19}}));
     EXPECT_TRUE(refused({{1, false, -1, 0}}));
     EXPECT_TRUE(refused({{1, false, 100, 100}}));
-    EXPECT_TRUE(refused({{1, false, 4, 4}}));                      // occupied cell
-    EXPECT_TRUE(refused({{5, false, 1, 1}}));                      // slot holds no tile
-    EXPECT_TRUE(refused({{1, false, 2, 2}, {10, false, 2, 2}}));   // one cell, two tiles
+    EXPECT_TRUE(refused({{1, false, 4, 4}}));                     // occupied cell
+    EXPECT_TRUE(refused({{5, false, 1, 1}}));                     // slot holds no tile
+    EXPECT_TRUE(refused({{1, false, 2, 2}, {10, false, 2, 2}}));  // one cell, two tiles
     EXPECT_FALSE(refused({{1, false, 2, 2}, {10, false, 2, 3}}));
     EXPECT_FALSE(refused({}));
     rack[3] = 55;  // not a letter code

@@ -1,11 +1,11 @@
+#include "rules/mydict.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "rules/mydict.h"
 
 using namespace zindle;
 
@@ -17,7 +17,8 @@ std::vector<unsigned char> records(const std::string& words, bool lowerOnly = fa
 }
 
 std::string recordText(const std::vector<unsigned char>& r, std::size_t i) {
-    return std::string(reinterpret_cast<const char*>(r.data()) + i * kRecordSize + 1, kMaxWordLength);
+    return std::string(reinterpret_cast<const char*>(r.data()) + i * kRecordSize + 1,
+                       kMaxWordLength);
 }
 
 }  // namespace
@@ -69,7 +70,9 @@ TEST(RulesDictionary, FifteenLettersNeverMatch) {
     TDictn d{WordListBytes(r)};
     EXPECT_TRUE(d.lookup("abcdefghijklmn"));
     EXPECT_FALSE(d.lookup("abcdefghijklmno"));
-    EXPECT_FALSE(d.lookup("abcdefghijklmn "  "x"));
+    EXPECT_FALSE(
+        d.lookup("abcdefghijklmn "
+                 "x"));
 }
 
 TEST(RulesDictionary, MissingResourceReportsOnceAndRefusesAll) {
@@ -122,12 +125,15 @@ TEST(RulesBuiltinList, FindsTheGameWords) {
     ASSERT_TRUE(d.isOpen());
     const WordListBytes list = builtinWordList();
     EXPECT_EQ(d.last() + 1, static_cast<int64_t>(list.size() / kRecordSize));
-    for (const char* w : {"cat", "qi", "zymurgy", "bushbabies", "bushbaby", "bushbuck", "strawberry"})
+    for (const char* w :
+         {"cat", "qi", "zymurgy", "bushbabies", "bushbaby", "bushbuck", "strawberry"})
         EXPECT_TRUE(d.lookup(w)) << w;
-    for (const char* w : {"a", "i", "zindle", "xt", "internationally"}) EXPECT_FALSE(d.lookup(w)) << w;
+    for (const char* w : {"a", "i", "zindle", "xt", "internationally"})
+        EXPECT_FALSE(d.lookup(w)) << w;
 
     auto word = [&](std::size_t i) {
-        std::string text(reinterpret_cast<const char*>(list.data()) + i * kRecordSize + 1, kMaxWordLength);
+        std::string text(reinterpret_cast<const char*>(list.data()) + i * kRecordSize + 1,
+                         kMaxWordLength);
         return text.substr(0, text.find(' '));
     };
     EXPECT_TRUE(d.lookup(word(0)));

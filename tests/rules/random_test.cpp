@@ -1,9 +1,9 @@
+#include "rules/random.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <vector>
-
-#include "rules/random.h"
 
 using namespace zindle;
 

@@ -1,8 +1,8 @@
+#include "rules/zindle.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
-#include "rules/zindle.h"
 
 using namespace zindle;
 
@@ -25,7 +25,7 @@ PlacedSet laidOn(std::initializer_list<std::pair<int, Cell>> tiles) {
 }  // namespace
 
 TEST(RulesZindle, TwelveSquaresOnEveryArrangement) {
-    const std::vector<Cell> expected{{2, 2}, {2, 16}, {4, 4},   {4, 14},  {6, 6},   {6, 12},
+    const std::vector<Cell> expected{{2, 2},  {2, 16},  {4, 4},  {4, 14},  {6, 6},  {6, 12},
                                      {12, 6}, {12, 12}, {14, 4}, {14, 14}, {16, 2}, {16, 16}};
     for (const Arrangement& arr : kArrangements) {
         Grid colours{};
@@ -96,7 +96,8 @@ TEST(RulesZindle, TwoSquaresKeepTheHigherSlotsDraw) {
     twin.random(3);
     const int second = twin.random(3) + 1;
     // Slot 9 lies on (6, 6), slot 4 on (12, 6): slot order, not cell order, decides.
-    const auto out = drawZindleEffect(laidOn({{9, {12, 6}}, {4, {6, 6}}, {5, {8, 6}}}), colours, 50, r);
+    const auto out =
+        drawZindleEffect(laidOn({{9, {12, 6}}, {4, {6, 6}}, {5, {8, 6}}}), colours, 50, r);
     EXPECT_EQ(out.covered, 2);
     EXPECT_EQ(out.squareeffect, second);
     EXPECT_EQ(out.wordscore, applyEffect(second, 50));

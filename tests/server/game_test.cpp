@@ -6,12 +6,12 @@ namespace {
 
 using ServerGame = Host;
 
-const Msgs kAnnDeal{"CMD_atile+1+0", "CMD_atile+2+4", "CMD_atile+3+11", "CMD_atile+4+4",
-                    "CMD_atile+5+7", "CMD_atile+6+4", "CMD_atile+7+13", "CMD_atile+8+4",
+const Msgs kAnnDeal{"CMD_atile+1+0", "CMD_atile+2+4",  "CMD_atile+3+11", "CMD_atile+4+4",
+                    "CMD_atile+5+7", "CMD_atile+6+4",  "CMD_atile+7+13", "CMD_atile+8+4",
                     "CMD_atile+9+3", "CMD_atile+10+13"};
-const Msgs kBobDeal{"CMD_atile+1+20", "CMD_atile+2+0", "CMD_atile+3+3", "CMD_atile+4+22",
-                    "CMD_atile+5+4", "CMD_atile+6+21", "CMD_atile+7+4", "CMD_atile+8+8",
-                    "CMD_atile+9+8", "CMD_atile+10+13"};
+const Msgs kBobDeal{"CMD_atile+1+20", "CMD_atile+2+0",  "CMD_atile+3+3", "CMD_atile+4+22",
+                    "CMD_atile+5+4",  "CMD_atile+6+21", "CMD_atile+7+4", "CMD_atile+8+8",
+                    "CMD_atile+9+8",  "CMD_atile+10+13"};
 
 Msgs concat(std::initializer_list<Msgs> parts) {
     Msgs out;
@@ -23,37 +23,47 @@ using ServerTwoPlayerGame = ServerTwoPlayers;
 
 TEST_F(ServerTwoPlayerGame, PlaysToTheTargetScore) {
     start("90+0+0+25+n+n+");
-    say(*ann, "CMD_done+1+1+n+5+5");             // not Ann's turn: ignored
-    say(*bob, "CMD_done+2+1+n+0+0");             // a single letter is no word
-    say(*bob, "CMD_done+2+11+n+3+3");            // no rack slot 11
-    say(*bob, "CMD_done+2+1+n+12+12+2+n+13+12"); // "ua" on Bob's own colour
-    say(*ann, "CMD_done+1+3+n+10+9");            // "ual" through the centre
-    say(*bob, "CMD_done+1+3+n+10+10");           // speaks for seat 1: dropped
-    say(*bob, "CMD_done+2+3+n+10+10");           // "ld" down from Ann's l
+    say(*ann, "CMD_done+1+1+n+5+5");              // not Ann's turn: ignored
+    say(*bob, "CMD_done+2+1+n+0+0");              // a single letter is no word
+    say(*bob, "CMD_done+2+11+n+3+3");             // no rack slot 11
+    say(*bob, "CMD_done+2+1+n+12+12+2+n+13+12");  // "ua" on Bob's own colour
+    say(*ann, "CMD_done+1+3+n+10+9");             // "ual" through the centre
+    say(*bob, "CMD_done+1+3+n+10+10");            // speaks for seat 1: dropped
+    say(*bob, "CMD_done+2+3+n+10+10");            // "ld" down from Ann's l
     const Msgs start{"CMD_startgame+Ann+90+0+0+25+n+n+n", "CMD_arrangeboard+3+4+1+2", "CMD_zn"};
     const Msgs firstTurn{"CMD_tilecount+20", "CMD_tilecount+20", "CMD_nextplayer+2"};
     const Msgs moveOne{"CMD_postscore+20+2+0+20+20+4+0+ua+", "CMD_newword+8+9+20+9+9+0"};
     const Msgs moveTwo{"CMD_postscore+22+1+0+20+20+3+0+ual+", "CMD_newword+10+9+11"};
     const Msgs moveThree{"CMD_postscore+23+2+0+15+35+4+0+ld+", "CMD_newword+10+10+3"};
     const Msgs end{"CMD_playergotscore+", "CMD_winner+2"};
-    EXPECT_EQ(bob->take(),
-              concat({start, kBobDeal, firstTurn, {"CMD_invalid+", "CMD_invalid+",
-                      "CMD_reposition+8+9+20+9+9+0"}, moveOne,
-                      {"CMD_atile+1+" + std::to_string(server->bag.bag[21]),
-                       "CMD_atile+2+" + std::to_string(server->bag.bag[22])},
-                      {"CMD_tilecount+22", "CMD_nextplayer+1"}, moveTwo,
-                      {"CMD_tilecount+23", "CMD_nextplayer+2"}, moveThree, end}));
-    EXPECT_EQ(ann->take(),
-              concat({start, kAnnDeal, firstTurn, moveOne, {"CMD_tilecount+22", "CMD_nextplayer+1"},
-                      moveTwo, {"CMD_atile+3+" + std::to_string(server->bag.bag[23])},
-                      {"CMD_tilecount+23", "CMD_nextplayer+2"}, moveThree, end}));
+    EXPECT_EQ(bob->take(), concat({start,
+                                   kBobDeal,
+                                   firstTurn,
+                                   {"CMD_invalid+", "CMD_invalid+", "CMD_reposition+8+9+20+9+9+0"},
+                                   moveOne,
+                                   {"CMD_atile+1+" + std::to_string(server->bag.bag[21]),
+                                    "CMD_atile+2+" + std::to_string(server->bag.bag[22])},
+                                   {"CMD_tilecount+22", "CMD_nextplayer+1"},
+                                   moveTwo,
+                                   {"CMD_tilecount+23", "CMD_nextplayer+2"},
+                                   moveThree,
+                                   end}));
+    EXPECT_EQ(ann->take(), concat({start,
+                                   kAnnDeal,
+                                   firstTurn,
+                                   moveOne,
+                                   {"CMD_tilecount+22", "CMD_nextplayer+1"},
+                                   moveTwo,
+                                   {"CMD_atile+3+" + std::to_string(server->bag.bag[23])},
+                                   {"CMD_tilecount+23", "CMD_nextplayer+2"},
+                                   moveThree,
+                                   end}));
     EXPECT_FALSE(server->gameon);
     EXPECT_EQ(server->curplayer, 0);
     EXPECT_FALSE(server->clockRunning());
     EXPECT_EQ(server->letters[9][9], 0);
     EXPECT_EQ(server->letters[10][10], 3);
 }
-
 
 TEST_F(ServerTwoPlayerGame, TurnTimesOutAndTheGameClockEndsTheGame) {
     start("3+0+1+0+n+n+");
@@ -85,7 +95,7 @@ TEST_F(ServerTwoPlayerGame, TwoPassesEndWithNoMoreTiles) {
     say(*bob, "CMD_pass+2");
     say(*ann, "CMD_pass+1");
     const Msgs expected{"CMD_pass+2", "CMD_tilecount+20", "CMD_nextplayer+1",
-                        "CMD_pass+1", "CMD_winner+1+2", "CMD_nomoretiles+"};
+                        "CMD_pass+1", "CMD_winner+1+2",   "CMD_nomoretiles+"};
     EXPECT_EQ(ann->take(), expected);
     EXPECT_EQ(bob->take(), expected);
     say(*bob, "CMD_pass+2");  // nobody on turn any more
@@ -134,16 +144,16 @@ TEST_F(ServerTwoPlayerGame, BadGroupsAreInvalidAndMalformedMovesDropped) {
     start("90+0+0+0+n+n+");
     say(*bob, "CMD_done+2+1+n+12+12+2+n+13+12");
     forgetAll();
-    say(*ann, "CMD_done+1+0+n+10+9");             // slot 0
-    say(*ann, "CMD_done+1+1+n+19+9");             // off the board
-    say(*ann, "CMD_done+1+1+n+9+9");              // occupied
-    say(*ann, "CMD_done+1+1+n+10+9+2+n+10+9");    // two tiles on one cell
+    say(*ann, "CMD_done+1+0+n+10+9");           // slot 0
+    say(*ann, "CMD_done+1+1+n+19+9");           // off the board
+    say(*ann, "CMD_done+1+1+n+9+9");            // occupied
+    say(*ann, "CMD_done+1+1+n+10+9+2+n+10+9");  // two tiles on one cell
     say(*ann, "CMD_done+1+1+n+-1+9");
     EXPECT_EQ(ann->take(), Msgs(5, "CMD_invalid+"));
     server->seats[1].tiles[4] = zindle::kNoTile;
-    say(*ann, "CMD_done+1+4+n+10+9");             // an empty slot
-    say(*ann, "CMD_done+1+1+n+ten+9");            // not a number: dropped
-    say(*ann, "CMD_done+1+1+n+10");               // incomplete group: dropped
+    say(*ann, "CMD_done+1+4+n+10+9");   // an empty slot
+    say(*ann, "CMD_done+1+1+n+ten+9");  // not a number: dropped
+    say(*ann, "CMD_done+1+1+n+10");     // incomplete group: dropped
     say(*ann, "CMD_done+1");
     EXPECT_EQ(ann->take(), (Msgs{"CMD_invalid+"}));
     EXPECT_TRUE(bob->take().empty());

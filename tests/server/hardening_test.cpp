@@ -1,13 +1,14 @@
 // The host under abuse and at the edges of a game: floods, an idle queue
 // timer, moves after the end, inherited racks, start numbers out of bounds,
 // and a round of seats without tiles.
-#include "harness.h"
+#include <netinet/in.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <chrono>
 #include <climits>
-#include <netinet/in.h>
-#include <sys/socket.h>
+
+#include "harness.h"
 
 namespace servertest {
 namespace {
@@ -58,10 +59,12 @@ TEST_F(ServerFlood, BareTerminatorsCostNothingAndTheOthersChatOn) {
     ann->send("CMD_chat+1+still here");
     const std::string relayed = "CMD_chat+Ann chats: still here";
     Clock::time_point got{};
-    ASSERT_TRUE(run([&] {
-        if (got == Clock::time_point{} && bob->has(relayed)) got = Clock::now();
-        return got != Clock::time_point{} && eve.sock().SendBufferSize() == 0;
-    }, 20000));
+    ASSERT_TRUE(run(
+        [&] {
+            if (got == Clock::time_point{} && bob->has(relayed)) got = Clock::now();
+            return got != Clock::time_point{} && eve.sock().SendBufferSize() == 0;
+        },
+        20000));
     run([&] { return server->queued() == 0; });
     settle();
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
@@ -80,8 +83,10 @@ TEST_F(ServerFlood, AFloodIsHeldBackByTcpAndTheOthersChatOn) {
     auto feed = [&] {
         if (off < junk.size()) {
             const ssize_t n = ::send(fd, junk.data() + off, junk.size() - off, MSG_NOSIGNAL);
-            if (n > 0) off += static_cast<std::size_t>(n);
-            else if (n < 0 && errno != EAGAIN) off = junk.size();  // closed under us
+            if (n > 0)
+                off += static_cast<std::size_t>(n);
+            else if (n < 0 && errno != EAGAIN)
+                off = junk.size();  // closed under us
         }
         return off < junk.size();
     };
@@ -89,12 +94,15 @@ TEST_F(ServerFlood, AFloodIsHeldBackByTcpAndTheOthersChatOn) {
     ann->send("CMD_chat+1+hello");
     Clock::time_point got{};
     bool paused = false;
-    ASSERT_TRUE(run([&] {
-        feed();
-        paused = paused || (server->seats[3].sock && server->seats[3].sock->ReadingPaused());
-        if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: hello")) got = Clock::now();
-        return got != Clock::time_point{} && paused;
-    }, 20000));
+    ASSERT_TRUE(run(
+        [&] {
+            feed();
+            paused = paused || (server->seats[3].sock && server->seats[3].sock->ReadingPaused());
+            if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: hello"))
+                got = Clock::now();
+            return got != Clock::time_point{} && paused;
+        },
+        20000));
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
     EXPECT_TRUE(server->seats[3].connected) << "slowed down, not thrown out";
     EXPECT_LE(server->queued(), proto::kMaxQueuedEntries + 2);
@@ -111,16 +119,20 @@ TEST_F(ServerFlood, ABurstFromOneSeatIsAllRelayedInOrderWhileTheOthersChatOn) {
     const auto sent = Clock::now();
     bob->send("CMD_chat+2+meanwhile");
     Clock::time_point got{};
-    ASSERT_TRUE(run([&] {
-        if (got == Clock::time_point{} && ann->has("CMD_chat+Bob chats: meanwhile")) got = Clock::now();
-        return bob->count("CMD_chat+Ann chats: line ") == 100 && got != Clock::time_point{};
-    }, 20000));
+    ASSERT_TRUE(run(
+        [&] {
+            if (got == Clock::time_point{} && ann->has("CMD_chat+Bob chats: meanwhile"))
+                got = Clock::now();
+            return bob->count("CMD_chat+Ann chats: line ") == 100 && got != Clock::time_point{};
+        },
+        20000));
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
     std::vector<std::string> lines;
     for (const std::string& m : bob->received())
         if (m.starts_with("CMD_chat+Ann chats: line ")) lines.push_back(m);
     for (int i = 0; i < 100; ++i)
-        EXPECT_EQ(lines[static_cast<std::size_t>(i)], "CMD_chat+Ann chats: line " + std::to_string(i));
+        EXPECT_EQ(lines[static_cast<std::size_t>(i)],
+                  "CMD_chat+Ann chats: line " + std::to_string(i));
     EXPECT_TRUE(server->seats[1].connected);
     EXPECT_FALSE(ann->closed());
 }
@@ -134,13 +146,17 @@ TEST_F(ServerFlood, LongChatLinesAreRelayedNoLongerThanAWindowTypes) {
     const auto sent = Clock::now();
     ann->send("CMD_chat+1+still here");
     Clock::time_point got{};
-    ASSERT_TRUE(run([&] {
-        if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: still here")) got = Clock::now();
-        return bob->count("CMD_chat+Eve") == 21 && bob->count("CMD_action+Eve") == 1;
-    }, 20000));
+    ASSERT_TRUE(run(
+        [&] {
+            if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: still here"))
+                got = Clock::now();
+            return bob->count("CMD_chat+Eve") == 21 && bob->count("CMD_action+Eve") == 1;
+        },
+        20000));
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
     EXPECT_TRUE(bob->has("CMD_chat+Eve chats: " + std::string(400, 'w')));
-    EXPECT_TRUE(bob->has("CMD_action+Eve says: " + std::string(400, 'w') + "|" + std::string(32, 'c')));
+    EXPECT_TRUE(
+        bob->has("CMD_action+Eve says: " + std::string(400, 'w') + "|" + std::string(32, 'c')));
     EXPECT_TRUE(bob->has("CMD_chat+Eve chats: " + std::string(400, 'x') + "|$00FF00FF"));
     EXPECT_TRUE(server->seats[3].connected);
 }
@@ -162,17 +178,21 @@ TEST_F(ServerLogin, ConnectionsThatNeverLogInGiveTheirSeatsBack) {
     early.open();
     ASSERT_TRUE(testsupport::pumpUntil([&] { return early.closed(); }, {}, 2000));
     EXPECT_TRUE(early.has("CMD_full+"));
-    ASSERT_TRUE(testsupport::pumpUntil([&] {
-        ::send(fds[0], drip.data() + dripped % drip.size(), 1, MSG_NOSIGNAL);
-        ++dripped;
-        return server->seatcount > 0 && !server->seats[1].connected && !server->seats[9].connected;
-    }, {}, 3000));
+    ASSERT_TRUE(testsupport::pumpUntil(
+        [&] {
+            ::send(fds[0], drip.data() + dripped % drip.size(), 1, MSG_NOSIGNAL);
+            ++dripped;
+            return server->seatcount > 0 && !server->seats[1].connected &&
+                   !server->seats[9].connected;
+        },
+        {}, 3000));
     // A real player now gets seat 1, and with it the host's powers.
     auto& ann = join("Ann");
     EXPECT_EQ(ann.seat(), 1);
     auto& bob = join("Bob");
     ann.send("CMD_startgame+Ann+90+0+0+0+n+n+");
-    EXPECT_TRUE(testsupport::pumpUntil([&] { return server->gameon && bob.count("CMD_startgame+") > 0; }, {}, 3000));
+    EXPECT_TRUE(testsupport::pumpUntil(
+        [&] { return server->gameon && bob.count("CMD_startgame+") > 0; }, {}, 3000));
     // Logged-in players outlive the deadline.
     testsupport::pumpUntil([] { return false; }, {}, 500);
     EXPECT_TRUE(server->seats[1].connected);
@@ -184,7 +204,10 @@ TEST_F(ServerFlood, TheQueueTimerSleepsWhileNothingWaitsAndKeepsItsPace) {
     settle();
     EXPECT_FALSE(server->socktimer.isActive());
     const auto sent = Clock::now();
-    ann->send("CMD_chat+1+one\xFF" "CMD_chat+1+two\xFF" "CMD_chat+1+three");
+    ann->send(
+        "CMD_chat+1+one\xFF"
+        "CMD_chat+1+two\xFF"
+        "CMD_chat+1+three");
     ASSERT_TRUE(run([&] { return server->socktimer.isActive(); }));
     ASSERT_TRUE(run([&] { return bob->has("CMD_chat+Ann chats: three"); }));
     // Three entries take three ticks of 10 ms apart, whatever else the loop does.
@@ -262,11 +285,20 @@ TEST_F(ServerEnd, StartNumbersOutsideTheirBoundsAreRefused) {
         bool starts;
     };
     const Case cases[] = {
-        {"-2147483648+0+0+0", false}, {"0+0+0+0", false},      {"86401+0+0+0", false},
-        {"-1000+0+0+0", false},       {"90+-4+0+0", false},    {"90+362+0+0", false},
-        {"90+0+-1+0", false},         {"90+0+1000001+0", false}, {"90+0+0+-1", false},
-        {"90+0+0+10000001", false},   {"1+0+0+0", true},       {"86400+361+1000000+10000000", true},
-        {"45+20+10000+1000", true},   {"360+0+0+0", true},
+        {"-2147483648+0+0+0", false},
+        {"0+0+0+0", false},
+        {"86401+0+0+0", false},
+        {"-1000+0+0+0", false},
+        {"90+-4+0+0", false},
+        {"90+362+0+0", false},
+        {"90+0+-1+0", false},
+        {"90+0+1000001+0", false},
+        {"90+0+0+-1", false},
+        {"90+0+0+10000001", false},
+        {"1+0+0+0", true},
+        {"86400+361+1000000+10000000", true},
+        {"45+20+10000+1000", true},
+        {"360+0+0+0", true},
     };
     for (const Case& c : cases) {
         server->gameon = false;

@@ -3,13 +3,13 @@
 #pragma once
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "server/server.h"
@@ -60,7 +60,8 @@ protected:
         while (server->queued()) server->socktimerTimer();
     }
     bool pump(const std::function<bool()>& done, int ms = 5000) {
-        return testsupport::pumpUntil(done, [this] { tick(); }, ms);
+        return testsupport::pumpUntil(
+            done, [this] { tick(); }, ms);
     }
     // Lets every message in flight arrive and be handled.
     void settle() {

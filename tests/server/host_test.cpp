@@ -1,8 +1,9 @@
 // The headless zindle-host as a dedicated host would run it.
-#include "harness.h"
+#include <sys/wait.h>
 
 #include <csignal>
-#include <sys/wait.h>
+
+#include "harness.h"
 
 namespace servertest {
 namespace {

@@ -1,9 +1,10 @@
 // Load, dead connections, and the host driven without sockets.
-#include "harness.h"
+#include <dirent.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <map>
+
+#include "harness.h"
 
 namespace servertest {
 namespace {
@@ -68,8 +69,8 @@ TEST_F(ServerReliability, AResetOnTurnFreesTheSeatAndPassesTheTurnOn) {
     bob.reset();
     ASSERT_TRUE(pump([&] { return !server->seats[2].connected; }));
     settle();
-    EXPECT_EQ(ann.take(), (Msgs{"CMD_playerdisconnected+2+Bob", "CMD_tilecount+20",
-                                "CMD_nextplayer+1"}));
+    EXPECT_EQ(ann.take(),
+              (Msgs{"CMD_playerdisconnected+2+Bob", "CMD_tilecount+20", "CMD_nextplayer+1"}));
     EXPECT_EQ(server->curplayer, 1);
     EXPECT_EQ(server->seats[2].score, 0);
     EXPECT_TRUE(zindle::isLetterCode(server->seats[2].tiles[1]));  // the rack stays with the seat

@@ -92,7 +92,9 @@ TEST_F(ServerSeats, ChatAndActionAreRelayedOnlyForTheSendersOwnSeat) {
     say(bob, "CMD_chat+1+I am Ann|clRed");
     say(bob, "CMD_action+2+says: hello|clLime");
     say(bob, "CMD_chat+x+oops|clRed");
-    say(bob, "\xFF\xFF" "CMD_unknown+2+zz");
+    say(bob,
+        "\xFF\xFF"
+        "CMD_unknown+2+zz");
     const Msgs expected{"CMD_chat+Bob chats: hi + there|$00FF00FF",
                         "CMD_action+Bob says: hello|clLime"};
     EXPECT_EQ(ann.take(), expected);

@@ -1,9 +1,9 @@
 // The download against a real HTTP server on a free loopback port.
-#include <QCryptographicHash>
+#include "side/downloadform.h"
+
 #include <gtest/gtest.h>
 
-#include "support/qtprint.h"
-
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -15,7 +15,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "side/downloadform.h"
+#include "support/qtprint.h"
 #include "widgets/dialogs.h"
 
 using zindle::Tdownload;
@@ -50,13 +50,16 @@ private:
         const QByteArray length = QByteArray::number(body.size());
         switch (mode) {
             case Mode::Complete:
-                s->write("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                         "Content-Length: " + length + "\r\n\r\n" + body);
+                s->write(
+                    "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                    "Content-Length: " +
+                    length + "\r\n\r\n" + body);
                 s->disconnectFromHost();
                 break;
             case Mode::NotFound:
-                s->write("HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n"
-                         "Content-Length: 22\r\n\r\n<h1>404 Not Found</h1>");
+                s->write(
+                    "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n"
+                    "Content-Length: 22\r\n\r\n<h1>404 Not Found</h1>");
                 s->disconnectFromHost();
                 break;
             case Mode::CutHalfWay:
@@ -66,8 +69,10 @@ private:
                 break;
             case Mode::Slow:
                 // Headers now, a first piece a little later, the rest never.
-                s->write("HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
-                         "Content-Length: " + length + "\r\n\r\n");
+                s->write(
+                    "HTTP/1.0 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                    "Content-Length: " +
+                    length + "\r\n\r\n");
                 s->flush();
                 QTimer::singleShot(300, s, [this, s] { s->write(body.left(100)); });
                 break;
@@ -157,8 +162,8 @@ TEST_F(DownloadWindow, CompleteDownloadStartsTheInstallerSilentlyAndEndsTheGame)
 // nothing is started and no file, whole or partial, is left.
 TEST_F(DownloadWindow, IncompleteDownloadsStartNothingAndLeaveNoFile) {
     const QByteArray body(64 * 1024, 'x');
-    for (auto mode : {HttpServer::Mode::NotFound, HttpServer::Mode::CutHalfWay,
-                      HttpServer::Mode::Slow}) {
+    for (auto mode :
+         {HttpServer::Mode::NotFound, HttpServer::Mode::CutHalfWay, HttpServer::Mode::Slow}) {
         SCOPED_TRACE(int(mode));
         HttpServer server(mode, body);
         zindle::RecordingDialogs dialogs;
@@ -229,8 +234,7 @@ TEST_F(DownloadWindow, InstallerThatCannotStartIsReportedAndTheGameGoesOn) {
     startDownload(w);
     ASSERT_TRUE(waitFor([&] { return !w.downloading(); }));
     ASSERT_EQ(dialogs.calls.size(), 2);
-    EXPECT_EQ(dialogs.calls[0].text,
-              home.filePath("kvlsetup.exe") + " /SP- /silent /noicons");
+    EXPECT_EQ(dialogs.calls[0].text, home.filePath("kvlsetup.exe") + " /SP- /silent /noicons");
     EXPECT_EQ(dialogs.calls[1].kind, "message");
     EXPECT_EQ(dialogs.calls[1].text, "An Error has Occurred.");
     EXPECT_EQ(ended, 0);

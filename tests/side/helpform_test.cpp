@@ -1,15 +1,15 @@
-#include <gtest/gtest.h>
+#include "side/helpform.h"
 
-#include "cli/version.h"
-#include "support/qtprint.h"
+#include <gtest/gtest.h>
 
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTextBrowser>
 
+#include "cli/version.h"
 #include "side/aboutform.h"
-#include "side/helpform.h"
+#include "support/qtprint.h"
 
 using zindle::Tabout;
 using zindle::Thelp;
@@ -26,9 +26,9 @@ TEST(HelpWindow, EachButtonBringsItsOwnFilledPageToTheFront) {
         int tag;
         const char* caption;
         const char* heading;
-    } pages[] = {{1, "Overview", "Overview"},       {2, "Connecting", "7772"},
-                 {3, "Game Play", "New Tiles"},     {4, "Scoring", "plus 20"},
-                 {5, "Documentation", "History"},   {6, "License", "SCOWL"},
+    } pages[] = {{1, "Overview", "Overview"},     {2, "Connecting", "7772"},
+                 {3, "Game Play", "New Tiles"},   {4, "Scoring", "plus 20"},
+                 {5, "Documentation", "History"}, {6, "License", "SCOWL"},
                  {7, "Game Options", "Partners"}};
     // Walk backwards so each click really changes the page in front.
     for (int i = int(std::size(pages)) - 1; i >= 0; --i) {

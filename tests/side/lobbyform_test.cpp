@@ -1,8 +1,8 @@
 // The lobby stand-in starts a stand-in game that records its parameters and
 // holds the lobby link like the real game does.
-#include <gtest/gtest.h>
+#include "side/lobbyform.h"
 
-#include "support/qtprint.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QLabel>
@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include "side/lobbyform.h"
+#include "support/qtprint.h"
 #include "widgets/dialogs.h"
 
 using zindle::Tlobby;
@@ -31,12 +31,13 @@ protected:
         game = home.filePath("game.sh");
         QFile script(game);
         ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-        script.write("#!/bin/bash\n"
-                     "rec=\"$ZINDLE_HOME/game\"\n"
-                     "printf '%s\\n' \"$@\" > \"$rec.args\"\n"
-                     "exec 3<>/dev/tcp/127.0.0.1/$ZINDLE_LOBBY_PORT || exit 1\n"
-                     "cat <&3 > /dev/null\n"
-                     "touch \"$rec.closed\"\n");
+        script.write(
+            "#!/bin/bash\n"
+            "rec=\"$ZINDLE_HOME/game\"\n"
+            "printf '%s\\n' \"$@\" > \"$rec.args\"\n"
+            "exec 3<>/dev/tcp/127.0.0.1/$ZINDLE_LOBBY_PORT || exit 1\n"
+            "cat <&3 > /dev/null\n"
+            "touch \"$rec.closed\"\n");
         script.close();
         script.setPermissions(script.permissions() | QFileDevice::ExeOwner);
 
@@ -135,8 +136,8 @@ TEST_F(LobbyWindow, RefusesToStartWithoutNameOrAddressOrPort) {
 // Only addresses a friend on another machine can join are offered; the
 // address field takes the longest of them.
 TEST_F(LobbyWindow, OffersOnlyJoinableAddressesAndTakesIpv6) {
-    for (const char* text : {"127.0.0.1", "::1", "fe80::1", "169.254.3.4", "0.0.0.0", "::", "224.0.0.1",
-                             "ff02::1", "255.255.255.255"})
+    for (const char* text : {"127.0.0.1", "::1", "fe80::1", "169.254.3.4", "0.0.0.0",
+                             "::", "224.0.0.1", "ff02::1", "255.255.255.255"})
         EXPECT_FALSE(Tlobby::joinable(QHostAddress(QString(text)))) << text;
     for (const char* text : {"192.168.1.5", "10.0.0.1", "2001:db8::1", "fd12:3456:789a::1"})
         EXPECT_TRUE(Tlobby::joinable(QHostAddress(QString(text)))) << text;

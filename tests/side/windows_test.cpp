@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include "support/qtprint.h"
-
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -27,6 +25,7 @@
 #include "side/downloadform.h"
 #include "side/helpform.h"
 #include "stats/tallylistform.h"
+#include "support/qtprint.h"
 #include "widgets/dialogs.h"
 #include "widgets/placement.h"
 #include "widgets/sounds.h"
@@ -54,7 +53,8 @@ double inkContrast(const QImage& image, const QRect& rect, QPoint background) {
     double best = 1;
     const QRect r = rect & image.rect();
     for (int y = r.top(); y <= r.bottom(); ++y)
-        for (int x = r.left(); x <= r.right(); ++x) best = std::max(best, contrast(image.pixel(x, y), bg));
+        for (int x = r.left(); x <= r.right(); ++x)
+            best = std::max(best, contrast(image.pixel(x, y), bg));
     return best;
 }
 
@@ -143,7 +143,11 @@ TEST(Windows, EveryWindowOpensInsideTheScreen) {
         EXPECT_TRUE(area.contains(e.window->frameGeometry()))
             << e.name << " at " << rectText(e.window->frameGeometry()) << " on " << rectText(area);
         EXPECT_TRUE(area.contains(e.window->geometry())) << e.name;
-        saveShot(QStringLiteral("%1-%2x%3-x%4").arg(e.name).arg(area.width()).arg(area.height()).arg(scale));
+        saveShot(QStringLiteral("%1-%2x%3-x%4")
+                     .arg(e.name)
+                     .arg(area.width())
+                     .arg(area.height())
+                     .arg(scale));
         e.window->hide();
     }
 }
@@ -165,7 +169,8 @@ TEST(Windows, HelpAndAboutOpenCentredOverTheGameWindow) {
         wanted.moveCenter(over);
         wanted = fitInside(wanted, area);
         EXPECT_LE((shown.topLeft() - wanted.topLeft()).manhattanLength(), 2)
-            << w->objectName().toStdString() << " at " << rectText(shown) << ", wanted " << rectText(wanted);
+            << w->objectName().toStdString() << " at " << rectText(shown) << ", wanted "
+            << rectText(wanted);
         if (over != area.center()) {  // a game window that fills the screen leaves no difference
             EXPECT_NE(shown.center(), area.center()) << w->objectName().toStdString();
         }
@@ -184,10 +189,12 @@ TEST(Windows, DownloadPanelsAreWhiteWithReadableText) {
         const QPoint inside(p->width() / 2, 6);
         EXPECT_GE(qGray(image.pixel(inside)), 250) << panel;
         for (QLabel* label : p->findChildren<QLabel*>()) {
-            if (!label->isVisible() || label->text().isEmpty() || label->objectName() == "label_closed")
+            if (!label->isVisible() || label->text().isEmpty() ||
+                label->objectName() == "label_closed")
                 continue;
             const QRect r(label->mapTo(p, QPoint()), label->size());
-            EXPECT_GE(inkContrast(image, r, inside), 4.5) << panel << " " << label->objectName().toStdString();
+            EXPECT_GE(inkContrast(image, r, inside), 4.5)
+                << panel << " " << label->objectName().toStdString();
         }
     }
 }

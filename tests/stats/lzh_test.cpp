@@ -13,8 +13,7 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // Hands the input out in small odd pieces so the coder's buffering is exercised.
-TLZH::Reader readerOf(const Bytes& data, std::size_t& pos, std::size_t step = 1000)
-{
+TLZH::Reader readerOf(const Bytes& data, std::size_t& pos, std::size_t step = 1000) {
     return [&data, &pos, step](std::uint8_t* buf, std::size_t n) {
         const std::size_t k = std::min({n, step, data.size() - pos});
         std::memcpy(buf, data.data() + pos, k);
@@ -23,29 +22,27 @@ TLZH::Reader readerOf(const Bytes& data, std::size_t& pos, std::size_t step = 10
     };
 }
 
-Bytes encode(TLZH& lzh, const Bytes& in)
-{
+Bytes encode(TLZH& lzh, const Bytes& in) {
     Bytes out;
     std::size_t pos = 0;
-    const auto n = lzh.Encode(readerOf(in, pos), [&](const std::uint8_t* b, std::size_t k) {
-        out.insert(out.end(), b, b + k);
-    }, in.size());
+    const auto n = lzh.Encode(
+        readerOf(in, pos),
+        [&](const std::uint8_t* b, std::size_t k) { out.insert(out.end(), b, b + k); }, in.size());
     EXPECT_EQ(n, out.size());
     return out;
 }
 
-bool decode(TLZH& lzh, const Bytes& coded, std::uint64_t size, Bytes& out)
-{
+bool decode(TLZH& lzh, const Bytes& coded, std::uint64_t size, Bytes& out) {
     out.clear();
     std::size_t pos = 0;
-    return lzh.Decode(readerOf(coded, pos, 777), [&](const std::uint8_t* b, std::size_t k) {
-        out.insert(out.end(), b, b + k);
-    }, size);
+    return lzh.Decode(
+        readerOf(coded, pos, 777),
+        [&](const std::uint8_t* b, std::size_t k) { out.insert(out.end(), b, b + k); }, size);
 }
 
-Bytes sampleText(std::size_t n, unsigned seed)
-{
-    static const char* words[] = {"tally", "games ", "won\r\n", "Ann ", "zindle ", "0\r\n", "12\r\n"};
+Bytes sampleText(std::size_t n, unsigned seed) {
+    static const char* words[] = {"tally",   "games ", "won\r\n", "Ann ",
+                                  "zindle ", "0\r\n",  "12\r\n"};
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < n) {
@@ -56,13 +53,11 @@ Bytes sampleText(std::size_t n, unsigned seed)
     return out;
 }
 
-TEST(LzrwLzh, RoundTripsTextBinaryAndNoise)
-{
+TEST(LzrwLzh, RoundTripsTextBinaryAndNoise) {
     TLZH lzh;
     std::mt19937 rng(3);
     Bytes noise(70000);
-    for (auto& b : noise)
-        b = static_cast<std::uint8_t>(rng());
+    for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
     Bytes structured(150000);
     for (std::size_t i = 0; i < structured.size(); ++i)
         structured[i] = static_cast<std::uint8_t>((i % 5000 < 100) ? 0 : (i * i) >> 7);
@@ -78,17 +73,14 @@ TEST(LzrwLzh, RoundTripsTextBinaryAndNoise)
     EXPECT_LT(encode(lzh, Bytes(100000, 'x')).size(), 2000u);
 }
 
-TEST(LzrwLzh, MatchesReachTheWholeWindowAndNoFurther)
-{
+TEST(LzrwLzh, MatchesReachTheWholeWindowAndNoFurther) {
     TLZH lzh;
     std::mt19937 rng(9);
     // A random 4096-byte block repeated: each copy is exactly one window back.
     Bytes block(TLZH::WindowSize);
-    for (auto& b : block)
-        b = static_cast<std::uint8_t>(rng());
+    for (auto& b : block) b = static_cast<std::uint8_t>(rng());
     Bytes in;
-    for (int i = 0; i < 4; ++i)
-        in.insert(in.end(), block.begin(), block.end());
+    for (int i = 0; i < 4; ++i) in.insert(in.end(), block.begin(), block.end());
     const Bytes coded = encode(lzh, in);
     EXPECT_LT(coded.size(), block.size() + 1500);
     Bytes out;
@@ -102,15 +94,15 @@ TEST(LzrwLzh, MatchesReachTheWholeWindowAndNoFurther)
     EXPECT_GT(encode(lzh, far).size(), 2 * block.size() - 100);
 }
 
-TEST(LzrwLzh, DamagedStreamsFail)
-{
+TEST(LzrwLzh, DamagedStreamsFail) {
     TLZH lzh;
     const Bytes text = sampleText(50000, 8);
     const Bytes coded = encode(lzh, text);
     Bytes out;
 
     // Cut short, or asked for more than was coded.
-    EXPECT_FALSE(decode(lzh, Bytes(coded.begin(), coded.begin() + coded.size() / 2), text.size(), out));
+    EXPECT_FALSE(
+        decode(lzh, Bytes(coded.begin(), coded.begin() + coded.size() / 2), text.size(), out));
     EXPECT_LT(out.size(), text.size());
     EXPECT_FALSE(decode(lzh, coded, text.size() + 100, out));
     EXPECT_FALSE(decode(lzh, {}, 1, out));
@@ -125,4 +117,4 @@ TEST(LzrwLzh, DamagedStreamsFail)
     }
 }
 
-} // namespace
+}  // namespace

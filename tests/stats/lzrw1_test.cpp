@@ -27,42 +27,37 @@ public:
     void ProcessMessages() override { ++idles; }
 };
 
-Bytes mixedData(std::size_t n, unsigned seed)
-{
+Bytes mixedData(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     Bytes out;
     while (out.size() < n) {
         switch (rng() % 3) {
-        case 0: {
-            const std::string line = "Ann\r\n" + std::to_string(rng() % 50) + "\r\n0\r\n";
-            out.insert(out.end(), line.begin(), line.end());
-            break;
-        }
-        case 1:
-            out.insert(out.end(), 10 + rng() % 40, static_cast<std::uint8_t>(rng()));
-            break;
-        default:
-            for (int i = 0; i < 30; ++i)
-                out.push_back(static_cast<std::uint8_t>(rng()));
+            case 0: {
+                const std::string line = "Ann\r\n" + std::to_string(rng() % 50) + "\r\n0\r\n";
+                out.insert(out.end(), line.begin(), line.end());
+                break;
+            }
+            case 1:
+                out.insert(out.end(), 10 + rng() % 40, static_cast<std::uint8_t>(rng()));
+                break;
+            default:
+                for (int i = 0; i < 30; ++i) out.push_back(static_cast<std::uint8_t>(rng()));
         }
     }
     out.resize(n);
     return out;
 }
 
-Bytes noiseData(std::size_t n, unsigned seed)
-{
+Bytes noiseData(std::size_t n, unsigned seed) {
     std::mt19937 rng(seed);
     Bytes out(n);
-    for (auto& b : out)
-        b = static_cast<std::uint8_t>(rng());
+    for (auto& b : out) b = static_cast<std::uint8_t>(rng());
     return out;
 }
 
 class StatsContainer : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string tmpl = (fs::temp_directory_path() / "zindle-stats-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         dir = tmpl;
@@ -72,19 +67,17 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    static void writeFile(const std::string& name, const Bytes& data)
-    {
+    static void writeFile(const std::string& name, const Bytes& data) {
         std::ofstream f(name, std::ios::binary);
-        f.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
+        f.write(reinterpret_cast<const char*>(data.data()),
+                static_cast<std::streamsize>(data.size()));
     }
-    static Bytes readFile(const std::string& name)
-    {
+    static Bytes readFile(const std::string& name) {
         std::ifstream f(name, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(f), {});
     }
 
-    std::int64_t compress(const Bytes& data, TCompressMode mode)
-    {
+    std::int64_t compress(const Bytes& data, TCompressMode mode) {
         writeFile(in, data);
         Tlzrw1 c;
         c.CompressMode = mode;
@@ -94,8 +87,7 @@ protected:
     }
 
     // Decompresses `packed` into `out`; returns the message of a failure, or "" on success.
-    std::string decompress()
-    {
+    std::string decompress() {
         Tlzrw1 c;
         c.InputFile = packed;
         c.OutputFile = out;
@@ -108,8 +100,7 @@ protected:
         return "";
     }
 
-    void expectRejected(const Bytes& container, const std::string& message)
-    {
+    void expectRejected(const Bytes& container, const std::string& message) {
         writeFile(packed, container);
         EXPECT_EQ(decompress(), message);
         EXPECT_FALSE(fs::exists(out)) << "a failed decompression left its output behind";
@@ -124,8 +115,7 @@ const std::string MismatchFast =
 const std::string MismatchGood =
     "Lzrw1 (LZH decompression) : Original and compressed sizes do not match !";
 
-TEST_F(StatsContainer, EmptyInputIsElevenBytes)
-{
+TEST_F(StatsContainer, EmptyInputIsElevenBytes) {
     EXPECT_EQ(compress({}, TCompressMode::Fast), 11);
     EXPECT_EQ(readFile(packed), (Bytes{'W', 'R', 'Z', 'L', 0, 0, 0, 0, 1, 0, 0x80}));
     EXPECT_EQ(decompress(), "");
@@ -142,14 +132,14 @@ TEST_F(StatsContainer, EmptyInputIsElevenBytes)
     EXPECT_EQ(view.captions.back(), in + " : Lzrw1 : successfully compressed at 0%");
 }
 
-TEST_F(StatsContainer, BlockLayoutFollowsThePieces)
-{
+TEST_F(StatsContainer, BlockLayoutFollowsThePieces) {
     // Exactly one piece: a full block, then the empty stored block.
     Bytes data(32768, 'z');
     compress(data, TCompressMode::Fast);
     Bytes file = readFile(packed);
     ASSERT_GE(file.size(), 13u);
-    EXPECT_EQ((Bytes(file.begin(), file.begin() + 8)), (Bytes{'W', 'R', 'Z', 'L', 0x00, 0x80, 0, 0}));
+    EXPECT_EQ((Bytes(file.begin(), file.begin() + 8)),
+              (Bytes{'W', 'R', 'Z', 'L', 0x00, 0x80, 0, 0}));
     const std::size_t first = file[8] | (file[9] << 8);
     ASSERT_EQ(file.size(), 8 + 2 + first + 3);
     EXPECT_EQ((Bytes(file.end() - 3, file.end())), (Bytes{1, 0, 0x80}));
@@ -166,8 +156,7 @@ TEST_F(StatsContainer, BlockLayoutFollowsThePieces)
     EXPECT_EQ(readFile(out), data);
 }
 
-TEST_F(StatsContainer, FilesRoundTripInBothCodings)
-{
+TEST_F(StatsContainer, FilesRoundTripInBothCodings) {
     for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
         for (const std::size_t n : {1u, 32767u, 32768u, 32769u, 65536u, 100001u}) {
             const Bytes data = n % 2 ? noiseData(n, 4) : mixedData(n, 2);
@@ -180,8 +169,7 @@ TEST_F(StatsContainer, FilesRoundTripInBothCodings)
     }
 }
 
-TEST_F(StatsContainer, StreamsRoundTripFromTheirPosition)
-{
+TEST_F(StatsContainer, StreamsRoundTripFromTheirPosition) {
     const Bytes data = mixedData(90000, 6);
     for (const TCompressMode mode : {TCompressMode::Fast, TCompressMode::Good}) {
         std::stringstream src("prefix" + std::string(data.begin(), data.end()));
@@ -228,15 +216,15 @@ public:
     explicit FullSink(std::size_t limit) : limit_(limit) {}
 
 protected:
-    std::streamsize xsputn(const char*, std::streamsize n) override
-    {
+    std::streamsize xsputn(const char*, std::streamsize n) override {
         const auto k = std::min<std::streamsize>(n, static_cast<std::streamsize>(limit_ - used_));
         used_ += static_cast<std::size_t>(k);
         return k;
     }
-    int_type overflow(int_type c) override { return xsputn(nullptr, 1) == 1 ? c : traits_type::eof(); }
-    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override
-    {
+    int_type overflow(int_type c) override {
+        return xsputn(nullptr, 1) == 1 ? c : traits_type::eof();
+    }
+    pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override {
         return pos_type(static_cast<off_type>(used_));
     }
 
@@ -254,8 +242,7 @@ protected:
     pos_type seekoff(off_type, std::ios::seekdir, std::ios::openmode) override { return -1; }
 };
 
-TEST_F(StatsContainer, StreamFailuresAreReported)
-{
+TEST_F(StatsContainer, StreamFailuresAreReported) {
     auto message = [](Tlzrw1& c, std::int64_t (Tlzrw1::*op)()) {
         try {
             (c.*op)();
@@ -292,8 +279,7 @@ TEST_F(StatsContainer, StreamFailuresAreReported)
     }
 }
 
-TEST_F(StatsContainer, DamagedContainersAreRejectedWithoutOutput)
-{
+TEST_F(StatsContainer, DamagedContainersAreRejectedWithoutOutput) {
     const Bytes header{'W', 'R', 'Z', 'L', 5, 0, 0, 0};
     auto with = [&](Bytes tail) {
         Bytes c = header;
@@ -316,8 +302,8 @@ TEST_F(StatsContainer, DamagedContainersAreRejectedWithoutOutput)
     // A length field over 32769, a copy before the block, a body too large for a block.
     expectRejected(with({0x02, 0x80, 0x80}), MismatchFast);
     expectRejected(with({5, 0, 0x40, 0x80, 0x00, 0x00, 0x53}), MismatchFast);
-    expectRejected(with({19, 0, 0x40, 0xFF, 0xFF, 0, 0x0F, 0xEF, 1, 0, 0x0F, 0xEF, 1, 0, 0x0F,
-                         0xEF, 1, 0, 0x0F, 0xEF, 1}),
+    expectRejected(with({19,   0, 0x40, 0xFF, 0xFF, 0, 0x0F, 0xEF, 1,    0, 0x0F,
+                         0xEF, 1, 0,    0x0F, 0xEF, 1, 0,    0x0F, 0xEF, 1}),
                    MismatchFast);
 
     // A full block must be followed by another; the file ending there is truncated.
@@ -336,8 +322,7 @@ TEST_F(StatsContainer, DamagedContainersAreRejectedWithoutOutput)
     expectRejected(file, cutShort + " (LZH)");
 }
 
-TEST_F(StatsContainer, FileFailuresNameTheFile)
-{
+TEST_F(StatsContainer, FileFailuresNameTheFile) {
     Tlzrw1 c;
     c.CompressMode = TCompressMode::Fast;
     c.InputFile = (dir / "missing").string();
@@ -346,13 +331,15 @@ TEST_F(StatsContainer, FileFailuresNameTheFile)
         c.Compress();
         ADD_FAILURE();
     } catch (const ELzrw1Exception& e) {
-        EXPECT_EQ(std::string(e.what()), "Lzrw1 compression : Failed to obtain the size of : " + c.InputFile);
+        EXPECT_EQ(std::string(e.what()),
+                  "Lzrw1 compression : Failed to obtain the size of : " + c.InputFile);
     }
     try {
         c.Decompress();
         ADD_FAILURE();
     } catch (const ELzrw1Exception& e) {
-        EXPECT_EQ(std::string(e.what()), "Lzrw1 (de)compression : Failed to open input file : " + c.InputFile);
+        EXPECT_EQ(std::string(e.what()),
+                  "Lzrw1 (de)compression : Failed to open input file : " + c.InputFile);
     }
     writeFile(in, {1, 2, 3});
     c.InputFile = in;
@@ -361,13 +348,13 @@ TEST_F(StatsContainer, FileFailuresNameTheFile)
         c.Compress();
         ADD_FAILURE();
     } catch (const ELzrw1Exception& e) {
-        EXPECT_EQ(std::string(e.what()), "Lzrw1 (de)compression : Failed to open output file : " + c.OutputFile);
+        EXPECT_EQ(std::string(e.what()),
+                  "Lzrw1 (de)compression : Failed to open output file : " + c.OutputFile);
     }
     EXPECT_FALSE(fs::exists(out));
 }
 
-TEST_F(StatsContainer, TheSameFileInAndOutIsRefusedAndLeftAlone)
-{
+TEST_F(StatsContainer, TheSameFileInAndOutIsRefusedAndLeftAlone) {
     const Bytes data = mixedData(70000, 5);
     writeFile(in, data);
     compress(data, TCompressMode::Fast);
@@ -408,8 +395,7 @@ TEST_F(StatsContainer, TheSameFileInAndOutIsRefusedAndLeftAlone)
     }
 }
 
-TEST_F(StatsContainer, AdviseSamplesLargeInputs)
-{
+TEST_F(StatsContainer, AdviseSamplesLargeInputs) {
     RecordingView view;
     Tlzrw1 c(&view);
     c.InputFile = in;
@@ -449,8 +435,7 @@ TEST_F(StatsContainer, AdviseSamplesLargeInputs)
     EXPECT_EQ(s.tellg(), 1234);
 }
 
-TEST_F(StatsContainer, CaptionsOnlyWhileVisible)
-{
+TEST_F(StatsContainer, CaptionsOnlyWhileVisible) {
     RecordingView view;
     Tlzrw1 c(&view);
     c.CompressMode = TCompressMode::Fast;
@@ -480,4 +465,4 @@ TEST_F(StatsContainer, CaptionsOnlyWhileVisible)
     EXPECT_GT(view.idles, 0);
 }
 
-} // namespace
+}  // namespace

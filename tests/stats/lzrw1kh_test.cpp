@@ -11,21 +11,20 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes bytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
+Bytes bytes(const std::string& s) {
+    return Bytes(s.begin(), s.end());
+}
 
-Bytes encode(TLZR& lzr, const Bytes& in)
-{
+Bytes encode(TLZR& lzr, const Bytes& in) {
     Bytes out(TLZR::BufferSize);
     out.resize(lzr.Compression(in.data(), in.size(), out.data()));
     return out;
 }
 
-std::ptrdiff_t decode(const Bytes& body, Bytes& out)
-{
+std::ptrdiff_t decode(const Bytes& body, Bytes& out) {
     out.assign(TLZR::BufferSize, 0);
     const std::ptrdiff_t n = TLZR::Decompression(body.data(), body.size(), out.data());
-    if (n >= 0)
-        out.resize(static_cast<std::size_t>(n));
+    if (n >= 0) out.resize(static_cast<std::size_t>(n));
     return n;
 }
 
@@ -34,15 +33,13 @@ std::ptrdiff_t decode(const Bytes& body, Bytes& out)
 // bytes it produces, 6 bytes up to the 'x'; the 'x' has fewer than three bytes left, so it is
 // a literal. Items L L L C L: control word 0001 0 then zeros = 0x1000; the copy is
 // K = (3 << 4) | (6 - 3) = 0x0033.
-TEST(LzrwBlock, HandWorkedBlockIsExact)
-{
+TEST(LzrwBlock, HandWorkedBlockIsExact) {
     TLZR lzr;
     EXPECT_EQ(encode(lzr, bytes("abcabcabcx")),
               (Bytes{0x40, 0x10, 0x00, 'a', 'b', 'c', 0x00, 0x33, 'x'}));
 }
 
-TEST(LzrwBlock, RunOfTwentyIsOneRunItem)
-{
+TEST(LzrwBlock, RunOfTwentyIsOneRunItem) {
     TLZR lzr;
     // Control 1000..., run 0x00, R = 20 - 16 = 4 high byte first, the value.
     EXPECT_EQ(encode(lzr, Bytes(20, 'a')), (Bytes{0x40, 0x80, 0x00, 0x00, 0x00, 0x04, 'a'}));
@@ -52,28 +49,24 @@ TEST(LzrwBlock, RunOfTwentyIsOneRunItem)
               (Bytes{0x40, 0xA0, 0x00, 0x00, 0x0F, 0xEF, 7, 7, 0x00, 0x11}));
 }
 
-TEST(LzrwBlock, RunOfFifteenIsLiteralAndCopy)
-{
+TEST(LzrwBlock, RunOfFifteenIsLiteralAndCopy) {
     TLZR lzr;
     // 'a', then a copy of distance 1, length 14: K = (1 << 4) | 11 = 0x001B.
     EXPECT_EQ(encode(lzr, Bytes(15, 'a')), (Bytes{0x40, 0x40, 0x00, 'a', 0x00, 0x1B}));
 }
 
-TEST(LzrwBlock, ControlWordsGroupSixteenItems)
-{
+TEST(LzrwBlock, ControlWordsGroupSixteenItems) {
     TLZR lzr;
     // k distinct literals then a run of 20: items = k + 1.
     auto piece = [](std::size_t k) {
         Bytes in;
-        for (std::size_t i = 0; i < k; ++i)
-            in.push_back(static_cast<std::uint8_t>(i * 7));
+        for (std::size_t i = 0; i < k; ++i) in.push_back(static_cast<std::uint8_t>(i * 7));
         in.insert(in.end(), 20, 0xEE);
         return in;
     };
     auto literals = [](std::size_t k) {
         Bytes out;
-        for (std::size_t i = 0; i < k; ++i)
-            out.push_back(static_cast<std::uint8_t>(i * 7));
+        for (std::size_t i = 0; i < k; ++i) out.push_back(static_cast<std::uint8_t>(i * 7));
         return out;
     };
     const Bytes run{0x00, 0x00, 0x04, 0xEE};
@@ -97,8 +90,7 @@ TEST(LzrwBlock, ControlWordsGroupSixteenItems)
     EXPECT_EQ(encode(lzr, distinct), expect);
 }
 
-TEST(LzrwBlock, ShortOrIncompressiblePiecesAreStored)
-{
+TEST(LzrwBlock, ShortOrIncompressiblePiecesAreStored) {
     TLZR lzr;
     EXPECT_EQ(encode(lzr, {}), (Bytes{0x80}));
     EXPECT_EQ(encode(lzr, {'a', 'a'}), (Bytes{0x80, 'a', 'a'}));
@@ -106,16 +98,14 @@ TEST(LzrwBlock, ShortOrIncompressiblePiecesAreStored)
 
     std::mt19937 rng(7);
     Bytes noise(TLZR::BlockSize);
-    for (auto& b : noise)
-        b = static_cast<std::uint8_t>(rng());
+    for (auto& b : noise) b = static_cast<std::uint8_t>(rng());
     const Bytes body = encode(lzr, noise);
     ASSERT_EQ(body.size(), noise.size() + 1);
     EXPECT_EQ(body[0], 0x80);
     EXPECT_EQ(0, std::memcmp(body.data() + 1, noise.data(), noise.size()));
 }
 
-TEST(LzrwBlock, RoundTripsAndResetsBetweenBlocks)
-{
+TEST(LzrwBlock, RoundTripsAndResetsBetweenBlocks) {
     TLZR lzr;
     std::mt19937 rng(11);
     std::string text;
@@ -137,8 +127,7 @@ TEST(LzrwBlock, RoundTripsAndResetsBetweenBlocks)
     }
 }
 
-TEST(LzrwBlock, DamagedBodiesAreRejected)
-{
+TEST(LzrwBlock, DamagedBodiesAreRejected) {
     Bytes out;
     // A copy of distance 1 before any output.
     EXPECT_EQ(decode({0x40, 0x80, 0x00, 0x00, 0x13}, out), -1);
@@ -150,8 +139,7 @@ TEST(LzrwBlock, DamagedBodiesAreRejected)
     EXPECT_EQ(decode({0x40, 0x00}, out), -1);
     // Sixteen runs of 4095 come to more than a block.
     Bytes runs{0x40, 0xFF, 0xFF};
-    for (int i = 0; i < 16; ++i)
-        runs.insert(runs.end(), {0x00, 0x0F, 0xEF, 0x55});
+    for (int i = 0; i < 16; ++i) runs.insert(runs.end(), {0x00, 0x0F, 0xEF, 0x55});
     EXPECT_EQ(decode(runs, out), -1);
     // A stored body larger than a block.
     Bytes stored(TLZR::MaxBodySize + 1, 1);
@@ -165,4 +153,4 @@ TEST(LzrwBlock, DamagedBodiesAreRejected)
     EXPECT_EQ(out, (Bytes{'z'}));
 }
 
-} // namespace
+}  // namespace

@@ -1,29 +1,29 @@
 // The tally without windows: counting whole sequences of games, the grid text file, and the
 // tally file on disk, including saves that fail or are killed part-way.
 
-#include <cstring>
-#include "stats/korvostrgrid.h"
-#include "stats/lzrw1.h"
-#include "stats/tallyfile.h"
-#include "stats/tallymodel.h"
-#include "tallyrows.h"
-
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
 #include <string>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
+
+#include "stats/korvostrgrid.h"
+#include "stats/lzrw1.h"
+#include "stats/tallyfile.h"
+#include "stats/tallymodel.h"
+#include "tallyrows.h"
 
 namespace fs = std::filesystem;
 using zindle::EGridError;
@@ -38,11 +38,21 @@ struct Step {
     std::vector<std::string> names;  // Follow/Drop: one name; Game: the other seated players
     std::string arg;                 // Game: the winner; Load: the grid text
 };
-Step follow(std::string n) { return {Step::Follow, {std::move(n)}, {}}; }
-Step drop(std::string n) { return {Step::Drop, {std::move(n)}, {}}; }
-Step game(std::vector<std::string> in, std::string w) { return {Step::Game, std::move(in), std::move(w)}; }
-Step restart() { return {Step::Restart, {}, {}}; }
-Step load(std::string text) { return {Step::Load, {}, std::move(text)}; }
+Step follow(std::string n) {
+    return {Step::Follow, {std::move(n)}, {}};
+}
+Step drop(std::string n) {
+    return {Step::Drop, {std::move(n)}, {}};
+}
+Step game(std::vector<std::string> in, std::string w) {
+    return {Step::Game, std::move(in), std::move(w)};
+}
+Step restart() {
+    return {Step::Restart, {}, {}};
+}
+Step load(std::string text) {
+    return {Step::Load, {}, std::move(text)};
+}
 
 struct GameCase {
     const char* name;
@@ -50,30 +60,36 @@ struct GameCase {
     std::vector<std::string> rows;
 };
 
-void run(TallyModel& m, const std::vector<Step>& steps)
-{
+void run(TallyModel& m, const std::vector<Step>& steps) {
     for (const Step& s : steps) {
         switch (s.kind) {
-        case Step::Follow: m.follow(s.names[0]); break;
-        case Step::Drop: m.drop(m.find(s.names[0])); break;
-        case Step::Game: m.addgame(s.names, s.arg); break;
-        case Step::Restart: {
-            // What a new run sees: the saved text, loaded, session columns cleared.
-            TallyModel next;
-            next.load(m.text());
-            next.startSession();
-            m = next;
-            break;
-        }
-        case Step::Load: m.load(s.arg); break;
+            case Step::Follow:
+                m.follow(s.names[0]);
+                break;
+            case Step::Drop:
+                m.drop(m.find(s.names[0]));
+                break;
+            case Step::Game:
+                m.addgame(s.names, s.arg);
+                break;
+            case Step::Restart: {
+                // What a new run sees: the saved text, loaded, session columns cleared.
+                TallyModel next;
+                next.load(m.text());
+                next.startSession();
+                m = next;
+                break;
+            }
+            case Step::Load:
+                m.load(s.arg);
+                break;
         }
     }
 }
 
 const std::string Mine(TallyModel::Mine);
 
-TEST(TallyCounting, SequencesOfGames)
-{
+TEST(TallyCounting, SequencesOfGames) {
     const std::vector<GameCase> cases = {
         {"own win against a followed opponent",
          {follow("Ann"), game({"Ann"}, Mine)},
@@ -101,8 +117,7 @@ TEST(TallyCounting, SequencesOfGames)
          {follow("Ann"), game({"Ann"}, Mine), drop("Ann")},
          {"0 1 1 0 0 0 0 0 0"}},
         {"a restart zeroes the session columns only",
-         {follow("Ann"), game({"Ann"}, "Ann"), game({"Ann"}, Mine), restart(),
-          game({"Ann"}, Mine)},
+         {follow("Ann"), game({"Ann"}, "Ann"), game({"Ann"}, Mine), restart(), game({"Ann"}, Mine)},
          {"0 3 2 0 0 0 0 0 0", "Ann 3 1 2 0 1 0 1 0"}},
         {"lists ignore letter case, the winner is compared exactly",
          {follow("Ann"), follow("ANN"), game({"aNN"}, "aNN")},
@@ -130,8 +145,7 @@ TEST(TallyCounting, SequencesOfGames)
     }
 }
 
-TEST(TallyCounting, ResetLeavesOneRowOfZeros)
-{
+TEST(TallyCounting, ResetLeavesOneRowOfZeros) {
     TallyModel m;
     run(m, {follow("Ann"), follow("Bob"), game({"Ann", "Bob"}, Mine)});
     m.reset();
@@ -139,11 +153,9 @@ TEST(TallyCounting, ResetLeavesOneRowOfZeros)
     EXPECT_EQ(m.find("Ann"), -1);
 }
 
-TEST(TallyCounting, NeverFollowsMoreThanALoadAccepts)
-{
+TEST(TallyCounting, NeverFollowsMoreThanALoadAccepts) {
     TallyModel m;
-    for (int i = 0; i <= TallyModel::MaxRows; ++i)
-        m.follow(std::to_string(i) + "P");
+    for (int i = 0; i <= TallyModel::MaxRows; ++i) m.follow(std::to_string(i) + "P");
     EXPECT_EQ(m.rowCount(), TallyModel::MaxRows + 1);
     TallyModel back;
     EXPECT_NO_THROW(back.load(m.text()));
@@ -155,8 +167,7 @@ const std::string AnnText =
     "9\r\n2\r\n0\r\nAnn\r\n1\r\n1\r\n0\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n1\r\n0\r\n1\r\n0\r\n0\r\n"
     "0\r\n0\r\n";
 
-TEST(GridText, LayoutColumnByColumnWithCrLf)
-{
+TEST(GridText, LayoutColumnByColumnWithCrLf) {
     TallyModel m;
     run(m, {follow("Ann"), game({"Ann"}, "Ann")});
     EXPECT_EQ(m.text(), AnnText);
@@ -164,29 +175,24 @@ TEST(GridText, LayoutColumnByColumnWithCrLf)
 
 class TempFolder : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         std::string tmpl = (fs::temp_directory_path() / "zindle-tally-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         dir = tmpl;
         tally = (dir / "zindletally.tld").string();
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         fs::permissions(dir, fs::perms::owner_all);
         fs::remove_all(dir);
     }
-    static std::string slurp(const std::string& name)
-    {
+    static std::string slurp(const std::string& name) {
         std::ifstream f(name, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(f), {});
     }
-    static void spit(const std::string& name, const std::string& data)
-    {
+    static void spit(const std::string& name, const std::string& data) {
         std::ofstream(name, std::ios::binary) << data;
     }
-    std::vector<std::string> files() const
-    {
+    std::vector<std::string> files() const {
         std::vector<std::string> names;
         for (const auto& e : fs::directory_iterator(dir))
             names.push_back(e.path().filename().string());
@@ -194,24 +200,20 @@ protected:
         return names;
     }
     // Runs f in a child process and returns its exit code (or 128 + signal).
-    static int inChild(const std::function<int()>& f)
-    {
+    static int inChild(const std::function<int()>& f) {
         const pid_t pid = fork();
-        if (pid == 0)
-            _exit(f());
+        if (pid == 0) _exit(f());
         int status = 0;
         waitpid(pid, &status, 0);
         return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     // A tally too big to pass a small limit: many opponents with random names.
-    static TallyModel bigTally(int opponents)
-    {
+    static TallyModel bigTally(int opponents) {
         TallyModel m;
         std::mt19937 rng(7);
         for (int i = 0; i < opponents; ++i) {
             std::string name;
-            for (int k = 0; k < 12; ++k)
-                name += static_cast<char>('a' + rng() % 26);
+            for (int k = 0; k < 12; ++k) name += static_cast<char>('a' + rng() % 26);
             m.follow(name);
         }
         return m;
@@ -221,8 +223,7 @@ protected:
     std::string tally;
 };
 
-TEST_F(TempFolder, GridFileRoundTripKeepsBytes)
-{
+TEST_F(TempFolder, GridFileRoundTripKeepsBytes) {
     TStringGrid g(3, 2);
     g.Cells(0, 0) = "caf\xE9";
     g.Cells(2, 1) = "x y";
@@ -240,8 +241,7 @@ TEST_F(TempFolder, GridFileRoundTripKeepsBytes)
     EXPECT_THROW(zindle::LoadGridFromFile(back, (dir / "none").string()), EGridError);
 }
 
-TEST_F(TempFolder, TallyFileRoundTripAndRestart)
-{
+TEST_F(TempFolder, TallyFileRoundTripAndRestart) {
     TallyModel m;
     TallyFile file(tally);
     std::string reason;
@@ -265,13 +265,11 @@ TEST_F(TempFolder, TallyFileRoundTripAndRestart)
     EXPECT_EQ(rowsOf(again), rowsOf(m));
 }
 
-std::string container(const std::string& text)
-{
+std::string container(const std::string& text) {
     return TallyFile("unused").pack(text);
 }
 
-TEST_F(TempFolder, DamagedFilesAreReportedAndKeptAside)
-{
+TEST_F(TempFolder, DamagedFilesAreReportedAndKeptAside) {
     std::string fewer = AnnText.substr(0, AnnText.size() - 8);
     std::string truncated = container(AnnText);
     truncated.resize(truncated.size() - 5);
@@ -287,8 +285,7 @@ TEST_F(TempFolder, DamagedFilesAreReportedAndKeptAside)
          container("9\r\n1\r\n0\r\n1x\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"), "\"1x\""},
         {"a row count that is not a number", container("9\r\nmany\r\n"), "not a number"},
         {"fewer lines than announced", container(fewer), "are announced"},
-        {"seven columns", container("7\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"),
-         "7 columns"},
+        {"seven columns", container("7\r\n1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n"), "7 columns"},
         {"an absurd row count", container("9\r\n99999999\r\n0\r\n"), "row count 99999999"},
         {"no rows", container("9\r\n0\r\n"), "no rows"},
         {"an empty file", "", "does not decompress"},
@@ -324,16 +321,14 @@ TEST_F(TempFolder, DamagedFilesAreReportedAndKeptAside)
     EXPECT_EQ(slurp(tally + ".bad.1"), "second");
 }
 
-TEST_F(TempFolder, DamagedFileThatCannotMoveIsNotOverwritten)
-{
+TEST_F(TempFolder, DamagedFileThatCannotMoveIsNotOverwritten) {
     spit(tally, "damaged");
     // Root ignores permissions, so the child gives them up.
     if (geteuid() == 0) {
         ASSERT_EQ(chown(dir.c_str(), 65534, 65534), 0);
     }
     EXPECT_EQ(inChild([&] {
-                  if (geteuid() == 0 && setuid(65534) != 0)
-                      return 2;
+                  if (geteuid() == 0 && setuid(65534) != 0) return 2;
                   fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
                   TallyModel m;
                   std::string reason;
@@ -341,18 +336,15 @@ TEST_F(TempFolder, DamagedFileThatCannotMoveIsNotOverwritten)
                   if (file.load(m, reason) != TallyFile::Loaded::Damaged || !file.keptAs().empty())
                       return 3;
                   // Still in place: a save must not replace it while it cannot be moved aside.
-                  if (file.save(m, reason) || slurp(tally) != "damaged")
-                      return 4;
+                  if (file.save(m, reason) || slurp(tally) != "damaged") return 4;
                   fs::permissions(dir, fs::perms::owner_all);
-                  if (!file.save(m, reason) || slurp(tally + ".bad") != "damaged")
-                      return 5;
+                  if (!file.save(m, reason) || slurp(tally + ".bad") != "damaged") return 5;
                   return TallyFile(tally).load(m, reason) == TallyFile::Loaded::Read ? 0 : 6;
               }),
               0);
 }
 
-TEST_F(TempFolder, FailedSavesLeaveThePreviousTally)
-{
+TEST_F(TempFolder, FailedSavesLeaveThePreviousTally) {
     TallyModel small;
     run(small, {follow("Ann"), game({"Ann"}, Mine)});
     std::string reason;
@@ -382,8 +374,7 @@ TEST_F(TempFolder, FailedSavesLeaveThePreviousTally)
                              fs::perms::group_exec | fs::perms::others_read |
                              fs::perms::others_exec);
     EXPECT_EQ(inChild([&] {
-                  if (geteuid() == 0 && setuid(65534) != 0)
-                      return 2;
+                  if (geteuid() == 0 && setuid(65534) != 0) return 2;
                   std::string why;
                   return TallyFile(tally).save(big, why) ? 1 : 0;
               }),
@@ -392,8 +383,7 @@ TEST_F(TempFolder, FailedSavesLeaveThePreviousTally)
     EXPECT_EQ(files(), std::vector<std::string>{"zindletally.tld"});
 }
 
-TEST_F(TempFolder, ASymlinkedTallyStaysALinkAndItsTargetGetsTheCounts)
-{
+TEST_F(TempFolder, ASymlinkedTallyStaysALinkAndItsTargetGetsTheCounts) {
     fs::create_directory(dir / "elsewhere");
     const fs::path target = dir / "elsewhere" / "shared.tld";
     fs::create_symlink(fs::path("elsewhere") / "shared.tld", tally);
@@ -412,8 +402,7 @@ TEST_F(TempFolder, ASymlinkedTallyStaysALinkAndItsTargetGetsTheCounts)
     EXPECT_EQ(files(), (std::vector<std::string>{"elsewhere", "zindletally.tld"}));
 }
 
-TEST_F(TempFolder, KilledDuringSavesNeverLosesTheTally)
-{
+TEST_F(TempFolder, KilledDuringSavesNeverLosesTheTally) {
     // A child counts games and saves after each one; it is killed at random moments. Every
     // time, the file on disk must be one complete tally, never older than the last one seen.
     std::mt19937 rng(11);
@@ -426,8 +415,7 @@ TEST_F(TempFolder, KilledDuringSavesNeverLosesTheTally)
             std::string why;
             file.load(m, why);
             if (m.find("Ann") < 0)
-                for (int i = 0; i < 400; ++i)
-                    m.follow("Opponent" + std::to_string(i));
+                for (int i = 0; i < 400; ++i) m.follow("Opponent" + std::to_string(i));
             m.follow("Ann");
             for (;;) {
                 m.addgame({"Ann"}, Mine);
@@ -441,8 +429,7 @@ TEST_F(TempFolder, KilledDuringSavesNeverLosesTheTally)
         TallyModel m;
         std::string reason;
         const auto loaded = TallyFile(tally).load(m, reason);
-        if (lastGames == 0 && loaded == TallyFile::Loaded::Fresh)
-            continue;
+        if (lastGames == 0 && loaded == TallyFile::Loaded::Fresh) continue;
         ASSERT_EQ(loaded, TallyFile::Loaded::Read) << reason;
         const int games = std::stoi(m.cell(TallyModel::Games, 0));
         EXPECT_GE(games, lastGames);
@@ -458,14 +445,16 @@ TEST_F(TempFolder, KilledDuringSavesNeverLosesTheTally)
 
     // The next run clears the ones old enough not to be another window's save in progress.
     const std::vector<std::string> left = files();
-    fs::last_write_time(dir / left.front(), fs::file_time_type::clock::now() - std::chrono::hours(2));
+    fs::last_write_time(dir / left.front(),
+                        fs::file_time_type::clock::now() - std::chrono::hours(2));
     TallyModel m;
     std::string reason;
     TallyFile(tally).load(m, reason);
     EXPECT_EQ(files().size(), left.size() - 1);
     for (const std::string& name : files())
         if (name.front() == '.')
-            fs::last_write_time(dir / name, fs::file_time_type::clock::now() - std::chrono::hours(2));
+            fs::last_write_time(dir / name,
+                                fs::file_time_type::clock::now() - std::chrono::hours(2));
     TallyFile(tally).load(m, reason);
     EXPECT_EQ(files(), std::vector<std::string>{"zindletally.tld"});
 }

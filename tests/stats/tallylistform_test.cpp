@@ -1,11 +1,7 @@
 // The tally window as the player uses it: real mouse clicks on the check boxes, the Yes/No
 // answers scripted, the tally file in a temporary data folder.
 
-#include <cstring>
-#include "stats/tallyfile.h"
 #include "stats/tallylistform.h"
-#include "widgets/dialogs.h"
-#include "tallyrows.h"
 
 #include <gtest/gtest.h>
 
@@ -18,8 +14,12 @@
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
-
+#include <cstring>
 #include <memory>
+
+#include "stats/tallyfile.h"
+#include "tallyrows.h"
+#include "widgets/dialogs.h"
 
 using zindle::RecordingDialogs;
 using zindle::TallyFile;
@@ -30,14 +30,12 @@ namespace {
 
 class TallyWindow : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         file = dir.filePath("zindletally.tld");
     }
 
-    std::unique_ptr<Ttallylist> open()
-    {
+    std::unique_ptr<Ttallylist> open() {
         auto w = std::make_unique<Ttallylist>(dialogs, file);
         w->refreshPlayers = [this, raw = w.get()] {
             ++refreshes;
@@ -46,15 +44,13 @@ protected:
         return w;
     }
 
-    static void show(Ttallylist& w)
-    {
+    static void show(Ttallylist& w) {
         w.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
     }
 
     // Clicks the check box of a list item, as the player would.
-    static void clickCheck(QListWidget* view, int row)
-    {
+    static void clickCheck(QListWidget* view, int row) {
         QListWidgetItem* item = view->item(row);
         ASSERT_NE(item, nullptr);
         QStyleOptionViewItem opt;
@@ -68,14 +64,12 @@ protected:
         QCoreApplication::processEvents();
     }
 
-    static void clickText(QListWidget* view, int row)
-    {
+    static void clickText(QListWidget* view, int row) {
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                           view->visualItemRect(view->item(row)).center());
     }
 
-    static QStringList items(QListWidget* view, bool checkedOnly = false)
-    {
+    static QStringList items(QListWidget* view, bool checkedOnly = false) {
         QStringList names;
         for (int i = 0; i < view->count(); ++i)
             if (!checkedOnly || view->item(i)->checkState() == Qt::Checked)
@@ -83,8 +77,7 @@ protected:
         return names;
     }
 
-    static QStringList panel(const Ttallylist& w)
-    {
+    static QStringList panel(const Ttallylist& w) {
         QStringList texts{w.label_hisnametop->text(), w.label_hisname->text()};
         for (QLabel* l : {w.label_1, w.label_2, w.label_3, w.label_4, w.label_5, w.label_6,
                           w.label_7, w.label_8})
@@ -93,8 +86,7 @@ protected:
     }
 
     // What the file on disk holds now, row by row.
-    std::vector<std::string> onDisk()
-    {
+    std::vector<std::string> onDisk() {
         TallyModel m;
         std::string reason;
         TallyFile f(file.toStdString());
@@ -109,8 +101,7 @@ protected:
     int refreshes = 0;
 };
 
-TEST_F(TallyWindow, FollowPlayDropAndRestart)
-{
+TEST_F(TallyWindow, FollowPlayDropAndRestart) {
     auto w = open();
     EXPECT_EQ(w->windowTitle(), "Zindle - Tally List");
     EXPECT_TRUE(w->isHidden());
@@ -137,8 +128,8 @@ TEST_F(TallyWindow, FollowPlayDropAndRestart)
     EXPECT_EQ(w->mylabel_2->text(), "1");
     EXPECT_EQ(onDisk(), (std::vector<std::string>{"0 2 1 0 0 0 0 0 0", "Ann 2 1 1 0 2 1 1 0"}));
     clickText(w->listbox_tally, 0);
-    EXPECT_EQ(panel(*w), (QStringList{"Ann's Tally", "Ann Wins:", "2", "1", "1", "0", "2", "1",
-                                      "1", "0"}));
+    EXPECT_EQ(panel(*w),
+              (QStringList{"Ann's Tally", "Ann Wins:", "2", "1", "1", "0", "2", "1", "1", "0"}));
     if (qEnvironmentVariableIsSet("ZINDLE_GRAB"))
         w->grab().save(qEnvironmentVariable("ZINDLE_GRAB"));
 
@@ -156,8 +147,8 @@ TEST_F(TallyWindow, FollowPlayDropAndRestart)
     show(*w);
     EXPECT_EQ(w->mylabel_1->text(), "2");
     clickText(w->listbox_tally, 0);
-    EXPECT_EQ(panel(*w), (QStringList{"Ann's Tally", "Ann Wins:", "2", "1", "1", "0", "0", "0",
-                                      "0", "0"}));
+    EXPECT_EQ(panel(*w),
+              (QStringList{"Ann's Tally", "Ann Wins:", "2", "1", "1", "0", "0", "0", "0", "0"}));
 
     // Yes drops her: the list, the game list's mark, the panel and the file.
     w->fillChecklist(seated);
@@ -170,24 +161,21 @@ TEST_F(TallyWindow, FollowPlayDropAndRestart)
     EXPECT_EQ(onDisk(), std::vector<std::string>{"0 2 1 0 0 0 0 0 0"});
 }
 
-TEST_F(TallyWindow, DroppingTheFirstKeepsListAndRowsAligned)
-{
+TEST_F(TallyWindow, DroppingTheFirstKeepsListAndRowsAligned) {
     auto w = open();
     show(*w);
     seated = {"Ann", "Bob", "Cy"};
     w->fillChecklist(seated);
-    for (int i = 0; i < 3; ++i)
-        clickCheck(w->checklist, i);
+    for (int i = 0; i < 3; ++i) clickCheck(w->checklist, i);
     w->addgame("Cy");
     clickCheck(w->listbox_tally, 0);
     EXPECT_EQ(items(w->listbox_tally, true), (QStringList{"Bob", "Cy"}));
     clickText(w->listbox_tally, 1);
-    EXPECT_EQ(panel(*w), (QStringList{"Cy's Tally", "Cy Wins:", "1", "1", "0", "0", "1", "1",
-                                      "0", "0"}));
+    EXPECT_EQ(panel(*w),
+              (QStringList{"Cy's Tally", "Cy Wins:", "1", "1", "0", "0", "1", "1", "0", "0"}));
 }
 
-TEST_F(TallyWindow, ResetAsksFirst)
-{
+TEST_F(TallyWindow, ResetAsksFirst) {
     auto w = open();
     show(*w);
     w->fillChecklist(seated);
@@ -216,8 +204,7 @@ TEST_F(TallyWindow, ResetAsksFirst)
     EXPECT_TRUE(w->isHidden());
 }
 
-TEST_F(TallyWindow, DamagedFileIsReportedOnceAndKept)
-{
+TEST_F(TallyWindow, DamagedFileIsReportedOnceAndKept) {
     {
         QFile f(file);
         ASSERT_TRUE(f.open(QIODevice::WriteOnly));
@@ -240,8 +227,7 @@ TEST_F(TallyWindow, DamagedFileIsReportedOnceAndKept)
     EXPECT_EQ(dialogs.calls.size(), 1);
 }
 
-TEST_F(TallyWindow, AFailedSaveIsToldOncePerSession)
-{
+TEST_F(TallyWindow, AFailedSaveIsToldOncePerSession) {
     // The tally links into a folder that is not there: every save fails.
     ASSERT_TRUE(QFile::link(dir.filePath("gone/zindletally.tld"), file));
     auto w = open();
@@ -261,8 +247,7 @@ TEST_F(TallyWindow, AFailedSaveIsToldOncePerSession)
     EXPECT_EQ(dialogs.calls.size(), 1);
 }
 
-TEST_F(TallyWindow, NamesKeepTheirLettersThroughTheFile)
-{
+TEST_F(TallyWindow, NamesKeepTheirLettersThroughTheFile) {
     auto w = open();
     seated = {QString::fromUtf8("Zoë"), QString::fromUtf8("Łukasz")};
     w->fillChecklist(seated);
@@ -279,10 +264,8 @@ TEST_F(TallyWindow, NamesKeepTheirLettersThroughTheFile)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

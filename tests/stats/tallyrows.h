@@ -1,18 +1,16 @@
 #pragma once
 // A tally as its rows, each row's cells joined by spaces: "Ann 1 0 1 0 1 0 1 0".
 
-#include "stats/tallymodel.h"
-
 #include <string>
 #include <vector>
 
-inline std::vector<std::string> rowsOf(const zindle::TallyModel& m)
-{
+#include "stats/tallymodel.h"
+
+inline std::vector<std::string> rowsOf(const zindle::TallyModel& m) {
     std::vector<std::string> rows;
     for (int r = 0; r < m.rowCount(); ++r) {
         std::string line;
-        for (int c = 0; c < zindle::TallyModel::Columns; ++c)
-            line += (c ? " " : "") + m.cell(c, r);
+        for (int c = 0; c < zindle::TallyModel::Columns; ++c) line += (c ? " " : "") + m.cell(c, r);
         rows.push_back(line);
     }
     return rows;

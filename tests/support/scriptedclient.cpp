@@ -1,10 +1,10 @@
 #include "support/scriptedclient.h"
 
+#include <sys/socket.h>
+
 #include <QCoreApplication>
 #include <QThread>
-
 #include <chrono>
-#include <sys/socket.h>
 
 namespace testsupport {
 
@@ -45,7 +45,9 @@ ScriptedClient::~ScriptedClient() {
     sock_.OnRead = nullptr;
 }
 
-void ScriptedClient::open() { sock_.Open(); }
+void ScriptedClient::open() {
+    sock_.Open();
+}
 
 void ScriptedClient::send(const std::string& msg) {
     try {
@@ -54,7 +56,9 @@ void ScriptedClient::send(const std::string& msg) {
     }
 }
 
-void ScriptedClient::close() { sock_.Close(); }
+void ScriptedClient::close() {
+    sock_.Close();
+}
 
 void ScriptedClient::reset() {
     linger l{1, 0};
