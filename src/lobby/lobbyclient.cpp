@@ -153,6 +153,7 @@ void LobbyClient::clearRoom() {
 }
 
 void LobbyClient::onSignedIn() {
+    joinTries_ = 0;
     setState(State::Joining);
     xmpp_stanza_t* p = xmpp_presence_new(session_.context());
     session_.send(p);
@@ -291,6 +292,15 @@ void LobbyClient::onPresence(xmpp_stanza_t* stanza, const QString& nick) {
     if (is(type, "error")) {
         if (!self || state_ != State::Joining) return;
         const QString condition = errorCondition(stanza);
+        if (condition == "item-not-found" && joinTries_ < 5) {
+            // A room just created by somebody else stays locked until its
+            // creator opens it: a moment later it takes us.
+            ++joinTries_;
+            QTimer::singleShot(300 * joinTries_, this, [this] {
+                if (state_ == State::Joining) sendRoomPresence();
+            });
+            return;
+        }
         QString why;
         if (condition == "conflict")
             why = QStringLiteral("Somebody in the lobby already goes by the name %1.").arg(nick_);

@@ -130,6 +130,7 @@ private:
     QTimer retryTimer_;
     int retryMs_ = 0;
     QTimer presenceTimer_;
+    int joinTries_ = 0;
 
     RateLimit joinLimit_{3, 10000};     // join requests: 3 at once, then 6 a minute
     RateLimit chatLimit_{8, 1000};      // chat lines shown: 8 at once, then one a second

@@ -228,6 +228,10 @@ void XmppSession::registerAccount(const Account& account) {
 }
 
 void XmppSession::start(const Account& account, bool registering) {
+    if (inPump_) {
+        QTimer::singleShot(0, this, [this, account, registering] { start(account, registering); });
+        return;
+    }
     release();
     account_ = account;
     registering_ = registering;
@@ -305,6 +309,10 @@ void XmppSession::pump() {
     inPump_ = true;
     for (int i = 0; i < kRoundsPerWake && !ending_; ++i) xmpp_run_once(ctx_, 0);
     inPump_ = false;
+    if (closeRequested_) {
+        release();
+        return;
+    }
     if (ending_) {
         finish(pendingEnd_);
         return;
@@ -319,6 +327,21 @@ void XmppSession::send(xmpp_stanza_t* stanza) {
 }
 
 void XmppSession::close() {
+    if (inPump_) {
+        // Called from one of our handlers: libstrophe still holds the stanza
+        // it is handing out, so the connection goes once it returns.
+        if (qEnvironmentVariableIsSet("ZINDLE_XMPP_DEBUG")) qWarning("close inside a handler");
+        closeRequested_ = true;
+        ending_ = true;
+        online_ = false;
+        return;
+    }
+    // What waits to go (a last presence) goes first, if the socket takes it now.
+    if (online_ && ctx_) {
+        inPump_ = true;
+        for (int i = 0; i < 3 && xmpp_conn_send_queue_len(conn_) > 0; ++i) xmpp_run_once(ctx_, 0);
+        inPump_ = false;
+    }
     release();
 }
 
@@ -351,6 +374,7 @@ void XmppSession::release() {
     }
     online_ = false;
     ending_ = false;
+    closeRequested_ = false;
 }
 
 Failure XmppSession::classify(int error, int streamError) const {

@@ -110,6 +110,7 @@ private:
     Failure regFailure_ = Failure::None;
     Failure pendingEnd_ = Failure::None;
     bool ending_ = false;
+    bool closeRequested_ = false;
     QString bound_;
     QStringList log;  // the last lines libstrophe logged, to tell failures apart
     int fd_ = -1;
