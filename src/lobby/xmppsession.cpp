@@ -129,7 +129,10 @@ struct Callbacks {
             xmpp_handler_add(conn, &Callbacks::features, XMPP_NS_STREAMS, "features", nullptr, s);
             xmpp_conn_open_stream_default(conn);
         } else {
-            s->regFailure_ = s->untrusted_ ? Failure::Untrusted : Failure::NotEncrypted;
+            s->regFailure_ =
+                s->untrusted_ || s->log.filter("Certificate verification FAILED").size()
+                    ? Failure::Untrusted
+                    : Failure::NotEncrypted;
             xmpp_disconnect(conn);
         }
         return 0;
@@ -378,15 +381,17 @@ void XmppSession::release() {
 }
 
 Failure XmppSession::classify(int error, int streamError) const {
+    const bool badCertificate = untrusted_ || log.filter("Certificate verification FAILED").size();
     if (registering_) {
         if (regFailure_ != Failure::None) return regFailure_;
-        if (untrusted_) return Failure::Untrusted;
+        if (badCertificate) return Failure::Untrusted;
         return streamOpen_ ? Failure::Dropped : Failure::Unreachable;
     }
-    if (untrusted_) return Failure::Untrusted;
+    if (badCertificate) return Failure::Untrusted;
     if (streamError == XMPP_SE_CONFLICT) return Failure::Conflict;
     if (streamError == XMPP_SE_NOT_AUTHORIZED) return Failure::WrongPassword;
     for (const QString& line : log) {
+        if (line.contains("Certificate verification FAILED")) return Failure::Untrusted;
         if (line.contains("TLS is not supported")) return Failure::NotEncrypted;
         if (line.contains("auth failed") || line.contains("Cannot authenticate"))
             return online_ ? Failure::Dropped : Failure::WrongPassword;
