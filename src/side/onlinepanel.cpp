@@ -66,7 +66,8 @@ OnlinePanel::OnlinePanel(Dialogs& dialogs, PasswordStore* passwords, QWidget* pa
     connect(&client_, &LobbyClient::tableChanged, &refresh_, qOverload<>(&QTimer::start));
     connect(&client_, &LobbyClient::occupantJoined, this, [this](const QString& nick) {
         refresh_.start();
-        if (wasOnline_) addLine(lobby::plainText(nick, lobby::kMaxName) + " joined the lobby.");
+        if (wasOnline_ && nick != client_.nick())
+            addLine(lobby::plainText(nick, lobby::kMaxName) + " joined the lobby.");
     });
     connect(&client_, &LobbyClient::occupantLeft, this, [this](const QString& nick) {
         refresh_.start();
@@ -223,7 +224,7 @@ void OnlinePanel::buildRoom(QWidget* page) {
     tables->addLayout(invite);
 
     auto* people = new QVBoxLayout;
-    auto* peopleLabel = new QLabel("&Online", page);
+    auto* peopleLabel = new QLabel("Pla&yers online", page);
     peopleLabel->setBuddy(list_people);
     people->addWidget(peopleLabel);
     people->addWidget(list_people, 1);
