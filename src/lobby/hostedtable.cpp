@@ -4,20 +4,26 @@
 
 namespace zindle::lobby {
 
-QString addressForJoiners() {
-    QString v6;
+QList<QHostAddress> machineAddresses() {
+    QList<QHostAddress> out;
     for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
+        // An interface that is down lists addresses nobody can reach yet.
         const auto flags = nic.flags();
         if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
             (flags & QNetworkInterface::IsLoopBack))
             continue;
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            const QHostAddress a = entry.ip();
-            if (a.isLoopback() || a.isLinkLocal() || a.isMulticast() || a.isNull()) continue;
-            if (a.protocol() == QAbstractSocket::IPv4Protocol) return a.toString();
-            // The game keeps 20 characters of a host address.
-            if (v6.isEmpty() && a.toString().size() <= kMaxName) v6 = a.toString();
-        }
+        for (const QNetworkAddressEntry& entry : nic.addressEntries()) out << entry.ip();
+    }
+    return out;
+}
+
+QString addressForJoiners() {
+    QString v6;
+    for (const QHostAddress& a : machineAddresses()) {
+        if (a.isLoopback() || a.isLinkLocal() || a.isMulticast() || a.isNull()) continue;
+        if (a.protocol() == QAbstractSocket::IPv4Protocol) return a.toString();
+        // The game keeps 20 characters of a host address.
+        if (v6.isEmpty() && a.toString().size() <= kMaxName) v6 = a.toString();
     }
     return v6.isEmpty() ? QStringLiteral("127.0.0.1") : v6;
 }

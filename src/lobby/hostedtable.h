@@ -5,6 +5,8 @@
 // (reachableAddress), so that port mapping and a relay can take it over.
 #pragma once
 
+#include <QHostAddress>
+#include <QList>
 #include <QObject>
 #include <QSet>
 #include <functional>
@@ -13,6 +15,9 @@
 #include "lobby/lobbyclient.h"
 
 namespace zindle::lobby {
+
+// The addresses of this machine's interfaces that are up, loopback aside.
+QList<QHostAddress> machineAddresses();
 
 // An address of this machine that others can reach: a global or private
 // IPv4 address first, then IPv6; the loopback address when there is none.

@@ -421,14 +421,23 @@ void XmppSession::onFeatures(xmpp_stanza_t* features) {
         xmpp_disconnect(conn);
         return;
     }
-    const QString id = newId();
-    xmpp_stanza_t* iq = xmpp_iq_new(ctx_, "get", id.toUtf8().constData());
+    sendRegisterIq("get", false);
+}
+
+void XmppSession::sendRegisterIq(const char* type, bool withAccount) {
+    const QByteArray id = newId().toUtf8();
+    xmpp_stanza_t* iq = xmpp_iq_new(ctx_, type, id.constData());
     xmpp_stanza_set_to(iq, jidBytes_.constData());
     xmpp_stanza_t* query = element(ctx_, "query", XMPP_NS_REGISTER);
+    if (withAccount) {
+        addText(ctx_, query, "username", account_.name());
+        addText(ctx_, query, "password", account_.password);
+    }
     xmpp_stanza_add_child(iq, query);
     xmpp_stanza_release(query);
-    xmpp_id_handler_add(conn, &Callbacks::registerForm, id.toUtf8().constData(), this);
-    xmpp_send(conn, iq);
+    xmpp_id_handler_add(conn_, withAccount ? &Callbacks::registerResult : &Callbacks::registerForm,
+                        id.constData(), this);
+    xmpp_send(conn_, iq);
     xmpp_stanza_release(iq);
 }
 
@@ -441,17 +450,7 @@ void XmppSession::onRegisterForm(xmpp_stanza_t* iq) {
     }
     // Both servers we know ask for a user name and a password; a server that
     // wants more refuses the answer, and the player is told so.
-    const QString id = newId();
-    xmpp_stanza_t* set = xmpp_iq_new(ctx_, "set", id.toUtf8().constData());
-    xmpp_stanza_set_to(set, jidBytes_.constData());
-    xmpp_stanza_t* query = element(ctx_, "query", XMPP_NS_REGISTER);
-    addText(ctx_, query, "username", account_.name());
-    addText(ctx_, query, "password", account_.password);
-    xmpp_stanza_add_child(set, query);
-    xmpp_stanza_release(query);
-    xmpp_id_handler_add(conn_, &Callbacks::registerResult, id.toUtf8().constData(), this);
-    xmpp_send(conn_, set);
-    xmpp_stanza_release(set);
+    sendRegisterIq("set", true);
 }
 
 void XmppSession::onRegisterResult(xmpp_stanza_t* iq) {

@@ -95,6 +95,7 @@ private:
     void onFeatures(xmpp_stanza_t* features);
     void onRegisterForm(xmpp_stanza_t* iq);
     void onRegisterResult(xmpp_stanza_t* iq);
+    void sendRegisterIq(const char* type, bool withAccount);
 
     xmpp_ctx_t* ctx_ = nullptr;
     xmpp_conn_t* conn_ = nullptr;

@@ -7,7 +7,6 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -16,6 +15,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "lobby/hostedtable.h"
 #include "lobby/statuslink.h"
 #include "net/protocol.h"
 #include "side/onlinepanel.h"
@@ -50,18 +50,10 @@ bool Tlobby::joinable(const QHostAddress& a) {
 
 QStringList Tlobby::machineAddresses() {
     QStringList out;
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        // An interface that is down lists addresses nobody can reach yet.
-        const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
-            (flags & QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            QHostAddress a = entry.ip();
-            if (!joinable(a)) continue;
-            a.setScopeId({});
-            if (!out.contains(a.toString())) out.append(a.toString());
-        }
+    for (QHostAddress a : lobby::machineAddresses()) {
+        if (!joinable(a)) continue;
+        a.setScopeId({});
+        if (!out.contains(a.toString())) out.append(a.toString());
     }
     return out;
 }

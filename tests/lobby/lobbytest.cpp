@@ -37,6 +37,15 @@ std::optional<TableInfo> Player::table(const QString& nick) const {
     return it == client.occupants().end() ? std::nullopt : it->table;
 }
 
+bool Player::waitForTable(const QString& nick, int seats, int ms) {
+    return waitFor(
+        [&] {
+            const auto t = table(nick);
+            return t && (seats < 0 || t->seats == seats);
+        },
+        ms);
+}
+
 Refusal Player::join(const QString& host, bool watch, JoinOffer* offer) {
     const qsizetype before = answers.size();
     client.requestJoin(host, watch);

@@ -25,6 +25,8 @@ struct Player {
     bool waitOnline(int ms = 15000);
     // The table an occupant announces, as this player sees it.
     std::optional<zindle::lobby::TableInfo> table(const QString& nick) const;
+    // Waits until the occupant announces a table (with this many seats taken).
+    bool waitForTable(const QString& nick, int seats = -1, int ms = 15000);
     // Asks a host and waits for the answer.
     zindle::lobby::Refusal join(const QString& host, bool watch, zindle::lobby::JoinOffer* offer);
 

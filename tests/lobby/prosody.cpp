@@ -45,7 +45,7 @@ bool TestProsody::available() {
 }
 
 QString TestProsody::caFile() const {
-    return dir_.filePath("ca.pem");
+    return external() ? externalCa_ : dir_.filePath("ca.pem");
 }
 
 QString TestProsody::logFile() const {
@@ -162,6 +162,7 @@ void TestProsody::stop() {
 }
 
 bool TestProsody::restart() {
+    if (external()) return false;
     stop();
     return start();
 }
@@ -202,7 +203,11 @@ void TestProsody::stopShared() {
 TestProsody* TestProsody::shared() {
     if (!tried) {
         tried = true;
-        if (available()) {
+        if (qEnvironmentVariableIsSet("ZINDLE_TEST_SERVER")) {
+            sharedServer = std::make_unique<TestProsody>();
+            sharedServer->external_ = qEnvironmentVariable("ZINDLE_TEST_SERVER");
+            sharedServer->externalCa_ = qEnvironmentVariable("ZINDLE_TEST_CA");
+        } else if (available()) {
             sharedServer = std::make_unique<TestProsody>();
             if (!sharedServer->start()) {
                 qWarning("test Prosody: %s", qPrintable(sharedServer->why()));

@@ -30,7 +30,13 @@ public:
     QString why() const { return why_; }
 
     QString domain() const { return QStringLiteral("localhost"); }
-    QString server() const { return QStringLiteral("127.0.0.1:%1").arg(c2sPort_); }
+    QString server() const {
+        return external_.isEmpty() ? QStringLiteral("127.0.0.1:%1").arg(c2sPort_) : external_;
+    }
+    // Another server already running (ZINDLE_TEST_SERVER=HOST:PORT with
+    // ZINDLE_TEST_CA=PEM, domain localhost): the scenarios run against it,
+    // as they were tried against ejabberd. It cannot be restarted from here.
+    bool external() const { return !external_.isEmpty(); }
     int c2sPort() const { return c2sPort_; }
     QString caFile() const;
     QString folder() const { return dir_.path(); }
@@ -57,6 +63,8 @@ private:
     int c2sPort_ = 0;
     int proxyPort_ = 0;
     QString why_;
+    QString external_;
+    QString externalCa_;
 };
 
 // Runs the event loop until done() or the time is up; returns done().

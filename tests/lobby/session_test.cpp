@@ -87,7 +87,7 @@ TEST(LobbyRoom, ChatJoinsLeavesInvitationsAndATakenName) {
     info.version = "2.1.0";
     info.seats = 1;
     table.update(7001, info);
-    ASSERT_TRUE(waitFor([&] { return gus->table("fay").has_value(); }));
+    ASSERT_TRUE(gus->waitForTable("fay"));
     ASSERT_TRUE(fay.client.invite("gus"));
     ASSERT_TRUE(waitFor([&] { return !gus->invitations.isEmpty(); }));
     EXPECT_EQ(gus->invitations, QStringList{"fay>fay"});

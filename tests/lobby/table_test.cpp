@@ -45,11 +45,11 @@ TEST(LobbyTable, SeenJoinedPlayedEndedAndGone) {
     EXPECT_EQ(offer.port, host.port());
     ScriptedClient a(offer.port, "Alice");
     a.open();
-    ASSERT_TRUE(waitFor([&] { return bob.table("table1") && bob.table("table1")->seats == 1; }));
+    ASSERT_TRUE(bob.waitForTable("table1", 1));
     ASSERT_EQ(bob.join("table1", false, &offer), Refusal::None);
     ScriptedClient b(offer.port, "Bob");
     b.open();
-    ASSERT_TRUE(waitFor([&] { return alice.table("table1")->seats == 2; }));
+    ASSERT_TRUE(alice.waitForTable("table1", 2));
 
     // Seat 1 starts; both lobbies see the table playing, with its options.
     a.send("CMD_startgame+Alice+75+12+0+0+y+n+");
@@ -73,7 +73,7 @@ TEST(LobbyTable, SeenJoinedPlayedEndedAndGone) {
 
     // A player who leaves frees the seat in the list.
     b.close();
-    ASSERT_TRUE(waitFor([&] { return alice.table("table1")->seats == 1; }));
+    ASSERT_TRUE(alice.waitForTable("table1", 1));
 
     // The table closes: the occupant and its announcement go from every list.
     host.stop();
@@ -88,8 +88,7 @@ TEST(LobbyTable, AFullTableTurnsPlayersAwayAndLetsThemWatch) {
     DedicatedHost host(*prosody, "table2");
     Player carol(*prosody, "carol");
     ASSERT_TRUE(carol.waitOnline());
-    ASSERT_TRUE(waitFor([&] { return carol.table("table2").has_value(); }))
-        << host.output().toStdString();
+    ASSERT_TRUE(carol.waitForTable("table2")) << host.output().toStdString();
 
     std::vector<std::unique_ptr<ScriptedClient>> seated;
     for (int i = 1; i <= 4; ++i) {
@@ -115,16 +114,15 @@ TEST(LobbyTable, ComputerPlayersSitDownWithTheFirstPersonAndLeaveAfterTheLast) {
     DedicatedHost host(*prosody, "table3", {"--computers", "2", "--level", "easy"});
     Player dave(*prosody, "dave");
     ASSERT_TRUE(dave.waitOnline());
-    ASSERT_TRUE(waitFor([&] { return dave.table("table3").has_value(); }))
-        << host.output().toStdString();
+    ASSERT_TRUE(dave.waitForTable("table3")) << host.output().toStdString();
     EXPECT_EQ(dave.table("table3")->seats, 0);
 
     JoinOffer offer;
     ASSERT_EQ(dave.join("table3", false, &offer), Refusal::None);
     auto d = std::make_unique<ScriptedClient>(offer.port, "Dave");
     d->open();
-    ASSERT_TRUE(waitFor([&] { return dave.table("table3")->seats == 3; }));
+    ASSERT_TRUE(dave.waitForTable("table3", 3));
     EXPECT_EQ(d->seat(), 1);  // the person holds the host's powers
     d->close();
-    ASSERT_TRUE(waitFor([&] { return dave.table("table3")->seats == 0; }));
+    ASSERT_TRUE(dave.waitForTable("table3", 0));
 }
