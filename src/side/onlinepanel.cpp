@@ -405,7 +405,10 @@ void OnlinePanel::updateButtons() {
     const bool other = in && !table.isEmpty() && table != client_.nick();
     button_hostOnline->setEnabled(in && !hosting_);
     button_joinTable->setEnabled(other && asked_.isEmpty());
-    button_watch->setEnabled(other && asked_.isEmpty());
+    // The host seats whoever comes in a free seat: watching is for full tables.
+    const auto it = client_.occupants().find(table);
+    const bool full = it != client_.occupants().end() && it->table && it->table->full();
+    button_watch->setEnabled(other && full && asked_.isEmpty());
     const QListWidgetItem* person = list_people->currentItem();
     button_invite->setEnabled(in && hosting_ && person &&
                               person->data(Qt::UserRole).toString() != client_.nick());

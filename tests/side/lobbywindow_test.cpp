@@ -162,6 +162,9 @@ TEST(LobbyWindowOnline, ReturnOnTheListJoinsAndAFullTableOffersToWatch) {
     ASSERT_TRUE(waitFor([&] { return player.seats("tablew") == "0 of 4"; }))
         << o.label_signIn->text().toStdString() << table.output().toStdString();
     player.shot("lobby-list");
+    o.list_games->setCurrentItem(player.row("tablew"));
+    EXPECT_TRUE(o.button_joinTable->isEnabled());
+    EXPECT_FALSE(o.button_watch->isEnabled());
 
     o.list_games->setCurrentItem(player.row("tablew"));
     player.beforeGame();
@@ -180,6 +183,7 @@ TEST(LobbyWindowOnline, ReturnOnTheListJoinsAndAFullTableOffersToWatch) {
         seated.back()->open();
     }
     ASSERT_TRUE(waitFor([&] { return player.seats("tablew") == "4 of 4"; }));
+    EXPECT_TRUE(o.button_watch->isEnabled());  // only a full table is watched
     // Join on a full table asks whether to watch; the answer here is yes.
     player.beforeGame();
     QTest::mouseClick(o.button_joinTable, Qt::LeftButton);
