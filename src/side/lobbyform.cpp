@@ -5,6 +5,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -226,9 +227,24 @@ void Tlobby::hostOnline() {
         online->setHosting(false);
 }
 
-void Tlobby::joinOnline(const QString&, const lobby::JoinOffer& offer) {
+void Tlobby::joinOnline(const QString& hostNick, const lobby::JoinOffer& offer) {
     if (!links.isEmpty()) {
         dialogs.message(this, windowTitle(), "A game is already running. Close it first.");
+        return;
+    }
+    // The game keeps 20 characters of a host address: a longer name is
+    // looked up here and the game is given an address that fits.
+    if (offer.host.size() > lobby::kMaxName) {
+        QHostInfo::lookupHost(offer.host, this, [this, hostNick, offer](const QHostInfo& info) {
+            for (const QHostAddress& a : info.addresses()) {
+                if (a.toString().size() > lobby::kMaxName) continue;
+                lobby::JoinOffer fits = offer;
+                fits.host = a.toString();
+                joinOnline(hostNick, fits);
+                return;
+            }
+            label_status->setText("The table's address " + offer.host + " cannot be found.");
+        });
         return;
     }
     launch(online->playerName(), offer.host, "join",
