@@ -119,7 +119,7 @@ Tlobby::Tlobby(Dialogs& dialogs, PasswordStore* passwords, QWidget* parent)
     network->addWidget(label_addresses);
     network->addStretch();
     tabs->addTab(online, "Onl&ine");
-    tabs->addTab(networkTab, "This Net&work");
+    tabs->addTab(networkTab, "This Networ&k");
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(tabs, 1);
     layout->addWidget(label_status);
