@@ -67,6 +67,11 @@ if(TARGET zindle_icons)
   endforeach()
 endif()
 
+# For those who run a lobby server, and those who write bots for it.
+install(FILES ${PROJECT_SOURCE_DIR}/data/examples/prosody-zindle.cfg.lua
+        DESTINATION ${CMAKE_INSTALL_DOCDIR}/examples)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/lobby-protocol.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
 # The program carries its help pages inside; these copies are for reading without it.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/help/
         DESTINATION ${CMAKE_INSTALL_DOCDIR}/help
@@ -85,8 +90,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
        "Players lay letter tiles on a 19 x 19 board of coloured squares so that\n"
        "every run of letters is an English word. Play alone against computer\n"
        "players, or host a game for up to three friends over IPv4 or IPv6.\n"
-       "zindle-lobby arranges games, zindle-host hosts one without a window and\n"
-       "zindle-bot seats a computer player.")
+       "zindle-lobby finds players and tables on a lobby server (any XMPP server\n"
+       "with multi-user chat, such as Prosody or ejabberd) and starts games;\n"
+       "zindle-host hosts one without a window, also as an always-open table in\n"
+       "the lobby, and zindle-bot seats a computer player.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -1,7 +1,11 @@
 // zindle-host: the game host alone, without a window, for dedicated hosting
 // and tests. The first connection to arrive is seat 1 and holds the host's powers.
+// With --lobby it also signs in to a lobby server and announces its table there.
 //
 //   zindle-host [--port N] [--seed S] [--words FILE]
+//               [--lobby --account JID --password-file FILE [--server HOST[:PORT]]
+//                [--ca-file PEM] [--room JID] [--nick NAME] [--address HOST]
+//                [--computers N] [--level easy|normal|hard]]
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,6 +17,9 @@
 #include <string>
 
 #include "cli/commandline.h"
+#include "cli/lobbyoptions.h"
+#include "dedicated.h"
+#include "engine/choose.h"
 #include "server/server.h"
 
 namespace {
@@ -40,6 +47,19 @@ int main(int argc, char** argv) {
     const QCommandLineOption seedOption("seed", "Replay the games of seed S.", "S");
     const QCommandLineOption wordsOption("words", "Judge words against FILE.", "FILE");
     parser.addOptions({portOption, seedOption, wordsOption});
+    const QCommandLineOption lobbyOption("lobby", "Announce the table in a lobby room.");
+    zindle::cli::LobbyOptionSet lobbyOptions;
+    const QCommandLineOption nickOption("nick", "The table's name in the room (the account's).",
+                                        "NAME");
+    const QCommandLineOption addressOption(
+        "address", "Send joiners to HOST (this machine's first address).", "HOST");
+    const QCommandLineOption computersOption(
+        "computers", "Seat N computer players once a person sits down (0).", "N", "0");
+    const QCommandLineOption levelOption("level", "The computers play easy, normal or hard.",
+                                         "LEVEL", "normal");
+    parser.addOption(lobbyOption);
+    lobbyOptions.addTo(parser, false);
+    parser.addOptions({nickOption, addressOption, computersOption, levelOption});
     if (auto done = zindle::cli::parse(parser, program, zindle::cli::arguments(argc, argv)))
         return *done;
     if (!parser.positionalArguments().isEmpty())
@@ -60,6 +80,37 @@ int main(int argc, char** argv) {
     if (parser.isSet(wordsOption)) options.wordsFile = parser.value(wordsOption).toStdString();
     if (!seeded) zindle::randomize();
 
+    std::optional<zindle::DedicatedOptions> dedicated;
+    if (parser.isSet(lobbyOption)) {
+        QString why;
+        const auto lo = lobbyOptions.read(parser, why);
+        if (!lo) return zindle::cli::badUsage(parser, program, why);
+        if (lo->account.isEmpty() || lo->password.isEmpty())
+            return zindle::cli::badUsage(parser, program,
+                                         "--lobby needs --account and --password-file");
+        zindle::DedicatedOptions d;
+        d.lobby.account = {lo->account, lo->password, lo->server, lo->caFile};
+        d.lobby.room = lo->room;
+        d.lobby.nick = parser.value(nickOption);
+        d.address = parser.value(addressOption);
+        if (!parseUnsigned(parser.value(computersOption), 3, n))
+            return zindle::cli::badUsage(parser, program, "--computers takes 0 to 3");
+        d.computers = int(n);
+        const auto level = zindle::engine::levelFromName(parser.value(levelOption).toStdString());
+        if (!level)
+            return zindle::cli::badUsage(parser, program, "--level takes easy, normal or hard");
+        d.level = *level;
+        dedicated = d;
+    } else {
+        for (const QCommandLineOption& o :
+             {lobbyOptions.server, lobbyOptions.account, lobbyOptions.passwordFile,
+              lobbyOptions.caFile, lobbyOptions.room, nickOption, addressOption, computersOption,
+              levelOption})
+            if (parser.isSet(o))
+                return zindle::cli::badUsage(parser, program,
+                                             "--" + o.names().first() + " needs --lobby");
+    }
+
     QCoreApplication app(argc, argv);
     if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
     QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
@@ -72,6 +123,9 @@ int main(int argc, char** argv) {
 
     // Destroyed before the application: it owns sockets with notifiers.
     auto server = std::make_unique<zindle::TServer>(options);
+    // Before the first connection: the table follows every one of them.
+    std::unique_ptr<zindle::DedicatedTable> table;
+    if (dedicated) table = std::make_unique<zindle::DedicatedTable>(*server, *dedicated);
     try {
         server->listener.setListen(true);
     } catch (const ESockException& e) {
@@ -80,8 +134,12 @@ int main(int argc, char** argv) {
     }
     std::printf("listening on port %d\n", server->listener.LocalPort());
     std::fflush(stdout);
+    if (table) table->start();
 
     app.exec();
+    // The announcement goes before the table does.
+    if (table) table->client().stop();
+    table.reset();
     server.reset();
     return 0;
 }

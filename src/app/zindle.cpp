@@ -13,8 +13,10 @@
 #include "client/phrasesform.h"
 #include "client/singleinstance.h"
 #include "client/spylistform.h"
+#include "lobby/tablereport.h"
 #include "rules/random.h"
 #include "server/server.h"
+#include "server/tablestatus.h"
 #include "side/aboutform.h"
 #include "side/downloadform.h"
 #include "side/helpform.h"
@@ -76,6 +78,18 @@ int main(int argc, char** argv) {
     zindle::ServerOptions serverOptions;
     serverOptions.port = setup.port;
     auto server = std::make_unique<zindle::TServer>(serverOptions);
+    // A lobby that hosts this game online hears of its table here; the lobby
+    // link itself stays silent.
+    std::unique_ptr<zindle::TableWatch> tableWatch;
+    std::unique_ptr<zindle::lobby::StatusSender> tableSender;
+    if (const QString path = qEnvironmentVariable(zindle::lobby::kStatusVariable);
+        !path.isEmpty()) {
+        tableWatch = std::make_unique<zindle::TableWatch>(*server);
+        tableSender = std::make_unique<zindle::lobby::StatusSender>(path);
+        tableWatch->changed = [&tableSender](const zindle::TableStatus& s) {
+            tableSender->send(zindle::lobby::tableReport(s));
+        };
+    }
     zindle::Tabout about;
     zindle::Tgameoptions options;
     zindle::Tspylist spylist;
@@ -111,6 +125,8 @@ int main(int argc, char** argv) {
     });
     chat->show();
     const int rc = app.exec();
+    tableWatch.reset();
+    tableSender.reset();
     chat.reset();
     server.reset();
     return rc;

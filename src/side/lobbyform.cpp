@@ -5,16 +5,21 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHostAddress>
+#include <QHostInfo>
 #include <QLabel>
 #include <QLineEdit>
-#include <QNetworkInterface>
 #include <QPushButton>
 #include <QSettings>
+#include <QTabWidget>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QVBoxLayout>
+#include <optional>
 
+#include "lobby/hostedtable.h"
+#include "lobby/statuslink.h"
 #include "net/protocol.h"
+#include "side/onlinepanel.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 #include "widgets/paths.h"
@@ -46,24 +51,20 @@ bool Tlobby::joinable(const QHostAddress& a) {
 
 QStringList Tlobby::machineAddresses() {
     QStringList out;
-    for (const QNetworkInterface& nic : QNetworkInterface::allInterfaces()) {
-        // An interface that is down lists addresses nobody can reach yet.
-        const auto flags = nic.flags();
-        if (!(flags & QNetworkInterface::IsUp) || !(flags & QNetworkInterface::IsRunning) ||
-            (flags & QNetworkInterface::IsLoopBack))
-            continue;
-        for (const QNetworkAddressEntry& entry : nic.addressEntries()) {
-            QHostAddress a = entry.ip();
-            if (!joinable(a)) continue;
-            a.setScopeId({});
-            if (!out.contains(a.toString())) out.append(a.toString());
-        }
+    for (QHostAddress a : lobby::machineAddresses()) {
+        if (!joinable(a)) continue;
+        a.setScopeId({});
+        if (!out.contains(a.toString())) out.append(a.toString());
     }
     return out;
 }
 
-Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), dialogs(dialogs), linkServer(new QTcpServer(this)), linkPort(lobbyPort()) {
+Tlobby::Tlobby(Dialogs& dialogs, PasswordStore* passwords, QWidget* parent)
+    : QWidget(parent),
+      dialogs(dialogs),
+      linkServer(new QTcpServer(this)),
+      linkPort(lobbyPort()),
+      status(new lobby::StatusListener(this)) {
     setObjectName("lobby");
     setWindowTitle("Zindle Lobby");
     setWindowIcon(appIcon());
@@ -101,18 +102,40 @@ Tlobby::Tlobby(Dialogs& dialogs, QWidget* parent)
     label_status->setObjectName("label_status");
     label_status->setWordWrap(true);
 
+    tabs = new QTabWidget(this);
+    tabs->setObjectName("tabs");
+    online = new OnlinePanel(dialogs, passwords, tabs);
+    networkTab = new QWidget(tabs);
+    networkTab->setObjectName("networkTab");
     auto* form = new QFormLayout;
     form->addRow("Your name", edit_name);
     form->addRow("Host address", edit_address);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button_host);
     buttons->addWidget(button_join);
+    auto* network = new QVBoxLayout(networkTab);
+    network->addLayout(form);
+    network->addLayout(buttons);
+    network->addWidget(label_addresses);
+    network->addStretch();
+    tabs->addTab(online, "Onl&ine");
+    tabs->addTab(networkTab, "This Networ&k");
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addLayout(buttons);
-    layout->addWidget(label_addresses);
+    layout->addWidget(tabs, 1);
     layout->addWidget(label_status);
     setMinimumWidth(360);
+    resize(760, 560);
+
+    connect(online, &OnlinePanel::hostRequested, this, &Tlobby::hostOnline);
+    connect(online, &OnlinePanel::joinOffered, this, &Tlobby::joinOnline);
+    connect(status, &lobby::StatusListener::reported, this, [this](const lobby::TableReport& r) {
+        online->table().update(r.port, r.table);
+        online->setHosting(true);
+    });
+    connect(status, &lobby::StatusListener::gameGone, this, [this] {
+        online->table().close();
+        online->setHosting(false);
+    });
 
     connect(linkServer, &QTcpServer::newConnection, this, &Tlobby::linkAccepted);
     if (linkServer->listen(QHostAddress::LocalHost, linkPort)) {
@@ -158,8 +181,32 @@ bool Tlobby::startGame(const QString& address, const QString& mode) {
     settings.setValue("Name", name);
     if (mode != "true") settings.setValue("Address", address);
     settings.sync();
+    return launch(name, address, mode, {});
+}
 
-    if (!dialogs.startProgram(gameProgram, {name, address, mode})) {
+bool Tlobby::launch(const QString& name, const QString& address, const QString& mode,
+                    const Environment& env) {
+    // The game reads these at its start; the lobby's own values come back after.
+    QList<QPair<QByteArray, std::optional<QByteArray>>> saved;
+    Environment all = env;
+    all.append({"ZINDLE_LOBBY_PORT", QByteArray::number(linkPort)});  // the link is ours
+    for (const auto& [key, value] : all) {
+        saved.append({key, qEnvironmentVariableIsSet(key.constData())
+                               ? std::optional<QByteArray>(qgetenv(key.constData()))
+                               : std::nullopt});
+        if (value.isNull())
+            qunsetenv(key.constData());
+        else
+            qputenv(key.constData(), value);
+    }
+    const bool started = dialogs.startProgram(gameProgram, {name, address, mode});
+    for (const auto& [key, value] : saved) {
+        if (value)
+            qputenv(key.constData(), *value);
+        else
+            qunsetenv(key.constData());
+    }
+    if (!started) {
         dialogs.message(this, windowTitle(), "The game could not be started: " + gameProgram);
         return false;
     }
@@ -168,12 +215,49 @@ bool Tlobby::startGame(const QString& address, const QString& mode) {
     return true;
 }
 
+void Tlobby::hostOnline() {
+    if (!links.isEmpty()) {
+        dialogs.message(this, windowTitle(), "A game is already running. Close it first.");
+        return;
+    }
+    if (!online->online() || status->path().isEmpty()) return;
+    online->setHosting(true);  // until the game reports, or never comes
+    if (!launch(online->playerName(), "127.0.0.1", "true",
+                {{lobby::kStatusVariable, status->path().toLocal8Bit()}}))
+        online->setHosting(false);
+}
+
+void Tlobby::joinOnline(const QString& hostNick, const lobby::JoinOffer& offer) {
+    if (!links.isEmpty()) {
+        dialogs.message(this, windowTitle(), "A game is already running. Close it first.");
+        return;
+    }
+    // The game keeps 20 characters of a host address: a longer name is
+    // looked up here and the game is given an address that fits.
+    if (offer.host.size() > lobby::kMaxName) {
+        QHostInfo::lookupHost(offer.host, this, [this, hostNick, offer](const QHostInfo& info) {
+            for (const QHostAddress& a : info.addresses()) {
+                if (a.toString().size() > lobby::kMaxName) continue;
+                lobby::JoinOffer fits = offer;
+                fits.host = a.toString();
+                joinOnline(hostNick, fits);
+                return;
+            }
+            label_status->setText("The table's address " + offer.host + " cannot be found.");
+        });
+        return;
+    }
+    launch(online->playerName(), offer.host, "join",
+           {{"ZINDLE_PORT", QByteArray::number(offer.port)}, {lobby::kStatusVariable, {}}});
+}
+
 void Tlobby::linkAccepted() {
     while (QTcpSocket* link = linkServer->nextPendingConnection()) {
         links.append(link);
         connect(link, &QTcpSocket::disconnected, this, [this, link] {
             links.removeOne(link);
             link->deleteLater();
+            if (links.isEmpty()) online->setHosting(online->table().open());
             label_status->setText("The game has ended.");
             emit gameUnlinked();
         });

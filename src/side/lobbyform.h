@@ -1,7 +1,10 @@
-// The lobby stand-in: the least a lobby must do for the game. It listens on
-// 127.0.0.1 port 9001 ($ZINDLE_LOBBY_PORT), starts "zindle NAME ADDRESS true"
-// to host or "zindle NAME ADDRESS join" to join, and holds the game's link;
-// closing the lobby closes the link, which ends the game.
+// The lobby window. Online, it signs in to a lobby server and shows the
+// room: tables, people, chat (OnlinePanel). On this network, without a
+// server, it hosts or joins by address. Either way it listens on 127.0.0.1
+// port 9001 ($ZINDLE_LOBBY_PORT), starts "zindle NAME ADDRESS true" to host
+// or "zindle NAME ADDRESS join" to join, and holds the game's link; closing
+// the lobby closes the link, which ends the game. A game hosted online
+// reports its table back on a private channel (ZINDLE_TABLE_STATUS).
 #pragma once
 
 #include <QHostAddress>
@@ -11,22 +14,34 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QTabWidget;
 class QTcpServer;
 class QTcpSocket;
 
 namespace zindle {
 
 class Dialogs;
+class OnlinePanel;
+class PasswordStore;
+namespace lobby {
+class StatusListener;
+struct JoinOffer;
+}  // namespace lobby
 
 class Tlobby : public QWidget {
     Q_OBJECT
 public:
-    explicit Tlobby(Dialogs& dialogs, QWidget* parent = nullptr);
+    // Without a password store the lobby asks for the password each time.
+    explicit Tlobby(Dialogs& dialogs, PasswordStore* passwords = nullptr,
+                    QWidget* parent = nullptr);
     ~Tlobby() override;
 
     // The game program: $ZINDLE_GAME, else zindle beside this program.
     QString gameProgram;
 
+    QTabWidget* tabs;
+    OnlinePanel* online;
+    QWidget* networkTab;
     QLineEdit* edit_name;
     QLineEdit* edit_address;
     QPushButton* button_host;
@@ -41,6 +56,9 @@ public:
 
     void button_hostClick();
     void button_joinClick();
+    // Online: hosts a table announced in the room, or joins one that answered.
+    void hostOnline();
+    void joinOnline(const QString& hostNick, const lobby::JoinOffer& offer);
     // Closes every game's link, which ends those games.
     void endGames();
 
@@ -59,12 +77,16 @@ protected:
 
 private:
     bool startGame(const QString& address, const QString& mode);
+    using Environment = QList<QPair<QByteArray, QByteArray>>;
+    bool launch(const QString& name, const QString& address, const QString& mode,
+                const Environment& env);
     void linkAccepted();
 
     Dialogs& dialogs;
     QTcpServer* linkServer;
     QList<QTcpSocket*> links;
     quint16 linkPort;
+    lobby::StatusListener* status;
 };
 
 }  // namespace zindle

@@ -1,0 +1,69 @@
+// What Zindle lobbies say to each other in the room (docs/lobby-protocol.md):
+// a table's announcement in its host's room presence, the join request and
+// its answer, and invitations. Everything read from a peer is bounded here;
+// anything out of bounds is refused whole.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+typedef struct _xmpp_ctx_t xmpp_ctx_t;
+typedef struct _xmpp_stanza_t xmpp_stanza_t;
+
+namespace zindle::lobby {
+
+inline constexpr char kNamespace[] = "urn:zindle:lobby:1";
+inline constexpr char kMucNamespace[] = "http://jabber.org/protocol/muc";
+inline constexpr char kMucUserNamespace[] = "http://jabber.org/protocol/muc#user";
+inline constexpr int kMaxName = 20;       // as many characters of a name as the game keeps
+inline constexpr int kMaxLine = 480;      // as many of a chat line as the game window shows
+inline constexpr int kMaxAttribute = 64;  // bytes of any attribute we read
+inline constexpr int kSeatsAtTable = 4;
+inline constexpr int kMaxSpectators = 5;  // seats 5-9
+
+// Text from a peer as we show it: control characters (below U+0020, U+007F)
+// dropped, cut to max characters. Never markup: callers show it as plain text.
+QString plainText(const QString& text, int max);
+
+// One table as its host announces it.
+struct TableInfo {
+    int seats = 0;  // players seated, 0-4
+    int of = kSeatsAtTable;
+    int spectators = 0;  // 0-5
+    bool playing = false;
+    QString version;   // the game's wire version, "2.1.0"
+    int turntime = 0;  // seconds
+    int zindles = 0;
+    bool doubleTiles = false;
+    bool teams = false;
+
+    bool full() const { return seats >= of; }
+    bool operator==(const TableInfo&) const = default;
+};
+
+// <game xmlns=... seats= of= spectators= state= version= turntime= zindles= double= teams=/>
+xmpp_stanza_t* gameElement(xmpp_ctx_t* ctx, const TableInfo& table);
+// The announcement in a presence, or nothing when it is absent or out of bounds.
+std::optional<TableInfo> readGame(xmpp_stanza_t* presence);
+
+// The host's answer to a join request. A relay offer joins <direct/> later.
+struct JoinOffer {
+    QString host;
+    int port = 0;
+};
+xmpp_stanza_t* joinElement(xmpp_ctx_t* ctx, bool watch);
+xmpp_stanza_t* offerElement(xmpp_ctx_t* ctx, const JoinOffer& offer);
+std::optional<JoinOffer> readOffer(xmpp_stanza_t* iq);
+
+// Why a host refused, from the error condition of its answer.
+enum class Refusal { None, Full, Banned, Busy, Gone, NoAnswer, Malformed };
+QString describe(Refusal why);
+
+// <invite xmlns=... room= host=NICK/> in a message.
+xmpp_stanza_t* inviteElement(xmpp_ctx_t* ctx, const QString& room, const QString& hostNick);
+
+// Attributes and children, cut to our bounds.
+QString attribute(xmpp_stanza_t* stanza, const char* name, int max = kMaxAttribute);
+xmpp_stanza_t* child(xmpp_stanza_t* stanza, const char* name, const char* ns);
+
+}  // namespace zindle::lobby
