@@ -4,8 +4,10 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "widgets/artwork.h"
 #include "widgets/placement.h"
@@ -57,11 +59,19 @@ void ReviewBoard::showTurn(const TurnRecord* turn) {
     update();
 }
 
+QRect ReviewBoard::square() const {
+    const int side = std::min(width(), height());
+    return {(width() - side) / 2, 0, side, side};
+}
+
 void ReviewBoard::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.fillRect(rect(), Qt::black);
+    // Only the board's square: the rest of the widget shows the window behind it.
+    const QRect board = square();
+    p.fillRect(board, Qt::black);
     if (!turn_) return;
-    const qreal scale = std::min(width(), height()) / qreal(kBoardSize * kCell);
+    p.translate(board.topLeft());
+    const qreal scale = board.width() / qreal(kBoardSize * kCell);
     p.scale(scale, scale);
     p.setRenderHint(QPainter::SmoothPixmapTransform, scale != 1.0);
     const Artwork& art = Artwork::forRatio(devicePixelRatioF());
@@ -83,8 +93,10 @@ void ReviewBoard::paintEvent(QPaintEvent*) {
         }
         p.setOpacity(1);
     }
+    Grid shown = t.letters;
     for (const Placement& tile : t.laid) {
         if (!onBoard(tile.x, tile.y) || !isLetterCode(tile.code)) continue;
+        shown[tile.x][tile.y] = tile.code;
         const QRect r(tile.x * kCell, tile.y * kCell, kCell, kCell);
         p.drawPixmap(r.topLeft(), art.little(tile.code));
         p.setPen(QPen(seatColour(t.seat), 3));
@@ -94,6 +106,25 @@ void ReviewBoard::paintEvent(QPaintEvent*) {
     for (int i = 0; t.best.found && i < t.best.move.count; ++i) {
         const engine::TileLay& tile = t.best.move.tiles[i];
         p.drawRect(QRect(tile.x * kCell, tile.y * kCell, kCell, kCell).adjusted(3, 3, -4, -4));
+    }
+    // Where the move played covers a best tile of another letter, the best letter is shown
+    // in the cell's corner, so neither word loses a letter.
+    QFont font = p.font();
+    font.setPixelSize(kCell * 2 / 5);
+    font.setBold(true);
+    p.setFont(font);
+    for (int i = 0; t.best.found && i < t.best.move.count; ++i) {
+        const engine::TileLay& tile = t.best.move.tiles[i];
+        if (!onBoard(tile.x, tile.y) || !isLetterCode(tile.letter)) continue;
+        const int32_t there = shown[tile.x][tile.y];
+        if (!isLetterCode(there) || there == tile.letter) continue;
+        const QRect badge(tile.x * kCell + kCell / 2, tile.y * kCell + kCell / 2, kCell / 2,
+                          kCell / 2);
+        p.setPen(QPen(Qt::black, 1));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(badge.adjusted(0, 0, -1, -1), 3, 3);
+        p.setPen(Qt::black);
+        p.drawText(badge, Qt::AlignCenter, QString(QChar('A' + tile.letter)));
     }
 }
 
@@ -123,7 +154,11 @@ GameReview::GameReview(GameRecord& record, QWidget* parent)
     }
     table_->resizeColumnsToContents();
     table_->horizontalHeader()->setStretchLastSection(true);
-    table_->setMinimumWidth(360);
+    // Every column whole without a horizontal scroll: the board gives up room first.
+    int columns = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < table_->columnCount(); ++c) columns += table_->columnWidth(c);
+    table_->setMinimumWidth(std::max(360, columns));
+    table_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     total_ = new QLabel(this);
     total_->setObjectName("reviewTotal");
@@ -136,7 +171,10 @@ GameReview::GameReview(GameRecord& record, QWidget* parent)
                                   : tr("You left %1 points on the table.").arg(left));
 
     board_ = new ReviewBoard(this);
-    auto* key = new QLabel(tr("Ringed in your colour: your move. Dashed: the best move."), this);
+    auto* key = new QLabel(
+        tr("Ringed in your colour: your move. Dashed: the best move, with its letter in the "
+           "corner where the two differ."),
+        this);
     key->setWordWrap(true);
 
     auto* side = new QVBoxLayout;

@@ -18,6 +18,8 @@ public:
     void showTurn(const TurnRecord* turn);
     QSize sizeHint() const override;
     const TurnRecord* turn() const { return turn_; }
+    // Where the board is drawn: the largest square, centred at the top.
+    QRect square() const;
 
 protected:
     void paintEvent(QPaintEvent*) override;

@@ -42,6 +42,10 @@ Tabout::Tabout(QWidget* parent) : QWidget(parent, Qt::Tool) {
     versionRow->addWidget(versionCaption);
     versionRow->addSpacing(4);
     versionRow->addWidget(version);
+    // The build number belongs to this box alone, so the release stays the one version source.
+    auto* build = new QLabel(".1", this);
+    build->setObjectName("label_build");
+    versionRow->addWidget(build);
     versionRow->addStretch();
 
     auto* credits = new QLabel(

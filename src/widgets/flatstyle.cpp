@@ -1,8 +1,13 @@
 #include "widgets/flatstyle.h"
 
 #include <QApplication>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
+#include <algorithm>
 #include <utility>
 
 #include "widgets/artwork.h"
@@ -61,20 +66,7 @@ QLineEdit, QTextEdit, QPlainTextEdit, QListWidget, QTableWidget, QTextBrowser {
     selection-color: #2c1c08;
 }
 QLineEdit:focus, QTextEdit:focus, QPlainTextEdit:focus { border-color: #e8c45a; }
-QCheckBox::indicator, QAbstractItemView::indicator {
-    width: 12px;
-    height: 12px;
-    border: 1px solid #9fc0d8;
-    border-radius: 2px;
-    background: #101a22;
-}
-QCheckBox::indicator:checked, QAbstractItemView::indicator:checked {
-    background: #e8c45a;
-    border-color: #fff0b0;
-}
-/* A ticked box on a selected row would melt into the yellow of the row. */
-QAbstractItemView::indicator:checked:selected { border-color: #2c1c08; }
-QCheckBox::indicator:disabled { border-color: #4b5d6a; }
+QMenu::separator { height: 1px; background: #8aa6ba; margin: 4px 8px; }
 QLineEdit:read-only { background: #18242e; }
 )");
 }
@@ -112,8 +104,71 @@ QPalette flatPalette() {
     return pal;
 }
 
+namespace {
+
+// Check boxes drawn by hand: a style sheet can only fill the box, and a gold box on the gold
+// selected row looked just like an empty one. The tick is drawn dark on gold, so it shows on
+// every background and in every state.
+class FlatStyle : public QProxyStyle {
+public:
+    using QProxyStyle::QProxyStyle;
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                       const QWidget* widget) const override {
+        if (element != PE_IndicatorCheckBox && element != PE_IndicatorItemViewItemCheck) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        drawTickBox(*option, painter);
+    }
+
+private:
+    static void drawTickBox(const QStyleOption& option, QPainter* painter) {
+        const bool on = option.state & State_On;
+        const bool partly = option.state & State_NoChange;
+        const bool enabled = option.state & State_Enabled;
+        const bool selected = option.state & State_Selected;
+        const int side = std::max(8, std::min({option.rect.width(), option.rect.height(), 16}));
+        QRectF box(0, 0, side, side);
+        box.moveCenter(QRectF(option.rect).center());
+        box.adjust(0.5, 0.5, -0.5, -0.5);
+
+        const QColor ink(0x2c, 0x1c, 0x08);
+        const QColor gold(0xe8, 0xc4, 0x5a);
+        QColor border = selected ? ink : QColor(0x9f, 0xc0, 0xd8);
+        if (!enabled) border = QColor(0x4b, 0x5d, 0x6a);
+        painter->save();
+        painter->setRenderHint(QPainter::Antialiasing);
+        painter->setPen(QPen(border, 1));
+        painter->setBrush(on || partly ? gold : QColor(0x10, 0x1a, 0x22));
+        painter->drawRoundedRect(box, 2, 2);
+        if (on || partly) {
+            QPen pen(enabled ? ink : QColor(0x6a, 0x5a, 0x3a), std::max(1.5, side / 6.0));
+            pen.setCapStyle(Qt::RoundCap);
+            pen.setJoinStyle(Qt::RoundJoin);
+            painter->setPen(pen);
+            painter->setBrush(Qt::NoBrush);
+            const QRectF in = box.adjusted(side * 0.22, side * 0.22, -side * 0.22, -side * 0.22);
+            if (on) {
+                QPainterPath tick;
+                tick.moveTo(in.left(), in.top() + in.height() * 0.55);
+                tick.lineTo(in.left() + in.width() * 0.38, in.bottom());
+                tick.lineTo(in.right(), in.top());
+                painter->drawPath(tick);
+            } else {
+                painter->drawLine(QPointF(in.left(), in.center().y()),
+                                  QPointF(in.right(), in.center().y()));
+            }
+        }
+        painter->restore();
+    }
+};
+
+}  // namespace
+
 void applyFlatStyle(QApplication& app) {
-    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app.setStyle(fusion);
+    if (QStyle* fusion = QStyleFactory::create(QStringLiteral("Fusion")))
+        app.setStyle(new FlatStyle(fusion));
     app.setPalette(flatPalette());
     app.setStyleSheet(flatStyleSheet());
     app.setWindowIcon(appIcon());

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWindow>
@@ -146,6 +148,19 @@ TEST(WindowSizes, EveryControlInsideAndNoneOverAnotherOnEveryScreen) {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(review)) << name;
         EXPECT_TRUE(screen->availableGeometry().contains(review->frameGeometry()))
             << name << " review " << rectText(review->frameGeometry());
+        // Every column whole, with no scrolling sideways.
+        QHeaderView* header = review->table()->horizontalHeader();
+        EXPECT_LE(header->length(), review->table()->viewport()->width()) << name;
+        for (int c = 0; c < header->count(); ++c)
+            EXPECT_GE(header->sectionSize(c), header->sectionSizeHint(c))
+                << name << " column " << c;
+        // The board fills its square and nothing around it is painted black.
+        const QImage reviewBoard = review->board()->grab().toImage();
+        for (QPoint corner :
+             {QPoint(0, 0), QPoint(reviewBoard.width() - 1, 0), QPoint(0, reviewBoard.height() - 1),
+              QPoint(reviewBoard.width() - 1, reviewBoard.height() - 1)})
+            EXPECT_NE(reviewBoard.pixelColor(corner), QColor(Qt::black))
+                << name << " review board at " << corner.x() << "," << corner.y();
         review->close();
     }
 }

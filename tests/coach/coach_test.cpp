@@ -121,6 +121,44 @@ TEST(Coach, RecordAndReviewFollowAWholeGame) {
     }
 }
 
+// SAITHA played where SAITHE was best: the two share six cells and differ in the last.
+TEST(Coach, ReviewBoardShowsBothMovesWhereTheyShareACell) {
+    auto turn = [](char bestLast) {
+        TurnRecord t;
+        t.kind = TurnRecord::Move;
+        t.colours = makeGrid(1);
+        t.letters = makeGrid(kNoTile);
+        const std::string played = "saitha", best = std::string("saith") + bestLast;
+        t.best.found = true;
+        t.best.move.count = static_cast<int8_t>(best.size());
+        for (int i = 0; i < 6; ++i) {
+            t.laid.push_back({4 + i, 9, played[i] - 'a'});
+            t.best.move.tiles[i] = {static_cast<int8_t>(4 + i), 9,
+                                    static_cast<int8_t>(best[i] - 'a'), static_cast<int8_t>(i + 1),
+                                    false};
+        }
+        return t;
+    };
+    auto render = [](const TurnRecord& t) {
+        coach::ReviewBoard board;
+        board.resize(19 * 28, 19 * 28);
+        board.showTurn(&t);
+        return board.grab().toImage();
+    };
+    auto cellAt = [](const QImage& image, int x, int y) {
+        return image.copy(x * 28, y * 28, 28, 28);
+    };
+    const TurnRecord same = turn('a'), e = turn('e'), x = turn('x');
+    const QImage sameImage = render(same), eImage = render(e), xImage = render(x);
+    // Where the letters agree, nothing is added; where they differ, the best letter shows,
+    // and it is that letter: E and X look different.
+    EXPECT_EQ(cellAt(sameImage, 8, 9), cellAt(eImage, 8, 9));
+    EXPECT_NE(cellAt(sameImage, 9, 9), cellAt(eImage, 9, 9));
+    EXPECT_NE(cellAt(eImage, 9, 9), cellAt(xImage, 9, 9));
+    // The letter played stays readable beside it: the cell's upper left is the played tile.
+    EXPECT_EQ(cellAt(sameImage, 9, 9).copy(0, 0, 12, 12), cellAt(eImage, 9, 9).copy(0, 0, 12, 12));
+}
+
 TEST(Coach, HintOnAnEmptyBoardAndARackWithoutWords) {
     Grid colours{};
     getboard(colours, 1, 2, 3, 4);

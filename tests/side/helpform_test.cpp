@@ -70,12 +70,21 @@ TEST(HelpWindow, ReopensOnThePageLeftInFrontAndShowsAbout) {
 TEST(AboutWindow, ShowsTheVersionAndClosesByOkOrPicture) {
     Tabout about;
     EXPECT_EQ(about.windowTitle(), "Zindle - About");
-    // One version everywhere: no build number tacked on beside it.
+    // The release from the one version source, and the box's own build number right after
+    // it on the same line, so the two read as one version.
     EXPECT_EQ(about.version->text(), ZINDLE_VERSION);
-    EXPECT_EQ(about.findChild<QLabel*>("label_build"), nullptr);
+    auto* build = about.findChild<QLabel*>("label_build");
+    ASSERT_NE(build, nullptr);
+    EXPECT_EQ(build->text(), ".1");
     EXPECT_EQ(about.okButton->text(), "Ok");
 
     about.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&about));
+    const QRect v = about.version->geometry(), b = build->geometry();
+    EXPECT_TRUE(build->isVisible());
+    EXPECT_EQ(b.top(), v.top());
+    EXPECT_GE(b.left(), v.right() - 1);
+    EXPECT_LE(b.left(), v.right() + 2);
     QTest::mouseClick(about.okButton, Qt::LeftButton);
     EXPECT_FALSE(about.isVisible());
     about.show();

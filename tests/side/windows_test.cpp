@@ -13,6 +13,7 @@
 #include <QStyleOptionViewItem>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <memory>
@@ -256,6 +257,11 @@ TEST(Windows, TallyCheckBoxesAndSelectedRowAreReadable) {
         const QPoint bg(row.right() - 2, row.center().y());
         EXPECT_GE(inkContrast(image, text, bg), 4.5) << name[state];
         EXPECT_GE(inkContrast(image, box, bg), 3.0) << "ticked box on the selected row";
+        // The tick itself, against the box's own fill: a ticked box never looks empty.
+        const int side = std::min({box.width(), box.height(), 16});
+        const QPoint fill = box.center() - QPoint(side / 2 - 3, side / 2 - 3);
+        const QRect inside = box.adjusted(4, 4, -4, -4);
+        EXPECT_GE(inkContrast(image, inside, fill), 3.0) << "the tick, " << name[state];
     }
 }
 

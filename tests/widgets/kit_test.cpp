@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
+#include <QMenu>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -185,6 +186,22 @@ TEST(Kit, FlatStyleGivesEveryControlItsLook) {
         qGray(pal.color(QPalette::WindowText).rgb()) - qGray(pal.color(QPalette::Window).rgb()),
         120);
     EXPECT_GT(qGray(pal.color(QPalette::Text).rgb()) - qGray(pal.color(QPalette::Base).rgb()), 120);
+
+    // A menu's separator is a line the eye finds: well apart from the menu around it.
+    QMenu menu;
+    menu.addAction(QStringLiteral("Start Game"));
+    menu.addSeparator();
+    menu.addAction(QStringLiteral("Exit"));
+    menu.ensurePolished();
+    menu.resize(menu.sizeHint());
+    const QImage menuImage = menu.grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    const QRect first = menu.actionGeometry(menu.actions()[0]);
+    const QRect gap = menu.actionGeometry(menu.actions()[1]);
+    const int menuGray = qGray(menuImage.pixel(first.right() - 3, gap.top()));
+    int line = menuGray;
+    for (int y = gap.top(); y <= gap.bottom(); ++y)
+        line = std::max(line, qGray(menuImage.pixel(gap.center().x(), y)));
+    EXPECT_GT(line - menuGray, 60) << "the separator against the menu";
 
     qApp->setStyleSheet(QString());
     qApp->setPalette(QPalette());
