@@ -1,0 +1,282 @@
+// Whole seeded games through real sockets, every message each window gets,
+// against the record in golden/host_games.txt. Each seat plays the highest
+// scoring move on the host's own board (passing when it has none); the
+// scripts add refused moves, exchanges, time-outs, a seat that leaves on
+// turn and its newcomer, a watcher, both clocks and a second game. Run with
+// ZINDLE_GOLDEN_WRITE=1 to write the record anew after a deliberate change.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/lexicon.h"
+#include "engine/movegen.h"
+#include "rules/mydict.h"
+#include "server/server.h"
+#include "support/scriptedclient.h"
+
+namespace servertest {
+namespace {
+
+using testsupport::ScriptedClient;
+using zindle::engine::Move;
+
+const zindle::engine::Lexicon& lexicon() {
+    static const auto* lex = new zindle::engine::Lexicon(
+        zindle::engine::Lexicon::fromRecords(zindle::builtinWordList()));
+    return *lex;
+}
+
+class HostRecord : public ::testing::Test {
+protected:
+    void SetUp() override { testsupport::ensureApp(); }
+    void TearDown() override {
+        clients.clear();
+        server.reset();
+    }
+
+    void startHost(uint32_t seed) {
+        zindle::ServerOptions o;
+        o.port = "0";
+        o.random = &random;
+        o.seed = seed;
+        o.runTimers = false;
+        server = std::make_unique<zindle::TServer>(o);
+        server->listener.setListen(true);
+    }
+    bool pump(const std::function<bool()>& done) {
+        return testsupport::pumpUntil(
+            done,
+            [this] {
+                while (server->queued()) server->socktimerTimer();
+            },
+            10000);
+    }
+    ScriptedClient& join(const std::string& name) {
+        clients.push_back(std::make_unique<ScriptedClient>(server->listener.LocalPort(), name));
+        ScriptedClient& c = *clients.back();
+        c.open();
+        EXPECT_TRUE(
+            pump([&] { return c.count("CMD_newplayerinfo+" + std::to_string(c.seat())) > 0; }));
+        sync(c);
+        return c;
+    }
+    ScriptedClient* atSeat(int seat) {
+        for (auto& c : clients)
+            if (!c->closed() && c->seat() == seat && !gone.count(c.get())) return c.get();
+        return nullptr;
+    }
+    // A chat line from c comes after everything c sent before it, and every
+    // window gets it after what the host sent before: once all have it,
+    // the host has acted on c's messages and its answers have arrived.
+    void sync(ScriptedClient& c) {
+        const std::string line = " chats: sync " + std::to_string(++syncs);
+        c.send("CMD_chat+" + std::to_string(c.seat()) + "+" + line.substr(8));
+        ASSERT_TRUE(pump([&] {
+            for (auto& other : clients) {
+                if (gone.count(other.get())) continue;
+                const auto& got = other->received();
+                if (std::none_of(got.begin(), got.end(),
+                                 [&](const std::string& m) { return m.ends_with(line); }))
+                    return false;
+            }
+            return true;
+        }));
+    }
+    void act(ScriptedClient& c, const std::string& msg) {
+        c.send(msg);
+        sync(c);
+    }
+    void tick(int n, ScriptedClient& syncer) {
+        for (int i = 0; i < n; ++i) server->clockTick();
+        sync(syncer);
+    }
+    void leave(ScriptedClient& c) {
+        c.close();
+        gone.insert(&c);
+        ASSERT_TRUE(pump([&] { return !server->seats[c.seat()].connected; }));
+        for (auto& other : clients) {
+            if (gone.count(other.get())) continue;
+            ASSERT_TRUE(pump([&] { return other->count("CMD_playerdisconnected+") > 0; }));
+        }
+    }
+
+    // The host's own view of the seat on turn.
+    int onTurn() const { return server->curplayer; }
+    bool running() const { return server->gameon; }
+    zindle::Rack rackOf(int seat) const { return server->seats[seat].tiles; }
+    zindle::engine::Position position(int seat) const {
+        return {server->colours, server->letters, seat, server->firstword, server->doubletiles};
+    }
+
+    static std::string doneMessage(int seat, const Move& m) {
+        std::ostringstream msg;
+        msg << "CMD_done+" << seat;
+        for (const zindle::LayGroup& g : m.groups())
+            msg << "+" << g.slot << (g.flipped ? "+y+" : "+n+") << g.x << "+" << g.y;
+        return msg.str();
+    }
+    // The best move for the seat on turn, or a pass.
+    std::string bestFor(int seat) const {
+        const auto moves = zindle::engine::generateMoves(lexicon(), position(seat), rackOf(seat));
+        const auto best =
+            std::max_element(moves.begin(), moves.end(),
+                             [](const Move& a, const Move& b) { return a.score < b.score; });
+        if (best == moves.end()) return "CMD_pass+" + std::to_string(seat);
+        return doneMessage(seat, *best);
+    }
+
+    // Plays until the game ends or `turns` turns were played. Before each
+    // turn the script may act instead (returning true) or add to it.
+    using Script = std::function<bool(int seat, int turn, ScriptedClient& mover)>;
+    void play(int turns, const Script& script = {}) {
+        for (int turn = 1; turn <= turns && running(); ++turn) {
+            const int seat = onTurn();
+            ScriptedClient* mover = atSeat(seat);
+            ASSERT_NE(mover, nullptr) << "nobody in seat " << seat;
+            if (script && script(seat, turn, *mover)) continue;
+            act(*mover, bestFor(seat));
+        }
+    }
+
+    std::string transcript(const std::string& title) const {
+        std::ostringstream out;
+        out << "#### " << title << "\n";
+        for (const auto& c : clients) {
+            out << "== " << c->seat() << "\n";
+            for (const std::string& m : c->received())
+                if (!m.starts_with("CMD_chat+")) out << m << "\n";
+        }
+        return out.str();
+    }
+
+    zindle::Random random;
+    std::unique_ptr<zindle::TServer> server;
+    std::vector<std::unique_ptr<ScriptedClient>> clients;
+    std::set<ScriptedClient*> gone;
+    int syncs = 0;
+};
+
+std::string invalidMove(int seat) {
+    return "CMD_done+" + std::to_string(seat) + "+1+n+0+0";  // one letter is no word
+}
+
+TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
+    std::string all;
+
+    // Two players: a refused move on each first turn, an exchange on each
+    // second, a refused second exchange, a time-out, played to the end.
+    startHost(41);
+    join("Ann");
+    join("Bob");
+    act(*clients[0], "CMD_startgame+Ann+90+0+0+0+n+n+");
+    {
+        std::map<int, int> turns;
+        play(200, [&](int seat, int turn, ScriptedClient& mover) {
+            const int mine = ++turns[seat];
+            if (mine == 1) act(mover, invalidMove(seat));
+            if (mine == 2 || mine == 4) act(mover, "CMD_newtiles+" + std::to_string(seat));
+            if (turn == 7) {
+                tick(91, mover);
+                return true;
+            }
+            return false;
+        });
+    }
+    EXPECT_FALSE(running());
+    all += transcript("two players");
+    TearDown();
+    gone.clear();
+
+    // Three players, double tiles, twelve Zindle squares, to 250 points.
+    startHost(42);
+    for (const char* n : {"Ann", "Bob", "Cy"}) join(n);
+    act(*clients[0], "CMD_startgame+Ann+120+12+0+250+y+n+");
+    play(200, [&](int seat, int turn, ScriptedClient& mover) {
+        if (turn == 4) act(mover, "CMD_newtiles+" + std::to_string(seat));
+        return false;
+    });
+    EXPECT_FALSE(running());
+    all += transcript("three players to a score");
+    TearDown();
+    gone.clear();
+
+    // Four partners and a spectator, double tiles and twenty squares. A seat
+    // other than the first leaves on its turn; a newcomer takes it over.
+    startHost(43);
+    for (const char* n : {"Ann", "Bob", "Cy", "Dee", "Spy"}) join(n);
+    act(*clients[0], "CMD_startgame+Ann+90+20+0+0+y+y+");
+    bool left = false;
+    play(300, [&](int seat, int turn, ScriptedClient& mover) {
+        if (left || turn < 6 || seat == 1) return false;
+        left = true;
+        leave(mover);
+        join("Eve");
+        return true;
+    });
+    EXPECT_TRUE(left);
+    EXPECT_FALSE(running());
+    all += transcript("four partners");
+    TearDown();
+    gone.clear();
+
+    // The game clock ends a game; nothing moves after it; a second game
+    // ends when both pass.
+    startHost(44);
+    join("Ann");
+    join("Bob");
+    act(*clients[0], "CMD_startgame+Ann+60+4+1+0+n+n+");
+    play(3);
+    tick(60, *clients[0]);
+    EXPECT_FALSE(running());
+    act(*atSeat(onTurn()), bestFor(onTurn()));
+    act(*clients[0], "CMD_startgame+Ann+90+0+0+0+n+n+");
+    play(3);
+    for (int i = 0; i < 2 && running(); ++i)
+        act(*atSeat(onTurn()), "CMD_pass+" + std::to_string(onTurn()));
+    EXPECT_FALSE(running());
+    all += transcript("game clock and a second game");
+    TearDown();
+    gone.clear();
+
+    // A watcher keeps its tiles; the others pass: everyone passed.
+    startHost(45);
+    for (const char* n : {"Ann", "Bob", "Cy"}) join(n);
+    act(*clients[0], "CMD_startgame+Ann+90+0+0+0+n+n+");
+    play(4);
+    act(*clients[2], "CMD_justwatch+3+1");
+    for (int i = 0; i < 4 && running(); ++i)
+        act(*atSeat(onTurn()), "CMD_pass+" + std::to_string(onTurn()));
+    EXPECT_FALSE(running());
+    all += transcript("everyone passed");
+
+    const std::string path = std::string(ZINDLE_GOLDEN_DIR) + "/host_games.txt";
+    if (std::getenv("ZINDLE_GOLDEN_WRITE")) {
+        std::ofstream(path, std::ios::binary) << all;
+        GTEST_SKIP() << "wrote " << path;
+    }
+    std::ifstream in(path, std::ios::binary);
+    ASSERT_TRUE(in) << path;
+    std::stringstream recorded;
+    recorded << in.rdbuf();
+    std::istringstream want(recorded.str()), got(all);
+    std::string w, g;
+    int line = 0;
+    while (std::getline(want, w)) {
+        ++line;
+        ASSERT_TRUE(std::getline(got, g)) << "missing from line " << line << ": " << w;
+        ASSERT_EQ(g, w) << "line " << line;
+    }
+    EXPECT_FALSE(std::getline(got, g)) << "more than recorded: " << g;
+}
+
+}  // namespace
+}  // namespace servertest
