@@ -79,7 +79,7 @@ Situation BotSeat::situation() const {
     s.seat = state_.mySeat;
     s.partner =
         state_.partners && isPlayerSeat(s.seat) ? (s.seat <= 2 ? s.seat + 2 : s.seat - 2) : 0;
-    for (int seat = 1; seat <= 4; ++seat) {
+    for (int seat = 1; seat <= kPlayerSeats; ++seat) {
         s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
         s.scores[seat] = state_.scores[seat];
         s.passed[seat] = passed_[seat];

@@ -18,15 +18,15 @@ using enginetest::words;
 
 namespace {
 
-const char* endingName(Ending e) {
+const char* endingName(GameEnd e) {
     switch (e) {
-        case Ending::None:
+        case GameEnd::None:
             return "none";
-        case Ending::NoMoreTiles:
+        case GameEnd::NoMoreTiles:
             return "no more tiles";
-        case Ending::EveryonePassed:
+        case GameEnd::EveryonePassed:
             return "everyone passed";
-        case Ending::PlayerGotScore:
+        case GameEnd::PlayerGotScore:
             return "score reached";
         default:
             return "other";
@@ -34,7 +34,7 @@ const char* endingName(Ending e) {
 }
 
 // One line a turn: the seat, what it did, the scores, the bag and who is next.
-std::string playLogged(const TableRules& rules, uint32_t seed, const std::array<Strategy, 5>& seats,
+std::string playLogged(const TableRules& rules, uint32_t seed, const PerPlayerSeat<Strategy>& seats,
                        const Budget& budget) {
     Table table(rules, seed, words().lookup);
     Random random(seed ^ 0x5bd1e995u);
@@ -43,27 +43,34 @@ std::string playLogged(const TableRules& rules, uint32_t seed, const std::array<
     out << "game seed " << seed << " players " << rules.players << " double " << rules.doubletiles
         << " partners " << rules.partners << " zindles " << rules.zindles << " playto "
         << rules.playto << "\n";
-    out << "first " << table.curplayer << " bag " << table.bag.bagpos << "\n";
+    out << "first " << table.curplayer() << " bag " << table.state().bag.bagpos << "\n";
     for (int guard = 0; guard < 2000 && !table.over(); ++guard) {
-        const int seat = table.curplayer;
-        const Grid before = table.letters;
-        const bool bought = table.bought[seat];
+        const int seat = table.curplayer();
+        const Grid before = table.state().letters;
+        const bool bought = table.state().players[seat].boughttiles;
         takeTurn(table, words().lex, seats[static_cast<std::size_t>(seat)], random, result, budget);
-        out << "seat " << seat << (table.bought[seat] != bought ? " exchanged" : "");
+        out << "seat " << seat
+            << (table.state().players[seat].boughttiles != bought ? " exchanged" : "");
         int laid = 0;
         for (int x = 0; x < kBoardSize; ++x)
             for (int y = 0; y < kBoardSize; ++y)
-                if (table.letters[x][y] != before[x][y]) {
-                    out << " " << x << "," << y << "," << converttoletter(table.letters[x][y]);
+                if (table.state().letters[x][y] != before[x][y]) {
+                    out << " " << x << "," << y << ","
+                        << converttoletter(table.state().letters[x][y]);
                     ++laid;
                 }
         if (laid == 0) out << " passed";
         out << " | scores";
-        for (int s = 1; s <= rules.players; ++s) out << " " << table.score[s];
-        out << " | bag " << table.bag.bagpos << " | next " << table.curplayer << "\n";
+        for (int s = 1; s <= rules.players; ++s) out << " " << table.score(s);
+        out << " | bag " << table.state().bag.bagpos;
+        // Nobody is on turn once the game is over.
+        if (table.over())
+            out << " | over\n";
+        else
+            out << " | next " << table.curplayer() << "\n";
     }
-    out << "end " << endingName(table.ending) << " winners";
-    for (int w : table.winners()) out << " " << w;
+    out << "end " << endingName(table.state().ending) << " winners";
+    for (int w : table.state().winners) out << " " << w;
     out << " refused " << result.refused << "\n";
     return out.str();
 }
@@ -73,7 +80,7 @@ std::string allGames() {
                    S = Strategy::HardStatic, G = Strategy::Greedy;
     struct Setup {
         TableRules rules;
-        std::array<Strategy, 5> seats;
+        PerPlayerSeat<Strategy> seats;
     };
     const Setup setups[] = {
         {{2, false, false, 0, 0}, {E, G, N, E, E}},   {{2, true, false, 12, 0}, {E, H, S, E, E}},

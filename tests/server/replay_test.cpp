@@ -10,8 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string>
@@ -19,6 +21,7 @@
 
 #include "engine/lexicon.h"
 #include "engine/movegen.h"
+#include "engine/table.h"
 #include "rules/mydict.h"
 #include "server/server.h"
 #include "support/scriptedclient.h"
@@ -27,6 +30,7 @@ namespace servertest {
 namespace {
 
 using testsupport::ScriptedClient;
+using Msgs = std::vector<std::string>;
 using zindle::engine::Move;
 
 const zindle::engine::Lexicon& lexicon() {
@@ -110,11 +114,13 @@ protected:
     }
 
     // The host's own view of the seat on turn.
-    int onTurn() const { return server->curplayer; }
-    bool running() const { return server->gameon; }
-    zindle::Rack rackOf(int seat) const { return server->seats[seat].tiles; }
+    const zindle::RefereeState& game() const { return server->referee().state(); }
+    int onTurn() const { return game().curplayer; }
+    bool running() const { return game().gameon; }
+    zindle::Rack rackOf(int seat) const { return game().players[seat].tiles; }
     zindle::engine::Position position(int seat) const {
-        return {server->colours, server->letters, seat, server->firstword, server->doubletiles};
+        return {game().colours, game().letters, seat, game().firstword,
+                game().settings.doubletiles};
     }
 
     static std::string doneMessage(int seat, const Move& m) {
@@ -276,6 +282,128 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
         ASSERT_EQ(g, w) << "line " << line;
     }
     EXPECT_FALSE(std::getline(got, g)) << "more than recorded: " << g;
+}
+
+}  // namespace
+}  // namespace servertest
+
+namespace servertest {
+namespace {
+
+using zindle::HostWire;
+using zindle::RefereeState;
+
+// The best move for a seat on a referee's board, if it has one.
+std::optional<Move> bestMove(const RefereeState& g, int seat) {
+    const zindle::engine::Position pos{g.colours, g.letters, seat, g.firstword,
+                                       g.settings.doubletiles};
+    const auto moves = zindle::engine::generateMoves(lexicon(), pos, g.players[seat].tiles);
+    const auto best = std::max_element(
+        moves.begin(), moves.end(), [](const Move& a, const Move& b) { return a.score < b.score; });
+    if (best == moves.end()) return std::nullopt;
+    return *best;
+}
+
+// A single tile: never a word.
+Move lonelyTile(const RefereeState& g, int seat) {
+    Move m;
+    m.count = 1;
+    m.tiles[0] = {0, 0, static_cast<int8_t>(g.players[seat].tiles[1]), 1, false};
+    return m;
+}
+
+// One seat's turn, the same on both paths: a refused move on its first turn,
+// New Tiles on its second and (refused) fourth, then its best move or a pass.
+struct Actions {
+    std::function<void(int seat, const Move&)> move;
+    std::function<void(int seat)> exchange;
+    std::function<void(int seat)> pass;
+};
+void scriptedTurn(const std::function<const RefereeState&()>& game, int seat, int mine,
+                  const Actions& act) {
+    if (mine == 1) act.move(seat, lonelyTile(game(), seat));
+    if (mine == 2 || mine == 4) act.exchange(seat);
+    if (const auto best = bestMove(game(), seat))
+        act.move(seat, *best);
+    else
+        act.pass(seat);
+}
+
+struct PairedGame {
+    uint32_t seed;
+    std::vector<std::string> start;  // the seven fields of "CMD_startgame"
+    zindle::engine::TableRules rules;
+};
+
+const PairedGame kSetups[] = {
+    {51, {"Ann", "90", "0", "0", "0", "n", "n"}, {2, false, false, 0, 0}},
+    {52, {"Ann", "120", "12", "0", "250", "y", "n"}, {3, true, false, 12, 250}},
+    {53, {"Ann", "90", "20", "0", "0", "y", "y"}, {4, true, true, 20, 0}},
+};
+
+// What each seat of a table in memory would have been sent.
+std::map<int, Msgs> inMemory(const PairedGame& setup) {
+    std::map<int, Msgs> got;
+    const int players = setup.rules.players;
+    HostWire wire([&](HostWire::To to, int seat, const std::string& msg) {
+        const std::string text = msg.substr(0, msg.size() - 1);
+        for (int s = 1; s <= players; ++s)
+            if (to != HostWire::To::Seat || s == seat) got[s].push_back(text);
+    });
+    std::copy(setup.start.begin(), setup.start.end(), wire.startRequest.begin());
+    zindle::TDictn dict;
+    zindle::engine::Table table(
+        setup.rules, setup.seed, [&dict](std::string_view w) { return dict.lookup(w); }, &wire);
+    const Actions act{[&](int, const Move& m) { table.play(m); }, [&](int) { table.exchange(); },
+                      [&](int) { table.pass(); }};
+    std::map<int, int> turns;
+    for (int guard = 0; guard < 300 && !table.over(); ++guard) {
+        const int seat = table.curplayer();
+        scriptedTurn([&]() -> const RefereeState& { return table.state(); }, seat, ++turns[seat],
+                     act);
+    }
+    EXPECT_TRUE(table.over());
+    return got;
+}
+
+using BothPaths = HostRecord;
+
+TEST_F(BothPaths, TheHostAndATableInMemoryTellEverySeatTheSameGame) {
+    for (const PairedGame& setup : kSetups) {
+        SCOPED_TRACE(setup.seed);
+        TearDown();
+        gone.clear();
+        startHost(setup.seed);
+        const char* names[] = {"Ann", "Bob", "Cy", "Dee"};
+        for (int s = 0; s < setup.rules.players; ++s) join(names[s]);
+        std::string start = "CMD_startgame";
+        for (const std::string& f : setup.start) start += "+" + f;
+        act(*clients[0], start + "+");
+        const Actions overSockets{
+            [this](int seat, const Move& m) { act(*atSeat(seat), doneMessage(seat, m)); },
+            [this](int seat) { act(*atSeat(seat), "CMD_newtiles+" + std::to_string(seat)); },
+            [this](int seat) { act(*atSeat(seat), "CMD_pass+" + std::to_string(seat)); }};
+        std::map<int, int> turns;
+        for (int guard = 0; guard < 300 && running(); ++guard) {
+            const int seat = onTurn();
+            scriptedTurn([this]() -> const RefereeState& { return game(); }, seat, ++turns[seat],
+                         overSockets);
+        }
+        ASSERT_FALSE(running());
+
+        const std::map<int, Msgs> memory = inMemory(setup);
+        for (const auto& c : clients) {
+            const Msgs& all = c->received();
+            auto from = std::find_if(all.begin(), all.end(), [](const std::string& m) {
+                return m.starts_with("CMD_startgame+");
+            });
+            Msgs game;
+            std::copy_if(from, all.end(), std::back_inserter(game),
+                         [](const std::string& m) { return !m.starts_with("CMD_chat+"); });
+            EXPECT_GT(game.size(), 40u);
+            EXPECT_EQ(game, memory.at(c->seat())) << "seat " << c->seat();
+        }
+    }
 }
 
 }  // namespace
