@@ -77,8 +77,7 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
 Situation BotSeat::situation() const {
     Situation s;
     s.seat = state_.mySeat;
-    s.partner =
-        state_.partners && isPlayerSeat(s.seat) ? (s.seat <= 2 ? s.seat + 2 : s.seat - 2) : 0;
+    s.partner = state_.partners && isPlayerSeat(s.seat) ? partnerOf(s.seat) : 0;
     for (int seat = 1; seat <= kPlayerSeats; ++seat) {
         s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
         s.scores[seat] = state_.scores[seat];

@@ -50,14 +50,14 @@ bool Referee::eligible(int seat) const {
     return seating_.open(seat) && !seating_.watching(seat);
 }
 
-int Referee::partnerOf(const PlayerState& p) const {
+int Referee::partnerSeat(const PlayerState& p) const {
     return isPlayer(p.partner) ? p.partner : 0;
 }
 
 void Referee::setScore(int seat, int32_t score) {
     state_.players[seat].score = score;
     if (state_.teamgame) {
-        const int p = partnerOf(state_.players[seat]);
+        const int p = partnerSeat(state_.players[seat]);
         if (p) state_.players[p].score = score;
     }
 }
@@ -94,8 +94,8 @@ bool Referee::start(const GameSettings& settings) {
     bool allPresent = true;
     for (int s = 1; s <= kPlayerSeats; ++s) allPresent = allPresent && seating_.open(s);
     g.teamgame = settings.partners && allPresent;
-    // Partners are fixed pairs, set whether or not the game is a partners game.
-    for (int s = 1; s <= kPlayerSeats; ++s) g.players[s].partner = s <= 2 ? s + 2 : s - 2;
+    // Set whether or not the game is a partners game.
+    for (int s = 1; s <= kPlayerSeats; ++s) g.players[s].partner = partnerOf(s);
     events_.started(g.teamgame);
 
     g.rotation = random_.random(static_cast<int32_t>(kArrangements.size()));
@@ -167,7 +167,7 @@ void Referee::endturn(const PlacedSet& placed) {
     p.wordscore = z.wordscore;
     setScore(seat, p.score + p.wordscore);
 
-    const int partner = partnerOf(p);
+    const int partner = partnerSeat(p);
     events_.moveScored({state_.bag.bagpos, seat, p.squareeffect, p.wordscore, p.score, p.partner,
                         partner ? state_.players[partner].score : 0, p.lastword, laid});
     if (checkforwin())
@@ -199,7 +199,7 @@ bool Referee::newtiles(int seat) {
         events_.tileDrawn(seat, slot, p.tiles[slot]);
     }
     setScore(seat, p.score - 10);
-    const int partner = partnerOf(p);
+    const int partner = partnerSeat(p);
     events_.exchanged(seat, p.score, p.partner, partner ? state_.players[partner].score : 0);
     return true;
 }

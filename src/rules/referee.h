@@ -169,7 +169,7 @@ private:
     void endturn(const PlacedSet& placed);
     void findplayerFrom(int fruitless);
     void setScore(int seat, int32_t score);
-    int partnerOf(const PlayerState& p) const;
+    int partnerSeat(const PlayerState& p) const;  // 0 when it has none yet
     void setClock(bool on);
     void end(GameEnd why);
 

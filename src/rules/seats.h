@@ -17,6 +17,11 @@ inline constexpr bool isSeat(int seat) {
     return seat >= 1 && seat <= kSeats;
 }
 
+// Partners are fixed pairs: seat 1 with 3, 2 with 4.
+inline constexpr int partnerOf(int seat) {
+    return seat <= 2 ? seat + 2 : seat - 2;
+}
+
 // Something per player seat, indexed by the seat number; [0] is unused.
 template <typename T>
 using PerPlayerSeat = std::array<T, kPlayerSeats + 1>;
