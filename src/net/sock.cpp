@@ -90,9 +90,8 @@ int wsaErrorFromErrno(int err) {
         case ENOTCONN:
             return 10057;
         case ESHUTDOWN:
+        case EPIPE:  // writing after the connection was shut down
             return 10058;
-        case EPIPE:
-            return 10058;  // writing after the connection was shut down
         case ETOOMANYREFS:
             return 10059;
         case ETIMEDOUT:
