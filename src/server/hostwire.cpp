@@ -1,5 +1,7 @@
 #include "server/hostwire.h"
 
+#include <utility>
+
 #include "net/protocol.h"
 
 namespace zindle {
@@ -80,22 +82,13 @@ void HostWire::timedOut(int seat) {
 }
 
 void HostWire::gameEnded(GameEnd why) {
-    switch (why) {
-        case GameEnd::NoMoreTiles:
-            post_(To::All, 0, message(cmd::nomoretiles, {""}));
-            break;
-        case GameEnd::EveryonePassed:
-            post_(To::All, 0, message(cmd::everyonepassed, {""}));
-            break;
-        case GameEnd::PlayerGotScore:
-            post_(To::All, 0, message(cmd::playergotscore, {""}));
-            break;
-        case GameEnd::GameTimeUp:
-            post_(To::All, 0, message(cmd::gametimeup, {""}));
-            break;
-        case GameEnd::None:
-            break;
-    }
+    static constexpr std::pair<GameEnd, std::string_view> kReasons[] = {
+        {GameEnd::NoMoreTiles, cmd::nomoretiles},
+        {GameEnd::EveryonePassed, cmd::everyonepassed},
+        {GameEnd::PlayerGotScore, cmd::playergotscore},
+        {GameEnd::GameTimeUp, cmd::gametimeup}};
+    for (const auto& [end, reason] : kReasons)
+        if (end == why) post_(To::All, 0, message(reason, {""}));
 }
 
 void HostWire::winners(std::span<const int> seats) {

@@ -1,16 +1,14 @@
 // Seeded games of computer players, turn by turn, against a record kept in
 // golden/arena_games.txt: the deal, every move, exchange and pass, the
-// scores, the bag and the end must come out exactly as recorded. Run with
-// ZINDLE_GOLDEN_WRITE=1 to write the record anew after a deliberate change.
+// scores, the bag and the end must come out exactly as recorded.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
 #include <string>
 
 #include "engine/arena.h"
 #include "fixture.h"
+#include "support/golden.h"
 
 using namespace zindle;
 using namespace zindle::engine;
@@ -19,18 +17,9 @@ using enginetest::words;
 namespace {
 
 const char* endingName(GameEnd e) {
-    switch (e) {
-        case GameEnd::None:
-            return "none";
-        case GameEnd::NoMoreTiles:
-            return "no more tiles";
-        case GameEnd::EveryonePassed:
-            return "everyone passed";
-        case GameEnd::PlayerGotScore:
-            return "score reached";
-        default:
-            return "other";
-    }
+    static const char* const kNames[] = {"none", "no more tiles", "everyone passed",
+                                         "score reached", "game time up"};
+    return kNames[static_cast<int>(e)];
 }
 
 // One line a turn: the seat, what it did, the scores, the bag and who is next.
@@ -100,24 +89,5 @@ std::string allGames() {
 }  // namespace
 
 TEST(ArenaRecord, SeededGamesPlayExactlyAsRecorded) {
-    const std::string path = std::string(ZINDLE_GOLDEN_DIR) + "/arena_games.txt";
-    const std::string games = allGames();
-    if (std::getenv("ZINDLE_GOLDEN_WRITE")) {
-        std::ofstream(path, std::ios::binary) << games;
-        GTEST_SKIP() << "wrote " << path;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << path;
-    std::stringstream recorded;
-    recorded << in.rdbuf();
-    // Line by line, so a failure names the first turn that differs.
-    std::istringstream want(recorded.str()), got(games);
-    std::string w, g;
-    int line = 0;
-    while (std::getline(want, w)) {
-        ++line;
-        ASSERT_TRUE(std::getline(got, g)) << "missing from line " << line << ": " << w;
-        ASSERT_EQ(g, w) << "line " << line;
-    }
-    EXPECT_FALSE(std::getline(got, g)) << "more than recorded: " << g;
+    testsupport::expectRecord(std::string(ZINDLE_GOLDEN_DIR) + "/arena_games.txt", allGames());
 }

@@ -2,13 +2,12 @@
 // against the record in golden/host_games.txt. Each seat plays the highest
 // scoring move on the host's own board (passing when it has none); the
 // scripts add refused moves, exchanges, time-outs, a seat that leaves on
-// turn and its newcomer, a watcher, both clocks and a second game. Run with
-// ZINDLE_GOLDEN_WRITE=1 to write the record anew after a deliberate change.
+// turn and its newcomer, a watcher, both clocks and a second game. The same
+// seeded games are also played through a table in memory, whose seats must
+// be told exactly what the host's windows are.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <iterator>
 #include <map>
@@ -24,6 +23,7 @@
 #include "engine/table.h"
 #include "rules/mydict.h"
 #include "server/server.h"
+#include "support/golden.h"
 #include "support/scriptedclient.h"
 
 namespace servertest {
@@ -31,12 +31,33 @@ namespace {
 
 using testsupport::ScriptedClient;
 using Msgs = std::vector<std::string>;
+using zindle::RefereeState;
 using zindle::engine::Move;
 
 const zindle::engine::Lexicon& lexicon() {
     static const auto* lex = new zindle::engine::Lexicon(
         zindle::engine::Lexicon::fromRecords(zindle::builtinWordList()));
     return *lex;
+}
+
+// The best move for a seat on a referee's board, if it has one.
+std::optional<Move> bestMove(const RefereeState& g, int seat) {
+    const zindle::engine::Position pos{g.colours, g.letters, seat, g.firstword,
+                                       g.settings.doubletiles};
+    const auto moves = zindle::engine::generateMoves(lexicon(), pos, g.players[seat].tiles);
+    const auto best = std::max_element(
+        moves.begin(), moves.end(), [](const Move& a, const Move& b) { return a.score < b.score; });
+    if (best == moves.end()) return std::nullopt;
+    return *best;
+}
+
+// "CMD_done" for a move, as a window sends it.
+std::string doneMessage(int seat, const Move& m) {
+    std::ostringstream msg;
+    msg << "CMD_done+" << seat;
+    for (const zindle::LayGroup& g : m.groups())
+        msg << "+" << g.slot << (g.flipped ? "+y+" : "+n+") << g.x << "+" << g.y;
+    return msg.str();
 }
 
 class HostRecord : public ::testing::Test {
@@ -123,21 +144,19 @@ protected:
                 game().settings.doubletiles};
     }
 
-    static std::string doneMessage(int seat, const Move& m) {
-        std::ostringstream msg;
-        msg << "CMD_done+" << seat;
-        for (const zindle::LayGroup& g : m.groups())
-            msg << "+" << g.slot << (g.flipped ? "+y+" : "+n+") << g.x << "+" << g.y;
-        return msg.str();
-    }
     // The best move for the seat on turn, or a pass.
     std::string bestFor(int seat) const {
-        const auto moves = zindle::engine::generateMoves(lexicon(), position(seat), rackOf(seat));
-        const auto best =
-            std::max_element(moves.begin(), moves.end(),
-                             [](const Move& a, const Move& b) { return a.score < b.score; });
-        if (best == moves.end()) return "CMD_pass+" + std::to_string(seat);
-        return doneMessage(seat, *best);
+        if (const auto best = bestMove(game(), seat)) return doneMessage(seat, *best);
+        return "CMD_pass+" + std::to_string(seat);
+    }
+
+    // A new host on the seed, the windows in seats 1, 2, ... and a start.
+    void newTable(uint32_t seed, const std::vector<std::string>& names, const std::string& start) {
+        TearDown();
+        gone.clear();
+        startHost(seed);
+        for (const std::string& n : names) join(n);
+        act(*clients[0], start);
     }
 
     // Plays until the game ends or `turns` turns were played. Before each
@@ -180,10 +199,7 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
 
     // Two players: a refused move on each first turn, an exchange on each
     // second, a refused second exchange, a time-out, played to the end.
-    startHost(41);
-    join("Ann");
-    join("Bob");
-    act(*clients[0], "CMD_startgame+Ann+90+0+0+0+n+n+");
+    newTable(41, {"Ann", "Bob"}, "CMD_startgame+Ann+90+0+0+0+n+n+");
     {
         std::map<int, int> turns;
         play(200, [&](int seat, int turn, ScriptedClient& mover) {
@@ -199,27 +215,19 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
     }
     EXPECT_FALSE(running());
     all += transcript("two players");
-    TearDown();
-    gone.clear();
 
     // Three players, double tiles, twelve Zindle squares, to 250 points.
-    startHost(42);
-    for (const char* n : {"Ann", "Bob", "Cy"}) join(n);
-    act(*clients[0], "CMD_startgame+Ann+120+12+0+250+y+n+");
+    newTable(42, {"Ann", "Bob", "Cy"}, "CMD_startgame+Ann+120+12+0+250+y+n+");
     play(200, [&](int seat, int turn, ScriptedClient& mover) {
         if (turn == 4) act(mover, "CMD_newtiles+" + std::to_string(seat));
         return false;
     });
     EXPECT_FALSE(running());
     all += transcript("three players to a score");
-    TearDown();
-    gone.clear();
 
     // Four partners and a spectator, double tiles and twenty squares. A seat
     // other than the first leaves on its turn; a newcomer takes it over.
-    startHost(43);
-    for (const char* n : {"Ann", "Bob", "Cy", "Dee", "Spy"}) join(n);
-    act(*clients[0], "CMD_startgame+Ann+90+20+0+0+y+y+");
+    newTable(43, {"Ann", "Bob", "Cy", "Dee", "Spy"}, "CMD_startgame+Ann+90+20+0+0+y+y+");
     bool left = false;
     play(300, [&](int seat, int turn, ScriptedClient& mover) {
         if (left || turn < 6 || seat == 1) return false;
@@ -231,15 +239,10 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
     EXPECT_TRUE(left);
     EXPECT_FALSE(running());
     all += transcript("four partners");
-    TearDown();
-    gone.clear();
 
     // The game clock ends a game; nothing moves after it; a second game
     // ends when both pass.
-    startHost(44);
-    join("Ann");
-    join("Bob");
-    act(*clients[0], "CMD_startgame+Ann+60+4+1+0+n+n+");
+    newTable(44, {"Ann", "Bob"}, "CMD_startgame+Ann+60+4+1+0+n+n+");
     play(3);
     tick(60, *clients[0]);
     EXPECT_FALSE(running());
@@ -250,13 +253,9 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
         act(*atSeat(onTurn()), "CMD_pass+" + std::to_string(onTurn()));
     EXPECT_FALSE(running());
     all += transcript("game clock and a second game");
-    TearDown();
-    gone.clear();
 
     // A watcher keeps its tiles; the others pass: everyone passed.
-    startHost(45);
-    for (const char* n : {"Ann", "Bob", "Cy"}) join(n);
-    act(*clients[0], "CMD_startgame+Ann+90+0+0+0+n+n+");
+    newTable(45, {"Ann", "Bob", "Cy"}, "CMD_startgame+Ann+90+0+0+0+n+n+");
     play(4);
     act(*clients[2], "CMD_justwatch+3+1");
     for (int i = 0; i < 4 && running(); ++i)
@@ -264,24 +263,7 @@ TEST_F(HostRecord, SeededWholeGamesSendExactlyTheRecordedMessages) {
     EXPECT_FALSE(running());
     all += transcript("everyone passed");
 
-    const std::string path = std::string(ZINDLE_GOLDEN_DIR) + "/host_games.txt";
-    if (std::getenv("ZINDLE_GOLDEN_WRITE")) {
-        std::ofstream(path, std::ios::binary) << all;
-        GTEST_SKIP() << "wrote " << path;
-    }
-    std::ifstream in(path, std::ios::binary);
-    ASSERT_TRUE(in) << path;
-    std::stringstream recorded;
-    recorded << in.rdbuf();
-    std::istringstream want(recorded.str()), got(all);
-    std::string w, g;
-    int line = 0;
-    while (std::getline(want, w)) {
-        ++line;
-        ASSERT_TRUE(std::getline(got, g)) << "missing from line " << line << ": " << w;
-        ASSERT_EQ(g, w) << "line " << line;
-    }
-    EXPECT_FALSE(std::getline(got, g)) << "more than recorded: " << g;
+    testsupport::expectRecord(std::string(ZINDLE_GOLDEN_DIR) + "/host_games.txt", all);
 }
 
 }  // namespace
@@ -291,18 +273,6 @@ namespace servertest {
 namespace {
 
 using zindle::HostWire;
-using zindle::RefereeState;
-
-// The best move for a seat on a referee's board, if it has one.
-std::optional<Move> bestMove(const RefereeState& g, int seat) {
-    const zindle::engine::Position pos{g.colours, g.letters, seat, g.firstword,
-                                       g.settings.doubletiles};
-    const auto moves = zindle::engine::generateMoves(lexicon(), pos, g.players[seat].tiles);
-    const auto best = std::max_element(
-        moves.begin(), moves.end(), [](const Move& a, const Move& b) { return a.score < b.score; });
-    if (best == moves.end()) return std::nullopt;
-    return *best;
-}
 
 // A single tile: never a word.
 Move lonelyTile(const RefereeState& g, int seat) {
@@ -371,14 +341,10 @@ using BothPaths = HostRecord;
 TEST_F(BothPaths, TheHostAndATableInMemoryTellEverySeatTheSameGame) {
     for (const PairedGame& setup : kSetups) {
         SCOPED_TRACE(setup.seed);
-        TearDown();
-        gone.clear();
-        startHost(setup.seed);
-        const char* names[] = {"Ann", "Bob", "Cy", "Dee"};
-        for (int s = 0; s < setup.rules.players; ++s) join(names[s]);
         std::string start = "CMD_startgame";
         for (const std::string& f : setup.start) start += "+" + f;
-        act(*clients[0], start + "+");
+        const std::vector<std::string> names{"Ann", "Bob", "Cy", "Dee"};
+        newTable(setup.seed, {names.begin(), names.begin() + setup.rules.players}, start + "+");
         const Actions overSockets{
             [this](int seat, const Move& m) { act(*atSeat(seat), doneMessage(seat, m)); },
             [this](int seat) { act(*atSeat(seat), "CMD_newtiles+" + std::to_string(seat)); },
