@@ -92,7 +92,7 @@ TEST_F(ServerTwoPlayerGame, TwoPassesEndWithNoMoreTiles) {
     say(*ann, "CMD_pass+2");  // Ann speaking for Bob
     say(*bob, "CMD_pass+1");  // Bob speaking for Ann
     EXPECT_TRUE(ann->take().empty());
-    say(*bob, "CMD_pass+2");
+    say(*bob, "CMD_pass+02");  // everyone is told the seat as the host read it
     say(*ann, "CMD_pass+1");
     const Msgs expected{"CMD_pass+2", "CMD_tilecount+20", "CMD_nextplayer+1",
                         "CMD_pass+1", "CMD_winner+1+2",   "CMD_nomoretiles+"};
