@@ -4,8 +4,8 @@
 // The host drives it over the network, the arena and the tests in memory.
 //
 // The referee learns who sits where through Seating and says what happened
-// through GameEvents, one call a message the players hear, in the order
-// they must hear it. It never sends anything itself.
+// through GameEvents, in the order the players must hear it. It never sends
+// anything itself.
 #pragma once
 
 #include <cstdint>
@@ -102,8 +102,9 @@ struct MoveScore {
     std::span<const LaidTile> laid;
 };
 
-// What the players are told; each call is one message. To everyone unless
-// it says otherwise; "players" are seats 1 to 4.
+// What the players are told, one call an announcement (the host sends one
+// message for each, two for a new board and for a scored move). To everyone
+// unless it says otherwise; "players" are seats 1 to 4.
 class GameEvents {
 public:
     virtual ~GameEvents() = default;
