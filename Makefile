@@ -7,7 +7,7 @@ CMAKE_FLAGS ?=
 # ccache only speeds up rebuilds; nothing needs it.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 
-.PHONY: all deps configure build run test bench fuzz clean
+.PHONY: all deps configure build run test bench fuzz tidy clean
 
 all: build
 
@@ -16,16 +16,23 @@ TIER ?= run
 deps:
 	@scripts/install-deps $(TIER)
 
-$(BUILD)/CMakeCache.txt: | deps
-	cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(LAUNCHER) $(CMAKE_FLAGS)
-
-configure: deps $(BUILD)/CMakeCache.txt
+# Warnings are errors in the test build only (see CMakeLists.txt). The build
+# folder is configured again when it was last configured the other way.
+WERROR ?= OFF
+CONFIGURE = cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DZINDLE_WERROR=$(WERROR) \
+            $(LAUNCHER) $(CMAKE_FLAGS)
+configure: deps
+	@grep -qx "ZINDLE_WERROR:BOOL=$(WERROR)" $(BUILD)/CMakeCache.txt 2>/dev/null || \
+	  { echo "$(CONFIGURE)"; $(CONFIGURE); }
 
 build: configure
 	cmake --build $(BUILD) -j$(JOBS)
 
 test bench: TIER = test
+test: WERROR = ON
 fuzz: TIER = fuzz
+tidy: TIER = tidy
+tidy: WERROR = ON
 package: TIER = package
 
 # The game: a solo game that hosts in-process. Without a display, the
@@ -58,6 +65,11 @@ fuzz: deps
 	  [ -f "$$f" ] && [ -x "$$f" ] || continue; echo "== $$f"; \
 	  if "$$f" -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 >"$$f.log" 2>&1; then \
 	    tail -n 12 "$$f.log"; else tail -n 40 "$$f.log"; echo "$$f failed" >&2; exit 1; fi; done
+
+# clang-tidy's checks (.clang-tidy) over our own sources, with the build's own
+# flags (build/compile_commands.json); about 20 minutes on two cores.
+tidy: build
+	run-clang-tidy -p $(BUILD) -j$(JOBS) -quiet '$(CURDIR)/(src|tests|bench|tools)/'
 
 clean:
 	rm -rf $(BUILD) $(BENCHDIR) $(FUZZDIR) $(PACKAGEDIR)

@@ -121,12 +121,12 @@ void catchUp() {
     pump([&] { return ann.chat->state().loggedIn; });
     ann.chat->sendToHost(
         proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
-    pump([&] { return server->gameon && ann.chat->state().turnSeat != 0; });
+    pump([&] { return server->referee().state().gameon && ann.chat->state().turnSeat != 0; });
     // 150 letters, as if many moves had been played.
     int laid = 0;
     for (int x = 0; x < zindle::kBoardSize && laid < 150; ++x)
         for (int y = 0; y < zindle::kBoardSize && laid < 150; y += 2, ++laid)
-            server->letters[x][y] = (x + y) % 26;
+            server->referee().arrange().letters[x][y] = (x + y) % 26;
 
     std::vector<double> ms;
     for (int run = 0; run < 5; ++run) {
@@ -134,7 +134,7 @@ void catchUp() {
         Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
         late.chat->show();
         const bool ok = pump([&] {
-            return late.chat->state().letters == server->letters &&
+            return late.chat->state().letters == server->referee().state().letters &&
                    late.chat->state().turnSeat != 0;
         });
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());

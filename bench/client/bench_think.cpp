@@ -96,7 +96,7 @@ double longestDecisionMs(int positions) {
         ++n;
         QElapsedTimer clock;
         clock.start();
-        decide(lex, t.position(), t.racks[t.curplayer], situationOf(t), Level::Hard, r);
+        decide(lex, t.position(), t.rack(t.curplayer()), situationOf(t), Level::Hard, r);
         longest = std::max(longest, static_cast<double>(clock.nsecsElapsed()) / 1e6);
     }
     return longest;

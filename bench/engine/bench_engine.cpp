@@ -47,10 +47,10 @@ const std::vector<Spot>& spots() {
             Table t({2, true, false, 12, 0}, seed, words().lookup);
             Random r(seed);
             playRandomly(t, words().lex, 40, r);
-            const Rack& rack = t.racks[t.curplayer];
+            const Rack& rack = t.rack(t.curplayer());
             if (t.over() || std::count_if(rack.begin() + 1, rack.end(), isLetterCode) != kRackSize)
                 continue;
-            out.push_back({t.colours, t.letters, t.curplayer, rack});
+            out.push_back({t.state().colours, t.state().letters, t.curplayer(), rack});
         }
         return out;
     }();
@@ -145,7 +145,7 @@ void BM_StrengthHardVsGreedy(benchmark::State& state) {
         double score = 0;
         for (int seed = 1; seed <= seeds; ++seed)
             for (int swap = 0; swap < 2; ++swap) {
-                std::array<Strategy, 5> seats{};
+                PerPlayerSeat<Strategy> seats{};
                 seats[1 + swap] = Strategy::Hard;
                 seats[2 - swap] = Strategy::Greedy;
                 const GameResult r = playGame(words().lex, words().lookup, {2, true, false, 12, 0},

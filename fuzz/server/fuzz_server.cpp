@@ -147,14 +147,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 break;
         }
         // Whatever happened, the seat table must hold together.
-        for (int s = 1; s <= zindle::kMaxSeat; ++s) {
+        for (int s = 1; s <= zindle::kSeats; ++s) {
             const auto& st = server.seats[s];
             if (st.connected && server.seatOf(st.conn) != s) __builtin_trap();
             if (s > server.seatcount && st.connected) __builtin_trap();
         }
-        if (server.bag.bagpos < 0 || server.bag.bagpos > zindle::kMaxDrawn) __builtin_trap();
+        if (server.referee().state().bag.bagpos < 0 ||
+            server.referee().state().bag.bagpos > zindle::kMaxDrawn)
+            __builtin_trap();
         // No connection holds more than its share of the queue.
-        if (server.queued() > zindle::kMaxSeat * proto::kMaxQueuedEntries) __builtin_trap();
+        if (server.queued() > zindle::kSeats * proto::kMaxQueuedEntries) __builtin_trap();
     }
     return 0;
 }

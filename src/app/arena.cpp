@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
         const uint32_t s = static_cast<uint32_t>(seed + g);
         for (int swap = 0; swap < 2; ++swap) {
             const int seatA = swap ? 2 : 1, seatB = swap ? 1 : 2;
-            std::array<Strategy, 5> seats{};
+            PerPlayerSeat<Strategy> seats{};
             seats[seatA] = a;
             seats[seatB] = b;
             const GameResult r = playGame(lex, lookup, rules, s, seats, budget);

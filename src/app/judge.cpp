@@ -22,6 +22,7 @@
 #include "rules/bag.h"
 #include "rules/board.h"
 #include "rules/mydict.h"
+#include "rules/seats.h"
 #include "rules/zindle.h"
 
 namespace {
@@ -86,7 +87,7 @@ Scenario parse(std::istream& in) {
             sc.zindles = integers(1, 1)[0];
         } else if (key == "seat") {
             sc.seat = integers(1, 1)[0];
-            if (sc.seat < 1 || sc.seat > 4) throw fail("seat must be 1 to 4");
+            if (!zindle::isPlayer(sc.seat)) throw fail("seat must be 1 to 4");
         } else if (key == "first") {
             if (f.size() != 2 || (f[1] != "yes" && f[1] != "no")) throw fail("expected yes or no");
             sc.first = f[1] == "yes";

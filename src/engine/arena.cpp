@@ -25,25 +25,26 @@ std::optional<Strategy> strategyFromName(std::string_view name) {
 }
 
 Situation situationOf(const Table& table) {
+    const RefereeState& g = table.state();
     Situation s;
-    s.seat = table.curplayer;
-    s.partner = table.teamgame() ? table.partner(table.curplayer) : 0;
+    s.seat = g.curplayer;
+    s.partner = g.teamgame ? g.players[g.curplayer].partner : 0;
     for (int seat = 1; seat <= table.rules().players; ++seat) {
         s.playing[seat] = true;
-        s.scores[seat] = table.score[seat];
-        s.passed[seat] = table.passed[seat];
+        s.scores[seat] = g.players[seat].score;
+        s.passed[seat] = g.players[seat].passed;
     }
-    s.tilesLeft = table.tilesLeft();
-    s.mayExchange = !table.bought[table.curplayer];
+    s.tilesLeft = g.bag.tilesLeft();
+    s.mayExchange = !g.players[g.curplayer].boughttiles;
     s.playto = table.rules().playto;
     return s;
 }
 
 void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& random,
               GameResult& result, const Budget& budget) {
-    const int seat = table.curplayer;
+    const int seat = table.curplayer();
     if (strategy == Strategy::Greedy) {
-        const std::vector<Move> moves = generateMoves(lex, table.position(), table.racks[seat]);
+        const std::vector<Move> moves = generateMoves(lex, table.position(), table.rack(seat));
         const auto best =
             std::max_element(moves.begin(), moves.end(),
                              [](const Move& a, const Move& b) { return a.score < b.score; });
@@ -63,7 +64,7 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
     if (strategy == Strategy::HardStatic) thinking.samples = 0;
     // New Tiles keeps the turn: decide again with the new rack.
     for (int round = 0; round < 2; ++round) {
-        const Decision d = decide(lex, table.position(), table.racks[seat], situationOf(table),
+        const Decision d = decide(lex, table.position(), table.rack(seat), situationOf(table),
                                   level, random, thinking);
         if (d.kind == Decision::Play) {
             if (!table.play(d.move)) {
@@ -84,17 +85,18 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
 }
 
 GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules,
-                    uint32_t seed, const std::array<Strategy, 5>& seats, const Budget& budget) {
+                    uint32_t seed, const PerPlayerSeat<Strategy>& seats, const Budget& budget) {
     Table table(rules, seed, lookup);
     Random random(seed ^ 0x5bd1e995u);
     GameResult result;
     // Every turn lays a tile, passes, or ends the game; this bound is never reached.
     for (int guard = 0; guard < 2000 && !table.over(); ++guard)
-        takeTurn(table, lex, seats[table.curplayer], random, result, budget);
-    result.score = table.score;
-    result.winners = table.winners();
-    result.ending = table.ending;
-    result.turns = table.turns;
+        takeTurn(table, lex, seats[static_cast<std::size_t>(table.curplayer())], random, result,
+                 budget);
+    for (int s = 1; s <= kPlayerSeats; ++s) result.score[s] = table.score(s);
+    result.winners = table.state().winners;
+    result.ending = table.state().ending;
+    result.turns = table.turns();
     return result;
 }
 

@@ -17,9 +17,9 @@ enum class Strategy { Easy, Normal, Hard, Greedy, HardStatic };
 std::optional<Strategy> strategyFromName(std::string_view name);
 
 struct GameResult {
-    std::array<int32_t, 5> score{};
+    PerPlayerSeat<int32_t> score{};
     std::vector<int> winners;
-    Ending ending = Ending::None;
+    GameEnd ending = GameEnd::None;
     int turns = 0;
     int refused = 0;  // moves or exchanges the referee turned down: always 0
     int exchanges = 0;
@@ -35,6 +35,6 @@ void takeTurn(Table& table, const Lexicon& lex, Strategy strategy, Random& rando
 
 // seats[s] plays seat s (1..rules.players).
 GameResult playGame(const Lexicon& lex, const WordLookup& lookup, const TableRules& rules,
-                    uint32_t seed, const std::array<Strategy, 5>& seats, const Budget& budget = {});
+                    uint32_t seed, const PerPlayerSeat<Strategy>& seats, const Budget& budget = {});
 
 }  // namespace zindle::engine

@@ -31,7 +31,7 @@ int32_t teamScore(const Situation& s) {
 
 int32_t bestOpponent(const Situation& s) {
     int32_t best = INT32_MIN;
-    for (int seat = 1; seat <= 4; ++seat)
+    for (int seat = 1; seat <= kPlayerSeats; ++seat)
         if (s.playing[seat] && seat != s.seat && seat != s.partner)
             best = std::max(best, s.scores[seat]);
     return best;
@@ -39,7 +39,7 @@ int32_t bestOpponent(const Situation& s) {
 
 bool othersAllPassed(const Situation& s) {
     bool any = false;
-    for (int seat = 1; seat <= 4; ++seat) {
+    for (int seat = 1; seat <= kPlayerSeats; ++seat) {
         if (!s.playing[seat] || seat == s.seat) continue;
         any = true;
         if (!s.passed[seat]) return false;
@@ -49,8 +49,8 @@ bool othersAllPassed(const Situation& s) {
 
 // The next seat to move after this one that is not on our side.
 int nextOpponent(const Situation& s) {
-    for (int step = 1; step <= 3; ++step) {
-        const int seat = (s.seat - 1 + step) % 4 + 1;
+    for (int step = 1; step < kPlayerSeats; ++step) {
+        const int seat = (s.seat - 1 + step) % kPlayerSeats + 1;
         if (s.playing[seat] && seat != s.partner) return seat;
     }
     return 0;

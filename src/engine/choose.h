@@ -13,6 +13,7 @@
 #include "engine/lexicon.h"
 #include "engine/movegen.h"
 #include "rules/random.h"
+#include "rules/seats.h"
 
 namespace zindle::engine {
 
@@ -24,12 +25,12 @@ const char* levelName(Level level);  // "Easy", "Normal", "Hard"
 
 struct Situation {
     int seat = 1;
-    int partner = 0;                  // the partner's seat in a partners game, else 0
-    std::array<int32_t, 5> scores{};  // [1..4]
-    std::array<bool, 5> playing{};    // seats 1..4 in the game
-    std::array<bool, 5> passed{};     // passed on their last turn
-    int tilesLeft = 98;               // in the bag
-    bool mayExchange = true;          // New Tiles not yet used this game
+    int partner = 0;  // the partner's seat in a partners game, else 0
+    PerPlayerSeat<int32_t> scores{};
+    PerPlayerSeat<bool> playing{};  // in the game
+    PerPlayerSeat<bool> passed{};   // passed on their last turn
+    int tilesLeft = 98;             // in the bag
+    bool mayExchange = true;        // New Tiles not yet used this game
     int playto = 0;
 };
 

@@ -29,7 +29,7 @@ BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t see
 
 std::optional<std::string> BotSeat::receive(std::string_view entry) {
     const auto s = proto::split(entry);
-    const std::optional<std::string> answer = state_.follow(entry);
+    std::optional<std::string> answer = state_.follow(entry);
     if (!s) return answer;
     const std::string_view c = s->command;
     // The seat is the first field of every message this looks at.
@@ -50,13 +50,11 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
         passed_[*seat] = true;
         turnChanges = *seat == me;
         if (*seat == me) pending_ = false;
-    } else if (c == cmd::timeup && seat && *seat == me) {
+    } else if ((c == cmd::timeup && seat && *seat == me) || c == cmd::winner || reasonFor(c)) {
         pending_ = false;
     } else if (c == cmd::startgame) {
         pending_ = false;
         passed_.fill(false);
-    } else if (c == cmd::winner || reasonFor(c)) {
-        pending_ = false;
     } else if (c == cmd::newtiles && seat && *seat == me && state_.ownTurn()) {
         pending_ = true;  // New Tiles keeps the turn: think again with the new rack
     } else if ((c == cmd::already || c == cmd::notenough) && state_.ownTurn()) {
@@ -77,9 +75,8 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
 Situation BotSeat::situation() const {
     Situation s;
     s.seat = state_.mySeat;
-    s.partner =
-        state_.partners && isPlayerSeat(s.seat) ? (s.seat <= 2 ? s.seat + 2 : s.seat - 2) : 0;
-    for (int seat = 1; seat <= 4; ++seat) {
+    s.partner = state_.partners && isPlayerSeat(s.seat) ? partnerOf(s.seat) : 0;
+    for (int seat = 1; seat <= kPlayerSeats; ++seat) {
         s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
         s.scores[seat] = state_.scores[seat];
         s.passed[seat] = passed_[seat];

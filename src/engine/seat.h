@@ -81,7 +81,7 @@ private:
     bool exchangeRefused_ = false;
     bool passNext_ = false;
     int refused_ = 0;
-    std::array<bool, 5> passed_{};  // passed on their last turn
+    PerPlayerSeat<bool> passed_{};  // passed on their last turn
 };
 
 }  // namespace zindle::engine

@@ -1,17 +1,14 @@
-// A whole game without sockets: the host's rules of the deal, the judgement,
-// the Zindle draw, the refill, the turn order and the ends, played through
-// the rules library. The arena and the tests referee computer players here.
+// A whole game without sockets: the referee of the rules library with every
+// seat 1..players taken and nobody watching. The arena and the tests play
+// computer players here; with a GameEvents it also says what a host would
+// have told the players.
 #pragma once
 
-#include <array>
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "engine/movegen.h"
-#include "rules/bag.h"
-#include "rules/judge.h"
-#include "rules/random.h"
+#include "rules/referee.h"
 
 namespace zindle::engine {
 
@@ -23,33 +20,23 @@ struct TableRules {
     int playto = 0;  // 0: no score target
 };
 
-enum class Ending { None, NoMoreTiles, EveryonePassed, PlayerGotScore, Stalled };
-
 class Table {
 public:
-    Table(TableRules rules, uint32_t seed, WordLookup lookup);
-
-    Grid colours{};
-    Grid letters{};
-    Bag bag;
-    std::array<Rack, 5> racks{};
-    std::array<int32_t, 5> score{};
-    std::array<bool, 5> passed{};
-    std::array<bool, 5> bought{};
-    bool firstword = true;
-    int curplayer = 0;
-    Ending ending = Ending::None;
-    int turns = 0;
-    int32_t lastPoints = 0;  // the last accepted move's points, Zindle effect included
+    Table(TableRules rules, uint32_t seed, WordLookup lookup, GameEvents* events = nullptr);
+    Table(const Table&) = delete;
+    Table& operator=(const Table&) = delete;
 
     const TableRules& rules() const { return rules_; }
-    bool over() const { return ending != Ending::None; }
-    bool teamgame() const { return teamgame_; }
-    int partner(int seat) const { return seat <= 2 ? seat + 2 : seat - 2; }
+    const RefereeState& state() const { return referee_.state(); }
+    int curplayer() const { return state().curplayer; }
+    const Rack& rack(int seat) const { return referee_.player(seat).tiles; }
+    int32_t score(int seat) const { return referee_.player(seat).score; }
+    bool over() const { return !state().gameon; }
+    int turns() const { return turns_; }
     Position position() const {
-        return {colours, letters, curplayer, firstword, rules_.doubletiles};
+        const RefereeState& g = state();
+        return {g.colours, g.letters, g.curplayer, g.firstword, rules_.doubletiles};
     }
-    int tilesLeft() const { return bag.tilesLeft(); }
 
     // Actions of the seat on turn. A refused move or exchange leaves
     // everything as it was and the turn goes on, as with the host.
@@ -57,18 +44,24 @@ public:
     bool exchange();
     void pass();
 
-    std::vector<int> winners() const;
-
 private:
-    void setScore(int seat, int32_t s);
-    bool hasTile(int seat) const;
-    void findplayer();
-    bool checkforwin();
+    class AllSeated final : public Seating {
+    public:
+        explicit AllSeated(int players) : players_(players) {}
+        bool open(int seat) const override { return seat >= 1 && seat <= players_; }
+        bool watching(int) const override { return false; }
+        int highestSeat() const override { return players_; }
+
+    private:
+        int players_;
+    };
 
     TableRules rules_;
     Random random_;
-    WordLookup lookup_;
-    bool teamgame_ = false;
+    AllSeated seating_;
+    GameEvents quiet_;
+    Referee referee_;
+    int turns_ = 0;  // moves and passes
 };
 
 // Plays random legal moves (or passes) until about `letters` letters lie on

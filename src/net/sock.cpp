@@ -12,6 +12,7 @@
 
 #include <QMetaObject>
 #include <QSocketNotifier>
+#include <QtGlobal>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
@@ -89,9 +90,8 @@ int wsaErrorFromErrno(int err) {
         case ENOTCONN:
             return 10057;
         case ESHUTDOWN:
+        case EPIPE:  // writing after the connection was shut down
             return 10058;
-        case EPIPE:
-            return 10058;  // writing after the connection was shut down
         case ETOOMANYREFS:
             return 10059;
         case ETIMEDOUT:
@@ -245,7 +245,8 @@ struct HostEntry {
     std::uint32_t addr;  // network byte order
 };
 
-// Process-wide, like the original's: filled by lookups, never emptied.
+// Process-wide: each name is looked up once per run (until clearHostCache),
+// so a slow resolver costs one wait per name, not one per connection.
 std::vector<HostEntry>& hostCache() {
     static std::vector<HostEntry> cache;
     return cache;
@@ -320,6 +321,10 @@ void TSock::clearHostCache() {
     hostCache().clear();
 }
 
+void socksupport::handlerFailed(const char* where, const std::exception& e) {
+    qWarning("TSock %s: %s", where, e.what());
+}
+
 // ---- Construction ---------------------------------------------------------
 
 TSock::TSock(QObject* parent)
@@ -350,10 +355,15 @@ void TSock::Loaded() {
 void TSock::report(TSocketInfo kind, const std::string& msg) {
     if (!OnInfo) return;
     InfoEvent h = OnInfo;  // the handler may replace OnInfo while it runs
+    // Callers catch ESockException; whatever the handler threw keeps its cause.
     try {
         h(*this, kind, msg);
+    } catch (const ESockException&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ESockException(std::string("OnInfo - ") + e.what());
     } catch (...) {
-        throw ESockException("Error here");
+        throw ESockException("OnInfo - The Handler Failed");
     }
 }
 
@@ -601,7 +611,8 @@ bool TSock::Open() {
                     if (gen == gen_ && connecting_) {
                         try {
                             connectFailed(err);
-                        } catch (const std::exception&) {
+                        } catch (const std::exception& e) {
+                            handlerFailed("Open", e);
                         }
                     }
                 },
@@ -637,7 +648,9 @@ bool TSock::Close() {
         sendBuf_.clear();
         sendHead_ = 0;
         if (!listen_) report(siClose, "Socket Closed");
-    } catch (...) {
+    } catch (const std::exception& e) {
+        // Close never throws: it runs from the destructor too.
+        handlerFailed("Close", e);
     }
     if (*alive) listen_ = false;
     return ok;

@@ -80,7 +80,7 @@ public:
     TSock(const TSock&) = delete;
     TSock& operator=(const TSock&) = delete;
 
-    // Published properties.
+    // Properties, each read and set on its own.
     TSocketType SocketType() const { return socketType_; }
     void setSocketType(TSocketType t);
     const std::string& HostName() const { return hostName_; }
@@ -195,10 +195,9 @@ private:
     bool connecting_ = false;     // a non-blocking connect is under way
     bool closing_ = false;        // a deferred close is already scheduled
     bool connectFailed_ = false;  // left connecting after an error, until Close
-    bool sendBroken_ = false;
-    bool readPaused_ = false;  // the owner is not taking more for now   // the network refused our
-                               // data: stop watching writes
-    unsigned gen_ = 0;         // bumped per socket, so deferred work finds its own
+    bool sendBroken_ = false;     // the network refused our data: stop watching writes
+    bool readPaused_ = false;     // the owner is not taking more for now
+    unsigned gen_ = 0;            // bumped per socket, so deferred work finds its own
     std::uint32_t peerAddr_ = 0;  // network byte order
     std::uint16_t peerPort_ = 0;  // host byte order
     std::string recvBuf_;

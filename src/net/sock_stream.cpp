@@ -20,7 +20,8 @@ void TSock::onReadReady() {
         if (listen_) {
             handleAccept();
         } else if (socketType_ == stDatagram) {
-            // Like the original's notifications: no new one until the owner reads.
+            // No new notice until the owner has read this one, so a slow
+            // owner is not flooded with notices for one datagram.
             if (readNotifier_) readNotifier_->setEnabled(false);
             if (OnRead) {
                 ReadEvent h = OnRead;
@@ -29,8 +30,8 @@ void TSock::onReadReady() {
         } else {
             handleRead();
         }
-    } catch (const std::exception&) {
-        // An event handler failed; the event loop must go on.
+    } catch (const std::exception& e) {
+        handlerFailed("read", e);
     }
 }
 
@@ -52,7 +53,8 @@ void TSock::onWriteReady() {
         if (!*alive || !OnWrite) return;
         NotifyEvent h = OnWrite;
         h(*this);
-    } catch (const std::exception&) {
+    } catch (const std::exception& e) {
+        handlerFailed("write", e);
     }
 }
 
@@ -81,7 +83,8 @@ void TSock::handleRead() {
 }
 
 void TSock::handleAccept() {
-    // As with the original, the next accept notice waits for Accept.
+    // The next accept notice waits for Accept: an owner that takes its time
+    // gets one notice per waiting connection, not a stream of them.
     if (readNotifier_) readNotifier_->setEnabled(false);
     if (autoAccept_ && OnAutoAccept) {
         TSock* s = nullptr;
@@ -152,7 +155,8 @@ void TSock::deadConnection(int wsaCode) {
     unsigned gen = gen_;
     try {
         report(siError, wsaErrorText(wsaCode));
-    } catch (const ESockException&) {
+    } catch (const ESockException& e) {
+        handlerFailed("error report", e);  // the close below must still happen
     }
     if (!*alive || fd_ < 0 || gen != gen_) return;
     handleClose();

@@ -8,9 +8,14 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <exception>
 #include <string>
 
 namespace socksupport {
+
+// A handler that throws inside the event loop, or while its socket closes,
+// has nobody to throw to: its cause goes to the log and the loop goes on.
+void handlerFailed(const char* where, const std::exception& e);
 
 inline std::string dotted(std::uint32_t addrNet) {
     in_addr a{};

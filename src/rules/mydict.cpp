@@ -12,7 +12,7 @@ unsigned char upper(unsigned char ch) {
 
 }  // namespace
 
-TDictn::TDictn(std::optional<WordListBytes> records, Reporter report) {
+TDictn::TDictn(std::optional<WordListBytes> records, const Reporter& report) {
     open_ = records.has_value();
     if (!open_) {
         if (report) report(kNotFoundMessage);

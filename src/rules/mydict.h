@@ -43,7 +43,8 @@ public:
     // records: the list, which must outlive the dictionary; nullopt stands for
     // a missing list, reported once as kNotFoundMessage, after which every
     // lookup is false. A cut-short last record is not counted.
-    explicit TDictn(std::optional<WordListBytes> records = builtinWordList(), Reporter report = {});
+    explicit TDictn(std::optional<WordListBytes> records = builtinWordList(),
+                    const Reporter& report = {});
 
     TDictn(const TDictn&) = delete;
     TDictn& operator=(const TDictn&) = delete;

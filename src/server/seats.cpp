@@ -39,7 +39,7 @@ int TServer::chooseSeat() const {
     int s = 1;
     while (s < seatcount && seats[s].connected) ++s;
     if (!seats[s].connected) return s;
-    if (s >= kMaxSeat) return 0;
+    if (s >= kSeats) return 0;
     return seatcount + 1;
 }
 
@@ -146,11 +146,11 @@ void TServer::connectionClosed(int seat) {
         sock->OnRead = nullptr;
         sock->deleteLater();
     }
-    if (seat == curplayer && seats[1].connected && gameon) findplayer();
+    if (seats[1].connected) referee_.turnLeft(seat);
 }
 
 void TServer::disconnectsock(int seat) {
-    if (seat < 1 || seat > kMaxSeat || !seats[seat].connected) return;
+    if (!isSeat(seat) || !seats[seat].connected) return;
     if (TSock* sock = seats[seat].sock) {
         sock->Close();  // reports "Socket Closed", which frees the seat
     } else {
@@ -179,28 +179,7 @@ void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
         sendto(1, message(cmd::havewrongversion, {name}));
         sendto(fromSeat, message(cmd::wrongversion, {""}));
     }
-    if (!gameon) return;
-
-    const Arrangement& a = kArrangements[static_cast<std::size_t>(rotation & 3)];
-    sendto(fromSeat, message(cmd::arrangeboard, {a.a, a.b, a.c, a.d}));
-    for (int x = 0; x < kBoardSize; ++x)
-        for (int y = 0; y < kBoardSize; ++y)
-            if (letters[x][y] != kNoTile)
-                sendto(fromSeat, message(cmd::showboard, {x, y, letters[x][y]}));
-    if (fromSeat <= kPlayerSeats) {
-        // The seat may have been dealt while nobody sat in it: the newcomer
-        // must see the tiles it inherits, not only the ones drawn for it.
-        for (int slot = 1; slot <= kRackSize; ++slot)
-            if (st.tiles[slot] != kNoTile)
-                sendto(fromSeat, message(cmd::atile, {slot, st.tiles[slot]}));
-        for (int slot = 1; slot <= kRackSize; ++slot)
-            if (st.tiles[slot] == kNoTile) gettile(fromSeat, slot);
-    }
-    sendto(fromSeat, message(cmd::gamesettings, {turntime, squarecount, gametime, gameseconds,
-                                                 playtoscore, doubletiles ? "y" : "n", teamflag}));
-    sendto(fromSeat, message(cmd::nextplayer, {curplayer}));
-    if (fromSeat <= kPlayerSeats && st.watching)
-        sendto(fromSeat, message(cmd::justwatching, {fromSeat, "1"}));
+    bringUpToDate(fromSeat);
 }
 
 void TServer::kickhim(std::string_view fields, int fromSeat) {
@@ -234,7 +213,7 @@ void TServer::justwatch(std::string_view fields, int fromSeat) {
         if (!another) return;  // the last active player keeps playing
         st.watching = true;
         sendtoall(message(cmd::justwatching, {*seat, "1"}));
-        if (*seat == curplayer && gameon) findplayer();
+        referee_.turnLeft(*seat);
     }
 }
 

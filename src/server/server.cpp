@@ -36,8 +36,19 @@ TServer::TServer(ServerOptions options, QObject* parent)
       options_(std::move(options)),
       random_(options_.random ? *options_.random : rng()),
       wordRecords_(loadWords(options_)),
-      spellit(resourceFor(options_, wordRecords_), reporterFor(options_)) {
+      spellit(resourceFor(options_, wordRecords_), reporterFor(options_)),
+      wire_([this](HostWire::To to, int seat, const std::string& msg) {
+          if (to == HostWire::To::All)
+              sendtoall(msg);
+          else if (to == HostWire::To::Players)
+              sendtoplayers(msg);
+          else
+              sendto(seat, msg);
+      }),
+      referee_(
+          random_, [this](std::string_view w) { return spellit.lookup(w); }, seatView_, wire_) {
     if (options_.seed) random_.seed(*options_.seed);
+    wire_.clock = [this](bool on) { setClock(on); };
 
     listener.setPortName(options_.port);
     listener.OnAccept = [this](TSock& s) { onAccept(s); };
@@ -69,7 +80,7 @@ TServer::~TServer() {
     shuttingDown_ = true;
     socktimer.stop();
     clockTimer.stop();
-    for (int s = 1; s <= kMaxSeat; ++s) {
+    for (int s = 1; s <= kSeats; ++s) {
         if (TSock* sock = seats[s].sock) {
             sock->OnInfo = nullptr;
             sock->OnDisconnect = nullptr;
@@ -82,13 +93,13 @@ TServer::~TServer() {
 
 int TServer::seatOf(proto::ConnId conn) const {
     if (conn == 0) return 0;
-    for (int s = 1; s <= kMaxSeat; ++s)
+    for (int s = 1; s <= kSeats; ++s)
         if (seats[s].connected && seats[s].conn == conn) return s;
     return 0;
 }
 
 int TServer::seatOfSock(const TSock& sock) const {
-    for (int s = 1; s <= kMaxSeat; ++s)
+    for (int s = 1; s <= kSeats; ++s)
         if (seats[s].connected && seats[s].sock == &sock) return s;
     return 0;
 }
@@ -128,7 +139,7 @@ void TServer::resumeReading(proto::ConnId conn) {
 }
 
 void TServer::sendto(int seat, const std::string& msg) {
-    if (seat < 1 || seat > kMaxSeat) return;
+    if (seat < 1 || seat > kSeats) return;
     TSeat& st = seats[seat];
     if (!st.connected) return;
     if (st.sock) {
@@ -176,8 +187,11 @@ void TServer::detach(proto::ConnId from) {
     if (const int seat = seatOf(from)) connectionClosed(seat);
 }
 
+void TServer::clockTick() {
+    referee_.tick();
+}
+
 void TServer::setClock(bool on) {
-    timer2On_ = on;
     if (!options_.runTimers) return;
     if (on)
         clockTimer.start();

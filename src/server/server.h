@@ -1,5 +1,8 @@
 // TServer: the game host. It seats up to nine connections, logs them in,
-// relays chat, runs the authoritative game and its clocks. No window.
+// relays chat, and plays the authoritative game over the network: the
+// referee (rules/referee.h) keeps the game and its clocks, the host reads
+// the requests, says who sits where and sends what the referee announces.
+// No window.
 //
 // Where it is stricter than a plain relay would be:
 // - Every queued message remembers the connection it came from; a message
@@ -16,7 +19,7 @@
 // - Chat and action lines are relayed no longer than a window can type.
 // - The queue timer runs only while entries wait.
 // - Once a game has ended, moves, passes and exchanges wait for the next start.
-// - A start whose numbers are out of bounds is refused (see game.cpp).
+// - A start whose numbers are out of bounds is refused (GameSettings).
 //
 // The host can also run without sockets (attach/inject/detach with a send
 // sink), which is how the fuzz target drives it.
@@ -35,32 +38,23 @@
 
 #include "net/protocol.h"
 #include "net/sock.h"
-#include "rules/bag.h"
-#include "rules/board.h"
-#include "rules/judge.h"
 #include "rules/mydict.h"
 #include "rules/random.h"
+#include "rules/referee.h"
+#include "rules/seats.h"
+#include "server/hostwire.h"
 
 namespace zindle {
 
-inline constexpr int kMaxSeat = 9;  // 1..4 players, 5..9 spectators
-inline constexpr int kPlayerSeats = 4;
-inline constexpr int kIdleClock = -1000;  // turn clock not running
-inline constexpr int kQueueTickMs = 10;   // one queued message per tick
+inline constexpr int kQueueTickMs = 10;  // one queued message per tick
 
+// A seat's connection and player; the game's part of seats 1 to 4 is the
+// referee's (PlayerState).
 struct TSeat {
     std::string name;
-    Rack tiles = emptyRack();
-    int partner = 0;
     bool connected = false;
     TSock* sock = nullptr;  // null for a connection attached without a socket
-    int32_t score = 0;
-    int32_t wordscore = 0;
-    int squareeffect = 0;
     bool watching = false;
-    bool boughttiles = false;
-    bool passed = false;
-    std::string lastword;
     proto::ConnId conn = 0;  // the connection holding the seat, 0 for none
     bool loggedin = false;   // its "CMD_logininfo" was taken
 };
@@ -122,47 +116,40 @@ public:
     void justwatch(std::string_view fields, int fromSeat);
     void disconnectsock(int seat);
 
-    // ---- game engine
+    // ---- the game: the referee's flow over the network
     void startgame(std::string_view fields, int fromSeat);
     void done(std::string_view fields, int fromSeat);
     void newtiles(std::string_view fields, int fromSeat);
     void pass(std::string_view fields, int fromSeat);
-    void getboard(const Arrangement& arrangement);
-    void gettile(int seat, int slot);
-    void endturn();
-    void findplayer();
-    bool checkforwin();
-    void findwinner();
+    void findplayer() { referee_.findplayer(); }
+    bool checkforwin() { return referee_.checkforwin(); }
+    void findwinner() { referee_.findwinner(); }
 
     // ---- inspection
     std::size_t queued() const { return receivedlist.size(); }
-    bool clockRunning() const { return timer2On_; }
+    bool clockRunning() const { return referee_.state().clockOn; }
     int seatOf(proto::ConnId conn) const;
     const TDictn& dictionary() const { return spellit; }
+    const Referee& referee() const { return referee_; }
+    Referee& referee() { return referee_; }
 
-    // ---- host state (one game at a time; nothing is saved)
-    std::array<TSeat, kMaxSeat + 1> seats{};  // [1..9]
+    // ---- seats (one game at a time; nothing is saved)
+    std::array<TSeat, kSeats + 1> seats{};  // [1..9]
     int seatcount = 0;
-    bool gameon = false;
-    int curplayer = 0;
-
-    Grid colours = makeGrid(0);
-    Grid letters = makeGrid(kNoTile);
-    Bag bag;
-    PlacedSet placed{};
-    int turntime = 0;
-    int squarecount = 0;
-    int gametime = 0;
-    int playtoscore = 0;
-    bool doubletiles = false;
-    bool teamgame = false;
-    std::string teamflag = "n";
-    bool firstword = false;
-    int rotation = 0;
-    int gameseconds = 0;
-    int turnclock = kIdleClock;
 
 private:
+    // What the referee asks of the seats.
+    class SeatView final : public Seating {
+    public:
+        explicit SeatView(const TServer& host) : host_(host) {}
+        bool open(int seat) const override;
+        bool watching(int seat) const override;
+        int highestSeat() const override { return host_.seatcount; }
+
+    private:
+        const TServer& host_;
+    };
+
     static std::optional<std::vector<unsigned char>> loadWords(const ServerOptions& options);
 
     int chooseSeat() const;  // 0 when full
@@ -173,11 +160,7 @@ private:
     void sendto(int seat, const std::string& msg);
     void sendtoall(const std::string& msg);
     void sendtoplayers(const std::string& msg);
-    bool hasTile(int seat) const;
-    bool everyoneElseIsDone() const;  // every seat that could still play has passed
-    bool eligible(int seat) const;
-    void setScore(int seat, int32_t score);
-    void findplayerFrom(int fruitless);  // fruitless: no-tile turns in a row with nothing drawn
+    void bringUpToDate(int seat);  // a newcomer during a game
     void setClock(bool on);
     void wakeQueue();
     void resumeReading(proto::ConnId conn);
@@ -188,11 +171,13 @@ private:
     Random& random_;
     std::optional<std::vector<unsigned char>> wordRecords_;
     TDictn spellit;
+    SeatView seatView_{*this};
+    HostWire wire_;
+    Referee referee_;
 
     proto::Inbox receivedlist;
     proto::DispatchTable<int> table_;
     proto::ConnId nextConn_ = 0;
-    bool timer2On_ = false;
     QElapsedTimer lastTick_;  // when the queue timer last fired
     bool shuttingDown_ = false;
 };

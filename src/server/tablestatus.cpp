@@ -7,21 +7,22 @@ namespace zindle {
 TableStatus tableStatus(const TServer& s) {
     TableStatus t;
     t.port = s.listener.LocalPort();
-    for (int seat = 1; seat <= kMaxSeat; ++seat) {
+    for (int seat = 1; seat <= kSeats; ++seat) {
         const TSeat& st = s.seats[static_cast<std::size_t>(seat)];
         if (!st.connected) continue;
-        if (seat <= kPlayerSeats) {
+        if (isPlayer(seat)) {
             ++t.seated;
             if (st.loggedin) ++t.loggedIn;
         } else {
             ++t.spectators;
         }
     }
-    t.playing = s.gameon;
-    t.turntime = s.turntime;
-    t.zindles = s.squarecount;
-    t.doubleTiles = s.doubletiles;
-    t.teams = s.teamgame;
+    const RefereeState& game = s.referee().state();
+    t.playing = game.gameon;
+    t.turntime = game.settings.turntime;
+    t.zindles = game.settings.squarecount;
+    t.doubleTiles = game.settings.doubletiles;
+    t.teams = game.teamgame;
     return t;
 }
 

@@ -45,7 +45,7 @@ QFrame* panel(QWidget* parent) {
 
 }  // namespace
 
-Ttallylist::Ttallylist(Dialogs& dialogs, QString tallyFile, QWidget* parent)
+Ttallylist::Ttallylist(Dialogs& dialogs, const QString& tallyFile, QWidget* parent)
     : QWidget(parent, Qt::Window),
       dialogs_(dialogs),
       file_((tallyFile.isEmpty() ? dataFile(QStringLiteral("zindletally.tld")) : tallyFile)
@@ -113,9 +113,10 @@ void Ttallylist::buildControls() {
     const QString rowNames[4] = {QStringLiteral("Number of Games"), QString(),
                                  QStringLiteral("Your Wins:"), QStringLiteral("Neither Won:")};
     for (int i = 0; i < 4; ++i) {
+        const auto row = static_cast<std::size_t>(i);
         hisGrid->addWidget(i == 1 ? label_hisname : new QLabel(rowNames[i], his), i + 2, 0);
-        hisGrid->addWidget(labels_[static_cast<std::size_t>(i)], i + 2, 1);
-        hisGrid->addWidget(labels_[static_cast<std::size_t>(i + 4)], i + 2, 2);
+        hisGrid->addWidget(labels_[row], i + 2, 1);
+        hisGrid->addWidget(labels_[row + 4], i + 2, 2);
     }
 
     resetButton = new QPushButton(QStringLiteral("Reset Tally"), this);

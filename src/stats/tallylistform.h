@@ -27,7 +27,7 @@ class Ttallylist : public QWidget {
     Q_OBJECT
 public:
     // tallyFile defaults to dataFile("zindletally.tld"); loads it at construction.
-    Ttallylist(Dialogs& dialogs, QString tallyFile = {}, QWidget* parent = nullptr);
+    Ttallylist(Dialogs& dialogs, const QString& tallyFile = {}, QWidget* parent = nullptr);
     ~Ttallylist() override;
 
     // The game window's loadchecklist: empties checklist, adds these names (the other seated

@@ -1,4 +1,5 @@
-// Text on the wire is Windows-1252, as the original program sends it.
+// Text on the wire is Windows-1252, one byte a character: every peer of the
+// game's protocol sends and expects it, so names and chat keep their accents.
 #pragma once
 
 #include <QString>

@@ -63,7 +63,7 @@ QString dataFile(const QString& name) {
 }
 
 QString runtimeDir() {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
     return QDir::tempPath();
 }

@@ -37,20 +37,20 @@ std::array<std::vector<Played>, 3> playRecorded(std::array<GameRecord, 3>& recor
     std::array<std::vector<Played>, 3> played;
     const std::array<Level, 3> levels{Level::Normal, Level::Easy, Level::Normal};
     for (int guard = 0; guard < 400 && !table.over(); ++guard) {
-        const int seat = table.curplayer;
-        records[seat].onMyTurnStarts(table.colours, table.letters, table.racks[seat], seat,
-                                     doubletiles);
-        const Grid before = table.letters;
-        const int32_t score = table.score[seat];
-        const Decision d = decide(sharedLexicon(), table.position(), table.racks[seat],
+        const int seat = table.curplayer();
+        records[seat].onMyTurnStarts(table.state().colours, table.state().letters, table.rack(seat),
+                                     seat, doubletiles);
+        const Grid before = table.state().letters;
+        const int32_t score = table.score(seat);
+        const Decision d = decide(sharedLexicon(), table.position(), table.rack(seat),
                                   situationOf(table), levels[seat], random);
         if (d.kind == Decision::Play && table.play(d.move)) {
             std::vector<Placement> laid;
             for (int x = 0; x < kBoardSize; ++x)
                 for (int y = 0; y < kBoardSize; ++y)
-                    if (table.letters[x][y] != before[x][y])
-                        laid.push_back({x, y, table.letters[x][y]});
-            const int32_t got = table.score[seat] - score, base = d.move.score;
+                    if (table.state().letters[x][y] != before[x][y])
+                        laid.push_back({x, y, table.state().letters[x][y]});
+            const int32_t got = table.score(seat) - score, base = d.move.score;
             const int effect = got == base        ? kNoEffect
                                : got == base + 20 ? kPlusTwenty
                                : got == base - 20 ? kMinusTwenty

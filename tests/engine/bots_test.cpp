@@ -98,14 +98,14 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
                     if (!b->seat().state().gameOver) return false;
                 return true;
             }));
-            EXPECT_FALSE(server->gameon);
+            EXPECT_FALSE(server->referee().state().gameon);
             EXPECT_GT(watcher->count("CMD_postscore+"), 5u);
             for (const auto& b : bots) {
                 EXPECT_EQ(b->seat().refused(), 0) << b->options().name;
                 EXPECT_FALSE(b->closed());
                 // Each window's scoreboard agrees with the host.
                 for (int s = 1; s <= 4; ++s)
-                    EXPECT_EQ(b->seat().state().scores[s], server->seats[s].score);
+                    EXPECT_EQ(b->seat().state().scores[s], server->referee().player(s).score);
             }
         }
     }
@@ -140,7 +140,7 @@ TEST_F(Bots, EveryonePassedWithASeatWatching) {
 TEST_F(Bots, SeatOneWaitsAndTheHostClosingEndsTheBot) {
     seat(5, 2);
     pump([] { return false; }, 300);
-    EXPECT_FALSE(server->gameon);
+    EXPECT_FALSE(server->referee().state().gameon);
     EXPECT_EQ(watcher->count("CMD_startgame+"), 0u);
     bool closed = false, failed = true;
     bots[0]->onClosed = [&](bool f) {

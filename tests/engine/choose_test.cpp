@@ -110,7 +110,7 @@ TEST(Choose, HardPassesToEndAGameItLeads) {
 TEST(Arena, SeededWholeGames) {
     struct Setup {
         TableRules rules;
-        std::array<Strategy, 5> seats;
+        PerPlayerSeat<Strategy> seats;
     };
     const Strategy E = Strategy::Easy, N = Strategy::Normal, H = Strategy::Hard,
                    G = Strategy::Greedy;
@@ -119,27 +119,26 @@ TEST(Arena, SeededWholeGames) {
         {{4, true, true, 20, 0}, {E, H, N, E, G}},    {{4, false, true, 8, 0}, {E, E, N, H, N}},
         {{3, false, false, 4, 400}, {E, H, N, G, E}}, {{1, true, false, 0, 0}, {E, H, E, E, E}},
     };
-    std::set<Ending> endings;
+    std::set<GameEnd> endings;
     for (uint32_t seed = 1; seed <= 4; ++seed) {
         for (const Setup& setup : setups) {
             const GameResult r =
                 playGame(words().lex, words().lookup, setup.rules, seed, setup.seats);
             EXPECT_EQ(r.refused, 0);
-            EXPECT_NE(r.ending, Ending::Stalled);
-            EXPECT_NE(r.ending, Ending::None);
+            EXPECT_NE(r.ending, GameEnd::None);
             endings.insert(r.ending);
             if (setup.rules.partners) {
                 EXPECT_EQ(r.score[1], r.score[3]);
                 EXPECT_EQ(r.score[2], r.score[4]);
             }
             if (setup.rules.playto) {
-                EXPECT_EQ(r.ending, Ending::PlayerGotScore);
+                EXPECT_EQ(r.ending, GameEnd::PlayerGotScore);
             }
             EXPECT_FALSE(r.winners.empty());
         }
     }
-    EXPECT_TRUE(endings.count(Ending::NoMoreTiles));
-    EXPECT_TRUE(endings.count(Ending::PlayerGotScore));
+    EXPECT_TRUE(endings.count(GameEnd::NoMoreTiles));
+    EXPECT_TRUE(endings.count(GameEnd::PlayerGotScore));
 }
 
 TEST(Arena, HardOutscoresEasy) {
@@ -147,7 +146,7 @@ TEST(Arena, HardOutscoresEasy) {
     long margin = 0;
     for (uint32_t seed = 1; seed <= 5; ++seed)
         for (int swap = 0; swap < 2; ++swap) {
-            std::array<Strategy, 5> seats{};
+            PerPlayerSeat<Strategy> seats{};
             seats[1] = swap ? Strategy::Easy : Strategy::Hard;
             seats[2] = swap ? Strategy::Hard : Strategy::Easy;
             const GameResult r =

@@ -29,7 +29,7 @@ Board makeBoard(uint32_t seed, bool doubletiles) {
     Random r(seed * 7919u);
     const bool first = seed % 10 == 0;
     if (!first) playRandomly(t, words().lex, 5 + static_cast<int>(seed * 13 % 61), r);
-    return {t.colours, t.letters, t.firstword, doubletiles};
+    return {t.state().colours, t.state().letters, t.state().firstword, doubletiles};
 }
 
 // Tiles as a bag would give them: common letters more often.

@@ -28,10 +28,10 @@ std::vector<Turn> turns() {
         if (t.over()) continue;
         Turn turn;
         turn.serial = seed;
-        turn.colours = t.colours;
-        turn.letters = t.letters;
-        turn.rack = t.racks[t.curplayer];
-        turn.seat = t.curplayer;
+        turn.colours = t.state().colours;
+        turn.letters = t.state().letters;
+        turn.rack = t.rack(t.curplayer());
+        turn.seat = t.curplayer();
         turn.doubletiles = doubletiles;
         turn.situation = situationOf(t);
         turn.level = Level::Hard;

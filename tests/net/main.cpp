@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
 
 #ifdef ZINDLE_ASAN_NO_LEAKS
 // Qt keeps some allocations until exit; only memory errors matter here.
-extern "C" const char* __asan_default_options() {
+// The name is AddressSanitizer's own hook.
+extern "C" const char* __asan_default_options() {  // NOLINT(bugprone-reserved-identifier)
     return "detect_leaks=0";
 }
 #endif

@@ -87,7 +87,7 @@ std::string deadPort() {
     sockaddr_in sa{};
     sa.sin_family = AF_INET;
     sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
     socklen_t len = sizeof sa;
     getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len);
     ::close(fd);
@@ -221,14 +221,60 @@ TEST(SockInfo, ListeningTwiceAndOnBusyPort) {
     EXPECT_TRUE(other.Listen());
 }
 
-TEST(SockInfo, HandlerFailureBecomesErrorHere) {
+// The log lines of one test, taken from Qt's message handler.
+class LogCapture {
+public:
+    LogCapture() {
+        lines().clear();
+        previous_ =
+            qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& m) {
+                lines().push_back(m.toStdString());
+            });
+    }
+    ~LogCapture() { qInstallMessageHandler(previous_); }
+    static std::vector<std::string>& lines() {
+        static std::vector<std::string> l;
+        return l;
+    }
+    bool has(const std::string& text) const {
+        return std::any_of(lines().begin(), lines().end(),
+                           [&](const std::string& l) { return l.find(text) != std::string::npos; });
+    }
+
+private:
+    QtMessageHandler previous_;
+};
+
+// A handler's failure keeps its cause: the operation that reported throws
+// it on; a close, and the event loop, have nobody to throw to and log it.
+TEST(SockInfo, AHandlersFailureKeepsItsCause) {
+    LogCapture log;
     TSock s;
     s.setHostName("127.0.0.1");
-    s.setPortName(deadPort());
-    s.OnInfo = [](TSock&, TSocketInfo, const std::string&) { throw std::runtime_error("handler"); };
-    EXPECT_EQ(throwText([&] { s.Open(); }), "Error here");
-    // Close swallows it.
+    const std::string port = deadPort();
+    s.setPortName(port);
+    s.OnInfo = [](TSock&, TSocketInfo, const std::string& msg) {
+        throw std::runtime_error("handler saw " + msg);
+    };
+    EXPECT_EQ(throwText([&] { s.Open(); }), "OnInfo - handler saw Lookup Of Port " + port);
     EXPECT_FALSE(s.Close());
+    EXPECT_TRUE(log.has("TSock Close: OnInfo - handler saw Socket Closed"));
+
+    // Refused: the error comes from the event loop, which goes on.
+    TSock refused;
+    refused.setHostName("127.0.0.1");
+    refused.setPortName(port);
+    bool told = false;
+    refused.OnInfo = [&](TSock&, TSocketInfo kind, const std::string& msg) {
+        if (kind != siError) return;
+        told = true;
+        throw std::runtime_error("refused: " + msg);
+    };
+    EXPECT_FALSE(refused.Open());
+    ASSERT_TRUE(pumpUntil([&] { return told; }));
+    pumpUntil([] { return false; }, 50);
+    EXPECT_TRUE(log.has("OnInfo - refused: Error #10061 (WSAECONNREFUSED)"));
+    refused.OnInfo = nullptr;
 }
 
 TEST(SockConnect, RefusedConnectReportsTheErrorAndStaysConnecting) {

@@ -89,6 +89,11 @@ protected:
         settle();
     }
 
+    // The game as the host's referee keeps it, and the same to set up a
+    // position by hand.
+    const zindle::RefereeState& game() const { return server->referee().state(); }
+    zindle::RefereeState& arrange() { return server->referee().arrange(); }
+
     int loginDeadlineMs = zindle::kLoginDeadlineMs;
     zindle::Random random;
     std::unique_ptr<zindle::TServer> server;

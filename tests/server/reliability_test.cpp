@@ -64,16 +64,16 @@ TEST_F(ServerReliability, AResetOnTurnFreesTheSeatAndPassesTheTurnOn) {
     auto& ann = join("Ann");
     auto& bob = join("Bob");
     say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
-    ASSERT_EQ(server->curplayer, 2);
+    ASSERT_EQ(game().curplayer, 2);
     forgetAll();
     bob.reset();
     ASSERT_TRUE(pump([&] { return !server->seats[2].connected; }));
     settle();
     EXPECT_EQ(ann.take(),
               (Msgs{"CMD_playerdisconnected+2+Bob", "CMD_tilecount+20", "CMD_nextplayer+1"}));
-    EXPECT_EQ(server->curplayer, 1);
-    EXPECT_EQ(server->seats[2].score, 0);
-    EXPECT_TRUE(zindle::isLetterCode(server->seats[2].tiles[1]));  // the rack stays with the seat
+    EXPECT_EQ(game().curplayer, 1);
+    EXPECT_EQ(game().players[2].score, 0);
+    EXPECT_TRUE(zindle::isLetterCode(game().players[2].tiles[1]));  // the rack stays with the seat
 }
 
 // The host without a network: what the fuzz target drives.
@@ -121,13 +121,13 @@ TEST_F(ServerSockless, AnEmptyRackBesideAWatcherWithTilesEndsTheGame) {
     server->inject(a, "CMD_startgame+A+90+0+0+0+n+n+\xFF");
     tick();
     server->seats[2].watching = true;
-    server->seats[1].tiles = zindle::emptyRack();
-    server->bag.bagpos = 98;
+    arrange().players[1].tiles = zindle::emptyRack();
+    arrange().bag.bagpos = 98;
     sent.clear();
-    server->curplayer = 2;
+    arrange().curplayer = 2;
     server->findplayer();
-    EXPECT_FALSE(server->gameon);
-    EXPECT_EQ(server->curplayer, 0);
+    EXPECT_FALSE(game().gameon);
+    EXPECT_EQ(game().curplayer, 0);
     EXPECT_EQ(sent[a].back(), "CMD_nomoretiles+");
     EXPECT_EQ(sent[b].back(), "CMD_nomoretiles+");
     EXPECT_EQ(sent[a][sent[a].size() - 2], "CMD_winner+1+2");
@@ -139,22 +139,22 @@ TEST_F(ServerSockless, PlayToScoreCountsOnlyScoresAboveTheTargetAndWinnersMustBe
     const auto c = login("C");
     server->inject(a, "CMD_startgame+A+90+0+0+200+n+n+\xFF");
     tick();
-    server->seats[1].score = 200;
+    arrange().players[1].score = 200;
     EXPECT_FALSE(server->checkforwin());
-    server->seats[2].score = 150;
-    server->seats[3].score = 201;
+    arrange().players[2].score = 150;
+    arrange().players[3].score = 201;
     server->detach(c);  // gone, but its score still ends the game
     sent.clear();
     EXPECT_TRUE(server->checkforwin());
     EXPECT_EQ(sent[a], (Msgs{"CMD_playergotscore+", "CMD_winner+1"}));
-    EXPECT_FALSE(server->gameon);
+    EXPECT_FALSE(game().gameon);
     EXPECT_FALSE(server->clockRunning());
     // Ties win together; a table of negative scores has no winner at all.
-    server->seats[2].score = 200;
+    arrange().players[2].score = 200;
     server->findwinner();
     EXPECT_EQ(sent[b].back(), "CMD_winner+1+2");
-    server->seats[1].score = -5;
-    server->seats[2].score = -20;
+    arrange().players[1].score = -5;
+    arrange().players[2].score = -20;
     server->findwinner();
     EXPECT_EQ(sent[b].back(), "CMD_winner");
 }
@@ -164,17 +164,17 @@ TEST_F(ServerSockless, AZindleSquareChangesTheMovesPoints) {
     login("B");
     server->inject(a, "CMD_startgame+A+90+4+0+0+n+n+\xFF");
     tick();
-    ASSERT_EQ(server->colours[6][6], zindle::kZindleColour);
-    server->firstword = false;
-    server->letters[6][5] = 0;
-    const int seat = server->curplayer;
+    ASSERT_EQ(game().colours[6][6], zindle::kZindleColour);
+    arrange().firstword = false;
+    arrange().letters[6][5] = 0;
+    const int seat = game().curplayer;
     const auto mover = server->seats[seat].conn;
     sent.clear();
     std::vector<int> effects;
     for (int round = 0; round < 12; ++round) {
-        server->letters[6][6] = zindle::kNoTile;
-        server->seats[seat].score = 0;
-        server->curplayer = seat;
+        arrange().letters[6][6] = zindle::kNoTile;
+        arrange().players[seat].score = 0;
+        arrange().curplayer = seat;
         server->inject(mover, "CMD_done+" + std::to_string(seat) + "+1+n+6+6\xFF");
         tick();
         const Msgs& got = sent[mover];
@@ -182,7 +182,7 @@ TEST_F(ServerSockless, AZindleSquareChangesTheMovesPoints) {
             return m.rfind("CMD_postscore+", 0) == 0;
         });
         ASSERT_NE(post, got.rend());
-        const int base = zindle::letterPoints(server->colours, 6, 5, seat) + 5;
+        const int base = zindle::letterPoints(game().colours, 6, 5, seat) + 5;
         proto::FieldReader r(std::string_view(*post).substr(14));
         r.field();
         r.field();
@@ -191,7 +191,7 @@ TEST_F(ServerSockless, AZindleSquareChangesTheMovesPoints) {
         const int expected[] = {base, base + 20, base - 20, 2 * base};
         ASSERT_TRUE(effect >= 1 && effect <= 3) << *post;
         EXPECT_EQ(points, expected[effect]) << *post;
-        EXPECT_EQ(server->seats[seat].score, points);
+        EXPECT_EQ(game().players[seat].score, points);
         effects.push_back(effect);
         sent.clear();
     }

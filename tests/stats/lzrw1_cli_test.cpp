@@ -76,7 +76,7 @@ TEST_F(LzrwCli, CompressAndDecompressRoundTrip) {
 }
 
 TEST_F(LzrwCli, FailuresPrintTheMessageAndExitOne) {
-    spit(path("bad.tld"), "NOPE\0\0\0\0");
+    spit(path("bad.tld"), std::string("NOPE\0\0\0\0", 8));
     Outcome r = run("decompress '" + path("bad.tld") + "' '" + path("out.txt") + "'");
     EXPECT_EQ(r.code, 1);
     EXPECT_EQ(r.err,
