@@ -92,7 +92,8 @@ TEST(LobbyTable, AFullTableTurnsPlayersAwayAndLetsThemWatch) {
 
     std::vector<std::unique_ptr<ScriptedClient>> seated;
     for (int i = 1; i <= 4; ++i) {
-        seated.push_back(std::make_unique<ScriptedClient>(host.port(), "P" + std::to_string(i)));
+        seated.push_back(std::make_unique<ScriptedClient>(
+            host.port(), std::string("P").append(std::to_string(i))));
         seated.back()->open();
     }
     ASSERT_TRUE(waitFor([&] { return carol.table("table2")->full(); }));

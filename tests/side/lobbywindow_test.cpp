@@ -182,7 +182,8 @@ TEST(LobbyWindowOnline, ReturnOnTheListJoinsAndAFullTableOffersToWatch) {
     ASSERT_TRUE(waitFor([&] { return player.seats("tablew") == "0 of 4"; }, 15000));
     std::vector<std::unique_ptr<ScriptedClient>> seated;
     for (int i = 0; i < 4; ++i) {
-        seated.push_back(std::make_unique<ScriptedClient>(table.port(), "P" + std::to_string(i)));
+        seated.push_back(std::make_unique<ScriptedClient>(
+            table.port(), std::string("P").append(std::to_string(i))));
         seated.back()->open();
     }
     ASSERT_TRUE(waitFor([&] { return player.seats("tablew") == "4 of 4"; }));
