@@ -553,6 +553,16 @@ bool TSock::Open() {
         report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
         return false;
     }
+    if (!v6 && socketType_ == stStream && !localHost_.empty()) {
+        const sockaddr_in from = makeAddr(inet_addr(localHost_.c_str()), 0);
+        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&from), sizeof from) < 0) {
+            const int err = errno;
+            ::close(fd_);
+            fd_ = -1;
+            report(siError, wsaErrorText(wsaErrorFromErrno(err)));
+            return false;
+        }
+    }
     peerAddr_ = v6 ? 0 : addr;
     peerPort_ = port;
     sockaddr_storage target{};
