@@ -36,8 +36,10 @@ TServer::TServer(ServerOptions options, QObject* parent)
       options_(std::move(options)),
       random_(options_.random ? *options_.random : rng()),
       wordRecords_(loadWords(options_)),
-      spellit(resourceFor(options_, wordRecords_), reporterFor(options_)) {
+      spellit(resourceFor(options_, wordRecords_), reporterFor(options_)),
+      gate_(options_.strangers) {
     if (options_.seed) random_.seed(*options_.seed);
+    since_.start();
 
     listener.setPortName(options_.port);
     listener.OnAccept = [this](TSock& s) { onAccept(s); };
@@ -117,6 +119,11 @@ void TServer::socktimerTimer() {
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
     if (from == 0) return;
+    // Before its login a connection speaks for no one, not even for its seat.
+    if (!seats[from].loggedin) {
+        const auto split = proto::split(entry->text);
+        if (!split || split->command != proto::cmd::logininfo) return;
+    }
     table_.dispatch(entry->text, from);
 }
 
