@@ -82,6 +82,9 @@ void Tchat::newplayerinfo(std::string_view f) {
     const QString name = shownName(news->name);
     if (news->own) {
         systemLine("You are Connected.");
+        // The host gives a blank name or one already seated another.
+        if (news->name != proto::printable(state_.loginName))
+            systemLine("The host shows you as " + name + ".");
         boardPanel_->showBar(state_.mySeat);
         loadinifile();
     } else {
