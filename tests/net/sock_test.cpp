@@ -626,9 +626,10 @@ namespace {
 
 // Joins srv at host, exchanges a line both ways, and returns the name the
 // listener saw the peer under ("" when the join failed).
-std::string joinAndTalk(Server& srv, const std::string& host) {
+std::string joinAndTalk(Server& srv, const std::string& host, const std::string& from = {}) {
     TSock client;
     client.setHostName(host);
+    client.setLocalHost(from);
     client.setPortName(srv.port());
     const std::size_t before = srv.accepted.size();
     client.Open();
@@ -657,6 +658,21 @@ TEST(SockFamilies, OneListenerJoinedOverIpv6Ipv4AndAName) {
     Server srv;
     EXPECT_EQ(joinAndTalk(srv, "127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(joinAndTalk(srv, "localhost"), "127.0.0.1");
+    // From another loopback address, as a relay gives each of its peers one.
+    EXPECT_EQ(joinAndTalk(srv, "127.0.0.1", "127.0.0.9"), "127.0.0.9");
+    // From an address this machine does not have: an error, and no connection.
+    TSock stray;
+    stray.setHostName("127.0.0.1");
+    stray.setPortName(srv.port());
+    stray.setLocalHost("192.0.2.1");
+    std::string error;
+    stray.OnInfo = [&](TSock&, TSocketInfo kind, const std::string& m) {
+        if (kind == siError) error = m;
+    };
+    EXPECT_FALSE(stray.Open());
+    EXPECT_EQ(error, "Error #10049 (WSAEADDRNOTAVAIL)");
+    EXPECT_FALSE(stray.Connected());
+    EXPECT_LT(stray.Handle(), 0);
     const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
     if (probe < 0) GTEST_SKIP() << "no IPv6 on this machine";
     ::close(probe);
