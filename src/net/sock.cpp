@@ -523,7 +523,10 @@ void TSock::setListen(bool on) {
     }
     if (bound < 0)
         throw ESockException("Listen - Error Binding Socket: " + bindFailure(port, errno));
-    if (::listen(fd_, 5) < 0) throw ESockException("Listen - Error Starting Listen");
+    // A long queue: while a storm of connections keeps a short one full, the
+    // kernel drops an honest player's connect, and TCP tries again only a
+    // second later.
+    if (::listen(fd_, SOMAXCONN) < 0) throw ESockException("Listen - Error Starting Listen");
     listen_ = true;
     registerNotifications();
     report(siListen, "Listening Started");

@@ -70,6 +70,33 @@ struct Server {
     std::string port() const { return std::to_string(listener.LocalPort()); }
 };
 
+// A burst of connections completes in the kernel before the listener takes
+// any of them: none waits for TCP to try again.
+TEST(SockListen, ABurstOfConnectionsIsQueuedWhole) {
+    Server srv;
+    std::vector<pollfd> fds;
+    for (int i = 0; i < 32; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(static_cast<uint16_t>(srv.listener.LocalPort()));
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        fds.push_back({fd, POLLOUT, 0});
+    }
+    // Half a second: far less than the second a dropped connect waits to be tried again.
+    QElapsedTimer t;
+    t.start();
+    std::size_t connected = 0;
+    while (connected < fds.size() && t.elapsed() < 500) {
+        ::poll(fds.data(), fds.size(), 50);
+        connected = static_cast<std::size_t>(std::count_if(
+            fds.begin(), fds.end(), [](const pollfd& p) { return (p.revents & POLLOUT) != 0; }));
+    }
+    EXPECT_EQ(connected, fds.size());
+    for (const pollfd& p : fds) ::close(p.fd);
+}
+
 // A client TSock connected to srv, with the accepted end returned.
 TSock* connectPair(Server& srv, TSock& client) {
     client.setHostName("127.0.0.1");
