@@ -41,8 +41,9 @@ TEST(WindowAmongStrangers, NoLineIsForgedAndATakenNameIsTold) {
     ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn; }));
     Window twin({"Ann", "127.0.0.1", "join"}, rig.server.get(), rig.port());
     twin.chat->show();
+    EXPECT_TRUE(
+        rig.pump([&] { return chatLines(*twin.chat).contains("The host shows you as Ann (2)."); }));
     ASSERT_TRUE(rig.pump([&] { return text(*ann.chat, "label_playername2") == "Ann (2)"; }));
-    EXPECT_TRUE(chatLines(*twin.chat).contains("The host shows you as Ann (2)."));
     EXPECT_EQ(chatLines(*ann.chat).filter("The host shows you").size(), 0);
 
     // A peer's line breaks end no line in the window.
