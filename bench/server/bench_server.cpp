@@ -4,6 +4,11 @@
 // 2 MiB of bare terminators from one seat, then a stream of junk entries from
 // another. For each flood, the host's memory before and after, and how long
 // seat 1's chat line took to come back to seat 2.
+// Then strangers at a fresh host each: nine connections that never log in and
+// reconnect the moment they are closed, first from one address, then from
+// nine; meanwhile an honest player from another address joins again and
+// again. How long it waits for its seat, and the host's CPU and memory.
+// ZINDLE_HOST runs another zindle-host (an older build, for comparison).
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -13,6 +18,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -22,6 +28,8 @@
 
 #include "net/protocol.h"
 #include "net/sock.h"
+#include "support/hostprocess.h"
+#include "support/scriptedclient.h"
 
 namespace {
 
@@ -101,10 +109,81 @@ long cpuTicks(pid_t pid) {
     return f.size() > 12 ? std::stol(f[11]) + std::stol(f[12]) : -1;
 }
 
+const char* hostPath() {
+    const char* other = std::getenv("ZINDLE_HOST");
+    return other && *other ? other : ZINDLE_HOST_PATH;
+}
+
 double percentile(std::vector<double> v, double q) {
     std::sort(v.begin(), v.end());
     const auto i = static_cast<std::size_t>(q * static_cast<double>(v.size() - 1) + 0.5);
     return v[std::min(i, v.size() - 1)];
+}
+
+struct StormFigures {
+    double seconds = 0;
+    std::vector<double> waitsMs;  // of the honest joiner that got a seat
+    int attempts = 0;
+    std::size_t stormSeatings = 0, refusals = 0, connects = 0;
+    double cpuPct = 0;
+    long rssBefore = 0, rssAfter = 0;
+};
+
+// A fresh host and a storm from sources (one connection each); an honest player from
+// 127.0.0.200 joins, leaves a second later, and joins again, trying again 100 ms after a
+// refusal, for `seconds`: past the first login deadline (15 s) and the waits after it.
+StormFigures storm(const std::vector<std::string>& sources, int seconds = 25) {
+    StormFigures f;
+    testsupport::HostProcess hostProcess(hostPath(), {"--port", "0"});
+    const pid_t host = hostProcess.pid;
+    const int port = hostProcess.port;
+    if (port == 0) return f;
+    std::vector<std::unique_ptr<testsupport::LoginStorm>> storms;
+    for (const std::string& from : sources)
+        storms.push_back(std::make_unique<testsupport::LoginStorm>(port, from, 1));
+    f.rssBefore = residentKiB(host);
+    const long long cpu0 = cpuNanos(host);
+    const auto t0 = Clock::now();
+    const auto end = t0 + std::chrono::seconds(seconds);
+    std::unique_ptr<testsupport::ScriptedClient> honest;
+    Clock::time_point firstTry{}, retryAt{}, nextTry = t0 + std::chrono::seconds(1);
+    while (Clock::now() < end) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (auto& s : storms) s->step();
+        const auto now = Clock::now();
+        if (!honest) {
+            if (now < nextTry) continue;
+            honest = std::make_unique<testsupport::ScriptedClient>(port, "Honest");
+            honest->setSource("127.0.0.200");
+            honest->open();
+            firstTry = now;
+            ++f.attempts;
+        } else if (honest->seat() > 0 &&
+                   honest->has("CMD_newplayerinfo+" + std::to_string(honest->seat()) + "+Honest")) {
+            f.waitsMs.push_back(std::chrono::duration<double, std::milli>(now - firstTry).count());
+            honest.reset();
+            nextTry = now + std::chrono::seconds(1);
+        } else if (honest->closed()) {
+            // Refused: the player tries again a moment later.
+            if (retryAt == Clock::time_point{}) {
+                retryAt = now + std::chrono::milliseconds(100);
+            } else if (now >= retryAt) {
+                retryAt = {};
+                honest->open();
+            }
+        }
+    }
+    f.seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    f.cpuPct = 100.0 * static_cast<double>(cpuNanos(host) - cpu0) / 1e9 / f.seconds;
+    f.rssAfter = residentKiB(host);
+    for (const auto& s : storms) {
+        f.stormSeatings += s->seatings();
+        f.refusals += s->refusals();
+        f.connects += s->connects();
+    }
+    hostProcess.stop(SIGTERM);
+    return f;
 }
 
 }  // namespace
@@ -122,30 +201,21 @@ int main(int argc, char** argv) {
             for (char b = 'a'; b <= 'z'; ++b) out << a << b << '\n';
     }
 
-    int pipeFd[2];
-    if (::pipe(pipeFd) != 0) return 1;
-    const pid_t host = ::fork();
-    if (host == 0) {
-        ::dup2(pipeFd[1], 1);
-        ::close(pipeFd[0]);
-        ::execl(ZINDLE_HOST_PATH, "zindle-host", "--port", "0", "--seed", "1", "--words",
-                words.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    ::close(pipeFd[1]);
-    std::string line;
-    char c;
-    while (::read(pipeFd[0], &c, 1) == 1 && c != '\n') line += c;
-    int port = 0;
-    if (std::sscanf(line.c_str(), "listening on port %d", &port) != 1) {
-        std::fprintf(stderr, "zindle-host did not start: '%s'\n", line.c_str());
+    testsupport::HostProcess hostProcess(hostPath(),
+                                         {"--port", "0", "--seed", "1", "--words", words});
+    const pid_t host = hostProcess.pid;
+    const int port = hostProcess.port;
+    if (port == 0) {
+        std::fprintf(stderr, "zindle-host did not start\n");
         return 1;
     }
     std::filesystem::remove(words);  // the host has its own copy now
 
     std::vector<std::unique_ptr<Window>> w;
     for (int i = 1; i <= 9; ++i) {
-        w.push_back(std::make_unique<Window>(port, "W" + std::to_string(i)));
+        std::string name = "W";
+        name += std::to_string(i);  // not "W" + ...: GCC 12 warns of a false overlap there
+        w.push_back(std::make_unique<Window>(port, name));
         if (!pumpUntil([&] { return w.back()->in; })) {
             std::fprintf(stderr, "window %d did not log in\n", i);
             return 1;
@@ -240,9 +310,15 @@ int main(int argc, char** argv) {
     while (entries.size() < (1200u << 10)) entries += "CMD_chat+9+junk\xFF";
     flood(junk, *w[8], entries, 2);
 
-    ::kill(host, SIGTERM);
-    int status = 0;
-    ::waitpid(host, &status, 0);
+    const int hostStatus = hostProcess.stop(SIGTERM);
+    const StormFigures oneAddress = storm(std::vector<std::string>(9, "127.0.0.2"));
+    std::vector<std::string> nine;
+    for (int i = 10; i < 19; ++i) {
+        std::string address = "127.0.0.";
+        address += std::to_string(i);
+        nine.push_back(address);
+    }
+    const StormFigures nineAddresses = storm(nine);
 
     std::printf(
         "move round trip, 4 players + 5 spectators, %d moves: median %.2f ms, p99 %.2f ms, max "
@@ -254,8 +330,23 @@ int main(int argc, char** argv) {
             "flood, %s: host memory %ld KiB before, %ld KiB after; seat 1's chat back in "
             "%.1f ms; flooder %s\n",
             f->what, f->before, f->after, f->chatMs, f->closed ? "closed" : "kept");
-    std::printf("zindle-host exit status on SIGTERM: %d\n",
-                WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+    std::printf("zindle-host exit status on SIGTERM: %d\n", hostStatus);
+    for (const auto& [what, f] :
+         {std::pair{"one address", &oneAddress}, std::pair{"nine addresses", &nineAddresses}}) {
+        std::vector<double> waits = f->waitsMs;
+        const bool any = !waits.empty();
+        std::printf(
+            "storm, 9 reconnecting connections that never log in, from %s, %.0f s: an honest "
+            "joiner seated %zu of %d times, wait median %.0f ms, max %.0f ms; the storm was "
+            "seated %zu times and refused %zu times (%zu connects); host CPU %.1f %% of one "
+            "core (%.1f us a connect), memory %ld KiB before, %ld KiB after\n",
+            what, f->seconds, waits.size(), f->attempts, any ? percentile(waits, 0.5) : -1.0,
+            any ? percentile(waits, 1.0) : -1.0, f->stormSeatings, f->refusals, f->connects,
+            f->cpuPct,
+            f->connects ? f->cpuPct / 100.0 * f->seconds * 1e6 / static_cast<double>(f->connects)
+                        : 0.0,
+            f->rssBefore, f->rssAfter);
+    }
     if (bare.chatMs < 0 || junk.chatMs < 0) return 1;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0 ? 0 : 1;
+    return hostStatus == 0 ? 0 : 1;
 }

@@ -1,21 +1,20 @@
 // zindle-host: the game host alone, without a window, for dedicated hosting
-// and tests. The first connection to arrive is seat 1 and holds the host's powers.
+// and tests. The first connection to arrive is seat 1 and holds the host's powers once it
+// has logged in.
 // With --lobby it also signs in to a lobby server and announces its table there.
 //
 //   zindle-host [--port N] [--seed S] [--words FILE]
 //               [--lobby --account JID --password-file FILE [--server HOST[:PORT]]
 //                [--ca-file PEM] [--room JID] [--nick NAME] [--address HOST]
 //                [--computers N] [--level easy|normal|hard]]
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <QCoreApplication>
-#include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
 #include <memory>
 #include <string>
 
+#include "app/quitsignals.h"
 #include "cli/commandline.h"
 #include "cli/lobbyoptions.h"
 #include "dedicated.h"
@@ -23,13 +22,6 @@
 #include "server/server.h"
 
 namespace {
-
-int signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-    const char c = 1;
-    [[maybe_unused]] ssize_t n = ::write(signalPipe[1], &c, 1);
-}
 
 bool parseUnsigned(const QString& text, unsigned long max, unsigned long& out) {
     bool ok = false;
@@ -112,14 +104,10 @@ int main(int argc, char** argv) {
     }
 
     QCoreApplication app(argc, argv);
-    if (::pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return 1;
-    QSocketNotifier quitNotifier(signalPipe[0], QSocketNotifier::Read);
-    QObject::connect(&quitNotifier, &QSocketNotifier::activated, &app, &QCoreApplication::quit);
-    struct sigaction sa {};
-    sa.sa_handler = onSignal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
+    // A closed terminal (SIGHUP) ends it as cleanly as an interrupt.
+    const zindle::QuitSignals quitSignals({SIGINT, SIGTERM, SIGHUP},
+                                          [] { QCoreApplication::quit(); });
+    if (!quitSignals.ok()) return 1;
 
     // Destroyed before the application: it owns sockets with notifiers.
     auto server = std::make_unique<zindle::TServer>(options);

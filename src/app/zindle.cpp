@@ -3,10 +3,12 @@
 //   ZINDLE_PORT, ZINDLE_LOBBY_PORT: the two ports; ZINDLE_HOME: the data folder.
 #include <QApplication>
 #include <QLabel>
+#include <QSessionManager>
 #include <QVBoxLayout>
 #include <memory>
 #include <optional>
 
+#include "app/quitsignals.h"
 #include "cli/commandline.h"
 #include "client/chatform.h"
 #include "client/gameoptionsform.h"
@@ -108,6 +110,7 @@ int main(int argc, char** argv) {
     w.download = &download;
     w.fillChecklist = [&tally](const QStringList& names) { tally.fillChecklist(names); };
     w.addgame = [&tally](const QString& winner) { tally.addgame(winner); };
+    w.saveTally = [&tally] { tally.save(); };
     chat->setWindows(w);
     tally.refreshPlayers = [&chat] { chat->loadchecklist(); };
     help.showAbout = [&about] { about.show(); };
@@ -117,6 +120,10 @@ int main(int argc, char** argv) {
     download.endGame = [&chat] { chat->close(); };
     QApplication::setQuitOnLastWindowClosed(false);
     chat->onClosed = [] { QCoreApplication::quit(); };
+    // Ended from outside (a logout, kill, a closed terminal): saved as on a close.
+    const zindle::QuitSignals quitSignals({SIGINT, SIGTERM, SIGHUP}, [&chat] { chat->close(); });
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, chat.get(),
+                     [&chat](QSessionManager&) { chat->saveState(); });
 
     instance.listen([&chat] {
         chat->showNormal();

@@ -302,8 +302,10 @@ void Tchat::onLinkEnded(HostLink::Ending why) {
 void Tchat::closeWindow(const QString& why) {
     if (closing_) return;
     closing_ = true;
-    // Not from inside the socket's own report: the close tears the sockets down.
+    // Not from inside the socket's own report: the close tears the sockets down. What a
+    // close keeps is written before the box, which may wait for OK until the session ends.
     QTimer::singleShot(0, this, [this, why] {
+        saveState();
         if (!why.isEmpty()) setup_.dialogs->message(this, "Zindle", why);
         close();
     });
@@ -374,8 +376,7 @@ void Tchat::setPhrase(int n, const QString& phrase) {
     if (n >= 1 && n <= 10) chatPanel_->setPhrase(n, phrase);
 }
 
-void Tchat::closeEvent(QCloseEvent* e) {
-    closing_ = true;
+void Tchat::saveState() {
     const QRect g = geometry();
     if (g != savedBounds_) {
         if (const QScreen* screen = this->screen()) {
@@ -388,6 +389,12 @@ void Tchat::closeEvent(QCloseEvent* e) {
         savedBounds_ = geometry();
         saveinifile();
     }
+    if (windows_.saveTally) windows_.saveTally();
+}
+
+void Tchat::closeEvent(QCloseEvent* e) {
+    closing_ = true;
+    saveState();
     clockTimer_.stop();
     e->accept();
     if (onClosed) onClosed();

@@ -55,6 +55,9 @@ public:
     void setPhrase(int n, const QString& phrase);
     void savePhrases();
     bool closing() const { return closing_; }
+    // Writes what a close keeps (the window's bounds when they changed, and the tally)
+    // without closing: before the window tells why it ends, and when the desktop session ends.
+    void saveState();
     std::function<void()> onClosed;  // the program ends with this window
 
 protected:

@@ -82,6 +82,9 @@ void Tchat::newplayerinfo(std::string_view f) {
     const QString name = shownName(news->name);
     if (news->own) {
         systemLine("You are Connected.");
+        // The host renames a blank name, or one another seat already has.
+        if (news->name != proto::printable(state_.loginName))
+            systemLine("The host shows you as " + name + ".");
         boardPanel_->showBar(state_.mySeat);
         loadinifile();
     } else {

@@ -41,6 +41,8 @@ struct ChatWindows {
     // The tally window's side of loadchecklist and addgame.
     std::function<void(const QStringList& names)> fillChecklist;
     std::function<void(const QString& winner)> addgame;
+    // Writes the tally now (before the window tells why it ends, and when the session ends).
+    std::function<void()> saveTally;
 };
 
 }  // namespace zindle

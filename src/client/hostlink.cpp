@@ -74,7 +74,8 @@ void HostLink::receive(std::string_view bytes, bool lobby) {
             return;
         }
         queuedBytes_ += e.size();
-        queue_.push_back(std::move(e));
+        // A window trusts no host: no byte of its text may start a line of its own.
+        queue_.push_back(proto::printable(e));
     }
     if (!queue_.empty() && !timer_.isActive()) timer_.start();
 }

@@ -74,6 +74,10 @@ void GameRecord::onMyTurnStarts(const GameState& state) {
 
 void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack,
                                 int seat, bool doubletiles) {
+    if (turns_.size() >= kMaxTurns) {
+        open_ = false;
+        return;
+    }
     current_ = TurnRecord{};
     current_.number = static_cast<int>(turns_.size()) + 1;
     current_.seat = seat;

@@ -50,8 +50,12 @@ struct TurnRecord {
 };
 
 // The window feeds it as the game goes; nothing comes from the host for it.
+// It keeps at most kMaxTurns turns, more than one player has in a real game,
+// so that a host that never starts a new game cannot grow it without end.
 class GameRecord {
 public:
+    static constexpr std::size_t kMaxTurns = 400;
+
     // At the start of each of the player's turns.
     void onMyTurnStarts(const GameState& state);
     void onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack, int seat,

@@ -182,6 +182,13 @@ std::optional<Split> split(std::string_view entry) {
     return Split{entry.substr(0, plus), entry.substr(plus + 1)};
 }
 
+std::string printable(std::string_view text) {
+    std::string out(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == '\x7F') c = ' ';
+    return out;
+}
+
 std::optional<int> parseNumber(std::string_view text) {
     if (text.empty()) return std::nullopt;
     std::size_t i = text[0] == '-' ? 1 : 0;

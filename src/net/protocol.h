@@ -249,6 +249,13 @@ private:
     std::map<std::string, Handler, std::less<>> handlers_;
 };
 
+// ---- Text from peers --------------------------------------------------------
+
+// The text with every control byte (below 0x20, and 0x7F) turned into a space,
+// so that a peer's text can never start a line of its own. Windows-1252
+// letters (0x80 and up) stay.
+std::string printable(std::string_view text);
+
 // ---- Reading fields -------------------------------------------------------
 
 // Strict decimal: optional "-", then digits, fitting in an int; nothing else.

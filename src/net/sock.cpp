@@ -533,7 +533,10 @@ void TSock::setListen(bool on) {
     }
     if (bound < 0)
         throw ESockException("Listen - Error Binding Socket: " + bindFailure(port, errno));
-    if (::listen(fd_, 5) < 0) throw ESockException("Listen - Error Starting Listen");
+    // A long queue: while a storm of connections keeps a short one full, the
+    // kernel drops an honest player's connect, and TCP tries again only a
+    // second later.
+    if (::listen(fd_, SOMAXCONN) < 0) throw ESockException("Listen - Error Starting Listen");
     listen_ = true;
     registerNotifications();
     report(siListen, "Listening Started");
@@ -562,6 +565,16 @@ bool TSock::Open() {
                       v6 ? AF_INET6 : AF_INET)) {
         report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
         return false;
+    }
+    if (!v6 && socketType_ == stStream && !localHost_.empty()) {
+        const sockaddr_in from = makeAddr(inet_addr(localHost_.c_str()), 0);
+        if (::bind(fd_, reinterpret_cast<const sockaddr*>(&from), sizeof from) < 0) {
+            const int err = errno;
+            ::close(fd_);
+            fd_ = -1;
+            report(siError, wsaErrorText(wsaErrorFromErrno(err)));
+            return false;
+        }
     }
     peerAddr_ = v6 ? 0 : addr;
     peerPort_ = port;

@@ -100,6 +100,11 @@ public:
     std::intptr_t Tag() const { return tag_; }
     void setTag(std::intptr_t tag) { tag_ = tag; }
     bool Connected() const { return connected_; }
+    // The IPv4 address a stream connection is made from ("127.0.0.2"); empty for
+    // any. A relay on this machine can give each of its peers a loopback
+    // address of its own this way, which the host tells apart.
+    const std::string& LocalHost() const { return localHost_; }
+    void setLocalHost(const std::string& address) { localHost_ = address; }
 
     // Events. Copyable, so an owner can copy them from one instance to another.
     NotifyEvent OnConnect;
@@ -182,6 +187,7 @@ private:
     TSocketType socketType_ = stStream;
     std::string hostName_;
     std::string portName_;
+    std::string localHost_;
     bool blocking_ = false;
     bool autoAccept_ = false;
     bool listen_ = false;

@@ -3,6 +3,9 @@
 #include <netinet/tcp.h>
 #include <sys/socket.h>
 
+#include <algorithm>
+#include <cctype>
+
 #include "server/server.h"
 
 namespace zindle {
@@ -18,6 +21,24 @@ std::string cut(std::string_view text, std::size_t n) {
     return std::string(text.substr(0, n));
 }
 
+constexpr std::size_t kMaxName = 20;
+
+std::string_view trimmed(std::string_view s) {
+    const std::size_t first = s.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return s.substr(first, s.find_last_not_of(' ') - first + 1);
+}
+
+// Names that would pass for one another in the chat and on the scoreboard.
+bool sameName(std::string_view a, std::string_view b) {
+    a = trimmed(a);
+    b = trimmed(b);
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
 // A relayed line is the typed text, a bar and the sender's colour text. The
 // text is cut to what the entry line holds (a phrase button's "says: " on
 // top) and the colour text to the longest colour name, so that no peer can
@@ -28,8 +49,9 @@ std::string typedLine(std::string_view text, std::string_view allowance = {}) {
     std::size_t limit = kMaxChatLine;
     if (!allowance.empty() && text.starts_with(allowance)) limit += allowance.size();
     const std::size_t bar = text.find('|');
-    if (bar == std::string_view::npos) return cut(text, limit);
-    return cut(text.substr(0, bar), limit) + "|" + cut(text.substr(bar + 1), kMaxColourText);
+    if (bar == std::string_view::npos) return proto::printable(text.substr(0, limit));
+    return proto::printable(text.substr(0, std::min(bar, limit))) + "|" +
+           proto::printable(text.substr(bar + 1, kMaxColourText));
 }
 
 }  // namespace
@@ -43,13 +65,14 @@ int TServer::chooseSeat() const {
     return seatcount + 1;
 }
 
-proto::ConnId TServer::seatConnection(int seat, TSock* sock) {
+proto::ConnId TServer::seatConnection(int seat, TSock* sock, std::string address) {
     if (seat > seatcount) seatcount = seat;
     TSeat& st = seats[seat];
     st.sock = sock;
     st.connected = true;
     st.conn = ++nextConn_;
     st.loggedin = false;
+    st.address = std::move(address);
     if (options_.loginDeadlineMs > 0) {
         const proto::ConnId conn = st.conn;
         QTimer::singleShot(options_.loginDeadlineMs, this, [this, conn] { loginOverdue(conn); });
@@ -60,7 +83,9 @@ proto::ConnId TServer::seatConnection(int seat, TSock* sock) {
 
 void TServer::loginOverdue(proto::ConnId conn) {
     const int seat = seatOf(conn);
-    if (seat != 0 && !seats[seat].loggedin) disconnectsock(seat);
+    if (seat == 0 || seats[seat].loggedin) return;
+    gate_.missed(seats[seat].address, nowMs());
+    disconnectsock(seat);
 }
 
 void TServer::onAccept(TSock& from) {
@@ -77,7 +102,10 @@ void TServer::onAccept(TSock& from) {
     sock->OnRead = nullptr;
     sock->OnInfo = nullptr;
     sock->OnDisconnect = nullptr;
-    if (seat == 0) {
+    // Refused like a full game: an address at its cap of connections waiting
+    // for their login, or still waiting out its misses of the deadline.
+    std::string address = StrangerGate::keyOf(sock->HostName());
+    if (seat == 0 || !gate_.admit(address, nowMs())) {
         try {
             sock->Send(message(cmd::full, {""}));
         } catch (const ESockException&) {
@@ -94,7 +122,7 @@ void TServer::onAccept(TSock& from) {
     sock->OnDisconnect = tempsock.OnDisconnect;
     sock->OnInfo = tempsock.OnInfo;
     sock->OnRead = [this](TSock& s, int n) { onRead(s, n); };
-    seatConnection(seat, sock);
+    seatConnection(seat, sock, std::move(address));
 }
 
 void TServer::onRead(TSock& sock, int) {
@@ -130,18 +158,21 @@ void TServer::tempsockInfo(TSock& sock, TSocketInfo, const std::string& msg) {
 
 void TServer::connectionClosed(int seat) {
     TSeat& st = seats[seat];
-    for (int s = 1; s <= seatcount; ++s)
+    // A connection that never logged in was never announced.
+    for (int s = 1; s <= seatcount && st.loggedin; ++s)
         if (s != seat && seats[s].connected)
             sendto(s, message(cmd::playerdisconnected, {seat, st.name}));
     // What it still had queued is dropped rather than relayed: a seat no
     // longer in use speaks for no one (a last chat would carry an empty name).
     receivedlist.forget(st.conn, true);
+    if (!st.loggedin) gate_.left(st.address);
     TSock* sock = st.sock;
     st.connected = false;
     st.name.clear();
     st.sock = nullptr;
     st.conn = 0;
     st.loggedin = false;
+    st.address.clear();
     if (sock) {
         sock->OnRead = nullptr;
         sock->deleteLater();
@@ -160,20 +191,41 @@ void TServer::disconnectsock(int seat) {
     }
 }
 
+// Two seats never show one name: a newcomer with a seated player's name is
+// shown with a number, which its window tells it.
+std::string TServer::distinctName(std::string name, int seat) const {
+    const auto taken = [&](std::string_view n) {
+        for (int s = 1; s <= seatcount; ++s)
+            if (s != seat && seats[s].loggedin && sameName(seats[s].name, n)) return true;
+        return false;
+    };
+    if (!taken(name)) return name;
+    const std::string base(trimmed(name));
+    for (int k = 2;; ++k) {
+        const std::string suffix = " (" + std::to_string(k) + ")";
+        std::string numbered = base.substr(0, kMaxName - suffix.size()) + suffix;
+        if (!taken(numbered)) return numbered;
+    }
+}
+
 void TServer::receivedlogininfo(std::string_view fields, int fromSeat) {
+    TSeat& st = seats[fromSeat];
+    if (st.loggedin) return;  // the first login stands
     FieldReader r(fields);
     const auto seat = r.number();
     if (!seat || *seat != fromSeat) return;
     const std::string version = cut(r.field(), 15);
-    const std::string name = cut(r.rest(), 20);
-    TSeat& st = seats[fromSeat];
+    std::string name = proto::printable(cut(r.rest(), kMaxName));
+    if (trimmed(name).empty()) name = "Player " + std::to_string(fromSeat);
+    name = distinctName(std::move(name), fromSeat);
     st.name = name;
     st.connected = true;
     st.loggedin = true;
+    gate_.loggedIn(st.address);
 
     sendtoall(message(cmd::newplayerinfo, {fromSeat, name}));
     for (int s = 1; s <= seatcount; ++s)
-        if (s != fromSeat && seats[s].connected)
+        if (s != fromSeat && seats[s].loggedin)
             sendto(fromSeat, message(cmd::existingplayers, {s, seats[s].name}));
     if (version != proto::kVersion) {
         sendto(1, message(cmd::havewrongversion, {name}));

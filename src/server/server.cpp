@@ -46,8 +46,10 @@ TServer::TServer(ServerOptions options, QObject* parent)
               sendto(seat, msg);
       }),
       referee_(
-          random_, [this](std::string_view w) { return spellit.lookup(w); }, seatView_, wire_) {
+          random_, [this](std::string_view w) { return spellit.lookup(w); }, seatView_, wire_),
+      gate_(options_.strangers) {
     if (options_.seed) random_.seed(*options_.seed);
+    since_.start();
     wire_.clock = [this](bool on) { setClock(on); };
 
     listener.setPortName(options_.port);
@@ -128,6 +130,11 @@ void TServer::socktimerTimer() {
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
     if (from == 0) return;
+    // Before its login a connection speaks for no one, not even for its seat.
+    if (!seats[from].loggedin) {
+        const auto split = proto::split(entry->text);
+        if (!split || split->command != proto::cmd::logininfo) return;
+    }
     table_.dispatch(entry->text, from);
 }
 

@@ -16,6 +16,14 @@
 // - A connection that has not logged in within the login deadline is
 //   closed, whatever it sends meanwhile: seats are few, seat 1 has the
 //   host's powers, and a silent or dripping peer must not keep them.
+// - Until its login a connection has no voice: whatever it sends but its
+//   login is dropped, so it can neither chat nor act for its seat (nor use
+//   seat 1's powers). One login a connection: the first stands.
+// - Connections waiting for their login are capped by address, and an
+//   address that keeps missing the deadline waits before it may connect
+//   again (server/strangers.h).
+// - Names, chat and action text are relayed without control bytes; an empty
+//   name becomes "Player N", and a name already seated gets a number.
 // - Chat and action lines are relayed no longer than a window can type.
 // - The queue timer runs only while entries wait.
 // - Once a game has ended, moves, passes and exchanges wait for the next start.
@@ -43,6 +51,7 @@
 #include "rules/referee.h"
 #include "rules/seats.h"
 #include "server/hostwire.h"
+#include "server/strangers.h"
 
 namespace zindle {
 
@@ -57,6 +66,7 @@ struct TSeat {
     bool watching = false;
     proto::ConnId conn = 0;  // the connection holding the seat, 0 for none
     bool loggedin = false;   // its "CMD_logininfo" was taken
+    std::string address;     // what the stranger caps count it by; empty when uncapped
 };
 
 inline constexpr int kLoginDeadlineMs = 15000;
@@ -76,6 +86,8 @@ struct ServerOptions {
     bool runTimers = true;
     // How long a connection may take to log in before it is closed.
     int loginDeadlineMs = kLoginDeadlineMs;
+    // Caps on connections waiting for their login, by address.
+    StrangerGate::Limits strangers;
 };
 
 class TServer : public QObject {
@@ -132,6 +144,8 @@ public:
     const TDictn& dictionary() const { return spellit; }
     const Referee& referee() const { return referee_; }
     Referee& referee() { return referee_; }
+    const StrangerGate& strangers() const { return gate_; }
+    int64_t nowMs() const { return since_.elapsed(); }
 
     // ---- seats (one game at a time; nothing is saved)
     std::array<TSeat, kSeats + 1> seats{};  // [1..9]
@@ -153,7 +167,7 @@ private:
     static std::optional<std::vector<unsigned char>> loadWords(const ServerOptions& options);
 
     int chooseSeat() const;  // 0 when full
-    proto::ConnId seatConnection(int seat, TSock* sock);
+    proto::ConnId seatConnection(int seat, TSock* sock, std::string address = {});
     void connectionClosed(int seat);
     int seatOfSock(const TSock& sock) const;
 
@@ -165,6 +179,7 @@ private:
     void wakeQueue();
     void resumeReading(proto::ConnId conn);
     void loginOverdue(proto::ConnId conn);
+    std::string distinctName(std::string name, int seat) const;
 
     // Members used while building spellit come first.
     ServerOptions options_;
@@ -180,6 +195,8 @@ private:
     proto::ConnId nextConn_ = 0;
     QElapsedTimer lastTick_;  // when the queue timer last fired
     bool shuttingDown_ = false;
+    StrangerGate gate_;
+    QElapsedTimer since_;  // the gate's clock
 };
 
 }  // namespace zindle

@@ -37,61 +37,13 @@
 #include "widgets/dialogs.h"
 #include "widgets/sounds.h"
 #include "windowparts.h"
+#include "windowrig.h"
 
 namespace zindle {
 namespace {
 
 using testsupport::ScriptedClient;
 using namespace testparts;
-
-// One window with its dialogs, sounds and data folder.
-struct Window {
-    Window(QStringList params, TServer* server, int port, std::string lobbyPort = "1") {
-        ChatSetup setup;
-        setup.dialogs = &dialogs;
-        setup.sounds = &sounds;
-        setup.params = std::move(params);
-        setup.dataFolder = home.path();
-        setup.port = std::to_string(port);
-        setup.lobbyPort = std::move(lobbyPort);
-        setup.botDelayMs = 0;
-        chat = std::make_unique<Tchat>(setup);
-        ChatWindows w;
-        w.server = server;
-        w.options = &options;
-        w.spylist = &spylist;
-        w.phrases = &phrases;
-        w.fillChecklist = [this](const QStringList& names) { checklist = names; };
-        w.addgame = [this](const QString& winner) { tallied << winner; };
-        chat->setWindows(w);
-    }
-    QTemporaryDir home;
-    RecordingDialogs dialogs;
-    RecordingSounds sounds;
-    Tgameoptions options;
-    Tspylist spylist;
-    Tphrases phrases;
-    std::unique_ptr<Tchat> chat;
-    QStringList checklist;
-    QStringList tallied;
-};
-
-struct HostRig {
-    HostRig() {
-        testsupport::ensureApp();
-        ServerOptions o;
-        o.port = "0";
-        o.seed = 11;
-        o.runTimers = false;
-        server = std::make_unique<TServer>(o);
-    }
-    bool pump(const std::function<bool()>& done, int ms = 5000) {
-        return testsupport::pumpUntil(
-            done, [this] { server->socktimerTimer(); }, ms);
-    }
-    int port() const { return server->listener.LocalPort(); }
-    std::unique_ptr<TServer> server;
-};
 
 void click(QWidget* w, QPoint at = {}, Qt::MouseButton b = Qt::LeftButton) {
     QTest::mouseClick(w, b, {}, at.isNull() ? w->rect().center() : at);

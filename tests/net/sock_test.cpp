@@ -70,6 +70,33 @@ struct Server {
     std::string port() const { return std::to_string(listener.LocalPort()); }
 };
 
+// A burst of connections completes in the kernel before the listener takes
+// any of them: none waits for TCP to try again.
+TEST(SockListen, ABurstOfConnectionsIsQueuedWhole) {
+    Server srv;
+    std::vector<pollfd> fds;
+    for (int i = 0; i < 32; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        sockaddr_in sa{};
+        sa.sin_family = AF_INET;
+        sa.sin_port = htons(static_cast<uint16_t>(srv.listener.LocalPort()));
+        sa.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa);
+        fds.push_back({fd, POLLOUT, 0});
+    }
+    // Half a second: far less than the second a dropped connect waits to be tried again.
+    QElapsedTimer t;
+    t.start();
+    std::size_t connected = 0;
+    while (connected < fds.size() && t.elapsed() < 500) {
+        ::poll(fds.data(), fds.size(), 50);
+        connected = static_cast<std::size_t>(std::count_if(
+            fds.begin(), fds.end(), [](const pollfd& p) { return (p.revents & POLLOUT) != 0; }));
+    }
+    EXPECT_EQ(connected, fds.size());
+    for (const pollfd& p : fds) ::close(p.fd);
+}
+
 // A client TSock connected to srv, with the accepted end returned.
 TSock* connectPair(Server& srv, TSock& client) {
     client.setHostName("127.0.0.1");
@@ -672,9 +699,10 @@ namespace {
 
 // Joins srv at host, exchanges a line both ways, and returns the name the
 // listener saw the peer under ("" when the join failed).
-std::string joinAndTalk(Server& srv, const std::string& host) {
+std::string joinAndTalk(Server& srv, const std::string& host, const std::string& from = {}) {
     TSock client;
     client.setHostName(host);
+    client.setLocalHost(from);
     client.setPortName(srv.port());
     const std::size_t before = srv.accepted.size();
     client.Open();
@@ -703,6 +731,21 @@ TEST(SockFamilies, OneListenerJoinedOverIpv6Ipv4AndAName) {
     Server srv;
     EXPECT_EQ(joinAndTalk(srv, "127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(joinAndTalk(srv, "localhost"), "127.0.0.1");
+    // From another loopback address, as a relay gives each of its peers one.
+    EXPECT_EQ(joinAndTalk(srv, "127.0.0.1", "127.0.0.9"), "127.0.0.9");
+    // From an address this machine does not have: an error, and no connection.
+    TSock stray;
+    stray.setHostName("127.0.0.1");
+    stray.setPortName(srv.port());
+    stray.setLocalHost("192.0.2.1");
+    std::string error;
+    stray.OnInfo = [&](TSock&, TSocketInfo kind, const std::string& m) {
+        if (kind == siError) error = m;
+    };
+    EXPECT_FALSE(stray.Open());
+    EXPECT_EQ(error, "Error #10049 (WSAEADDRNOTAVAIL)");
+    EXPECT_FALSE(stray.Connected());
+    EXPECT_LT(stray.Handle(), 0);
     const int probe = ::socket(AF_INET6, SOCK_STREAM, 0);
     if (probe < 0) GTEST_SKIP() << "no IPv6 on this machine";
     ::close(probe);

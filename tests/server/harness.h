@@ -50,6 +50,7 @@ protected:
         o.wordsFile = shortWords();
         o.runTimers = timers;
         o.loginDeadlineMs = loginDeadlineMs;
+        o.strangers = strangers;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
         server->listener.setListen(true);
@@ -68,9 +69,12 @@ protected:
         pump([] { return false; }, 60);
     }
 
-    ScriptedClient& join(const std::string& name, std::string version = "2.1.0") {
+    // A window that logs in, from source (an IPv4 address) when given.
+    ScriptedClient& join(const std::string& name, std::string version = "2.1.0",
+                         const std::string& source = {}) {
         clients.push_back(std::make_unique<ScriptedClient>(port, name, true, version));
         ScriptedClient& c = *clients.back();
+        if (!source.empty()) c.setSource(source);
         c.open();
         EXPECT_TRUE(pump([&] { return c.count("CMD_newplayerinfo+") > 0 || c.closed(); }));
         settle();
@@ -95,6 +99,7 @@ protected:
     zindle::RefereeState& arrange() { return server->referee().arrange(); }
 
     int loginDeadlineMs = zindle::kLoginDeadlineMs;
+    zindle::StrangerGate::Limits strangers;
     zindle::Random random;
     std::unique_ptr<zindle::TServer> server;
     int port = 0;

@@ -4,45 +4,15 @@
 #include <csignal>
 
 #include "harness.h"
+#include "support/hostprocess.h"
 
 namespace servertest {
 namespace {
 
-struct HostProcess {
-    pid_t pid = -1;
-    int port = 0;
-
-    explicit HostProcess(const std::vector<std::string>& args, const std::string& tmpdir = {}) {
-        int fds[2];
-        if (::pipe(fds) != 0) return;
-        pid = ::fork();
-        if (pid == 0) {
-            if (!tmpdir.empty()) ::setenv("TMPDIR", tmpdir.c_str(), 1);
-            ::dup2(fds[1], 1);
-            ::close(fds[0]);
-            std::vector<char*> argv{const_cast<char*>("zindle-host")};
-            for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(ZINDLE_HOST_PATH, argv.data());
-            _exit(127);
-        }
-        ::close(fds[1]);
-        std::string line;
-        char c;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n') line += c;
-        ::close(fds[0]);
-        std::sscanf(line.c_str(), "listening on port %d", &port);
-    }
-    int stop(int sig) {
-        ::kill(pid, sig);
-        int status = 0;
-        ::waitpid(pid, &status, 0);
-        pid = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-    ~HostProcess() {
-        if (pid > 0) stop(SIGKILL);
-    }
+// zindle-host itself, with its arguments.
+struct HostProcess : testsupport::HostProcess {
+    explicit HostProcess(const std::vector<std::string>& args, const std::string& tmpdir = {})
+        : testsupport::HostProcess(ZINDLE_HOST_PATH, args, tmpdir) {}
 };
 
 // The temporary folder a host is given, which it must leave as it found it.

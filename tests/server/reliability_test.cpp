@@ -110,7 +110,7 @@ TEST_F(ServerSockless, SeatsAndRefusalWorkWithoutSockets) {
     EXPECT_EQ(closed.back(), ids[3]);
     server->inject(ids[3], "CMD_chat+4+ghost|clRed\xFF");  // its connection is gone
     tick();
-    EXPECT_EQ(sent[ids[0]].back(), "CMD_playerdisconnected+4+N");
+    EXPECT_EQ(sent[ids[0]].back(), "CMD_playerdisconnected+4+N (4)");  // one name a seat
     EXPECT_EQ(login("New"), ids.back() + 2);
     EXPECT_EQ(server->seatOf(ids.back() + 2), 4);
 }

@@ -46,6 +46,9 @@ ScriptedClient::~ScriptedClient() {
 }
 
 void ScriptedClient::open() {
+    closed_ = false;
+    seat_ = 0;
+    framer_.reset();
     sock_.Open();
 }
 
@@ -114,6 +117,42 @@ std::vector<int> ScriptedClient::rack() const {
         if (slot && code && *slot >= 1 && *slot <= 10) r[static_cast<std::size_t>(*slot)] = *code;
     }
     return r;
+}
+
+LoginStorm::LoginStorm(int port, const std::string& source, int connections) {
+    for (int i = 0; i < connections; ++i) {
+        peers_.push_back(std::make_unique<ScriptedClient>(port, "", false));
+        peers_.back()->setSource(source);
+    }
+}
+
+void LoginStorm::step() {
+    for (auto& p : peers_) {
+        if (p->sock().Handle() >= 0) continue;
+        ++connects_;
+        try {
+            p->open();
+        } catch (const ESockException&) {
+        }
+    }
+}
+
+int LoginStorm::seated() const {
+    int n = 0;
+    for (const auto& p : peers_) n += p->seat() > 0 && !p->closed();
+    return n;
+}
+
+std::size_t LoginStorm::seatings() const {
+    std::size_t n = 0;
+    for (const auto& p : peers_) n += p->count("CMD_sendlogininfo+");
+    return n;
+}
+
+std::size_t LoginStorm::refusals() const {
+    std::size_t n = 0;
+    for (const auto& p : peers_) n += p->count("CMD_full+");
+    return n;
 }
 
 }  // namespace testsupport

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,7 +29,11 @@ public:
     ScriptedClient(const ScriptedClient&) = delete;
     ScriptedClient& operator=(const ScriptedClient&) = delete;
 
-    // Starts connecting; the answer comes while the loop is pumped.
+    // Connects from this IPv4 address ("127.0.0.2") rather than any: the host
+    // counts strangers by address.
+    void setSource(const std::string& address) { sock_.setLocalHost(address); }
+    // Starts connecting; the answer comes while the loop is pumped. A closed
+    // client connects again (what it received stays).
     void open();
     // A message without its terminator; the terminator is added here.
     void send(const std::string& msg);
@@ -59,6 +64,24 @@ private:
     bool closed_ = false;
     std::vector<std::string> received_;
     std::size_t taken_ = 0;
+};
+
+// Connections from one address that never log in and come back the moment
+// the host closes them: a stranger trying to keep everyone else out.
+class LoginStorm {
+public:
+    LoginStorm(int port, const std::string& source, int connections);
+    // Reconnects whatever the host has closed; call it as the loop is pumped.
+    void step();
+    // Connections holding a seat now, seats handed out so far, and refusals.
+    int seated() const;
+    std::size_t seatings() const;
+    std::size_t refusals() const;
+    std::size_t connects() const { return connects_; }
+
+private:
+    std::vector<std::unique_ptr<ScriptedClient>> peers_;
+    std::size_t connects_ = 0;
 };
 
 }  // namespace testsupport
