@@ -9,8 +9,11 @@ using proto::ListReader;
 using proto::message;
 namespace cmd = proto::cmd;
 
+// A connection that has not logged in takes no part in the game: it is not dealt and
+// never given the turn, so a stranger cannot stall the table until its deadline. It is
+// brought up to date when it logs in, as any newcomer is.
 bool TServer::SeatView::open(int seat) const {
-    return isSeat(seat) && host_.seats[seat].connected;
+    return isSeat(seat) && host_.seats[seat].connected && host_.seats[seat].loggedin;
 }
 
 bool TServer::SeatView::watching(int seat) const {

@@ -63,6 +63,34 @@ TEST_F(ServerStrangers, NoVoiceAndNoPowersBeforeTheLoginAndOneLoginAConnection) 
     EXPECT_TRUE(pump([&] { return bob.closed(); }));
 }
 
+// A stranger in a player seat when the game starts is neither dealt nor given the turn, so
+// it cannot hold the table up until its deadline; once it logs in it is brought in.
+TEST_F(ServerStrangers, AStrangerInAPlayerSeatTakesNoPartUntilItLogsIn) {
+    startHost();
+    auto& ann = join("Ann");
+    auto& eve = stranger();
+    auto& bob = join("Bob");
+    ASSERT_EQ(eve.seat(), 2);
+    ASSERT_EQ(bob.seat(), 3);
+    say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
+    ASSERT_TRUE(server->referee().state().gameon);
+    EXPECT_FALSE(server->referee().player(2).hasTile());
+    EXPECT_TRUE(server->referee().player(3).hasTile());
+    // The turn goes from seat to seat past seat 2.
+    for (int i = 0; i < 2; ++i) {
+        const int turn = server->referee().state().curplayer;
+        ASSERT_TRUE(turn == 1 || turn == 3) << turn;
+        if (i == 0) say(turn == 1 ? ann : bob, "CMD_pass+" + std::to_string(turn));
+    }
+    ASSERT_TRUE(server->referee().state().gameon);
+    eve.take();
+    say(eve, "CMD_logininfo+2+2.1.0+Eve");
+    EXPECT_TRUE(server->referee().player(2).hasTile());
+    const Msgs got = eve.take();
+    EXPECT_TRUE(std::any_of(got.begin(), got.end(),
+                            [](const std::string& m) { return m.rfind("CMD_atile+", 0) == 0; }));
+}
+
 TEST_F(ServerStrangers, NoLineCanBeForgedAndNoNameBorrowed) {
     startHost();
     auto& ann = join("Ann");
