@@ -97,6 +97,8 @@ struct Callbacks {
                 s->streamOpen_ = true;
                 xmpp_handler_add(conn, &Callbacks::features, XMPP_NS_STREAMS, "features", nullptr,
                                  s);
+                xmpp_handler_add(conn, &Callbacks::streamError, XMPP_NS_STREAMS, "error", nullptr,
+                                 s);
                 xmpp_conn_open_stream_default(conn);
                 break;
             case XMPP_CONN_DISCONNECT:
@@ -115,6 +117,14 @@ struct Callbacks {
              !std::strcmp(name, "iq")))
             s->onStanza(stanza);
         return 1;
+    }
+
+    // A raw stream (registering) gets no stream-error parsing from the library.
+    static int streamError(xmpp_conn_t*, xmpp_stanza_t* stanza, void* userdata) {
+        auto* s = static_cast<XmppSession*>(userdata);
+        if (xmpp_stanza_get_child_by_name(stanza, "host-unknown"))
+            s->regFailure_ = Failure::UnknownDomain;
+        return 0;
     }
 
     static int features(xmpp_conn_t*, xmpp_stanza_t* stanza, void* userdata) {
@@ -167,6 +177,11 @@ QString describe(Failure why, const QString& server) {
                        "The certificate of %1 is not trusted, so the lobby did not "
                        "connect. If the server uses its own authority, give its "
                        "certificate with --ca-file.")
+                .arg(server);
+        case Failure::UnknownDomain:
+            return QStringLiteral(
+                       "The server %1 does not serve that name's domain. Give your name "
+                       "as name@domain, with the server's own domain.")
                 .arg(server);
         case Failure::NotEncrypted:
             return QStringLiteral(
@@ -382,6 +397,8 @@ void XmppSession::release() {
 
 Failure XmppSession::classify(int error, int streamError) const {
     const bool badCertificate = untrusted_ || log.filter("Certificate verification FAILED").size();
+    // Before any handler of ours ran, so it stands for signing in and registering alike.
+    if (streamError == XMPP_SE_HOST_UNKNOWN) return Failure::UnknownDomain;
     if (registering_) {
         if (regFailure_ != Failure::None) return regFailure_;
         if (badCertificate) return Failure::Untrusted;

@@ -37,6 +37,7 @@ enum class Failure {
     NameTaken,
     Unreachable,
     Untrusted,
+    UnknownDomain,  // the server does not serve the name's domain
     NotEncrypted,
     RegistrationClosed,
     RegistrationThrottled,

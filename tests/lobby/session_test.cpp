@@ -53,6 +53,18 @@ TEST(LobbySignIn, ErrorsSayWhatWentWrongInAPlayersWords) {
     EXPECT_TRUE(signInOnce(untrusted, &state).startsWith("The certificate of 127.0.0.1:"));
     EXPECT_EQ(state, LobbyClient::State::Failed);
 
+    // A name whose domain the server does not serve (the server typed as an address).
+    Account elsewhere = prosody->account("erin", "right");
+    elsewhere.jid = "erin@127.0.0.1";
+    XmppSession stranger;
+    failure = Failure::None;
+    QObject::connect(&stranger, &XmppSession::ended, [&](Failure f) { failure = f; });
+    stranger.registerAccount(elsewhere);
+    ASSERT_TRUE(waitFor([&] { return failure != Failure::None; }));
+    EXPECT_EQ(failure, Failure::UnknownDomain);
+    EXPECT_TRUE(signInOnce(elsewhere, &state).contains("does not serve that name's domain"));
+    EXPECT_EQ(state, LobbyClient::State::Failed);
+
     // Nobody listening: said so, and tried again later.
     Account nowhere = prosody->account("erin", "right");
     nowhere.server = "127.0.0.1:1";
