@@ -71,7 +71,8 @@ OnlinePanel::OnlinePanel(Dialogs& dialogs, PasswordStore* passwords, QWidget* pa
     });
     connect(&client_, &LobbyClient::occupantLeft, this, [this](const QString& nick) {
         refresh_.start();
-        if (online()) addLine(lobby::plainText(nick, lobby::kMaxName) + " left the lobby.");
+        if (online() && nick != client_.nick())
+            addLine(lobby::plainText(nick, lobby::kMaxName) + " left the lobby.");
     });
     connect(&client_, &LobbyClient::chatReceived, this,
             [this](const QString& nick, const QString& text) {
