@@ -165,6 +165,8 @@ void ChatPanel::layOutPhrases() {
         points -= 0.5;
         fits = flowIn(points, 1.0) && flowIn(points, scale);
     }
+    // In the grid the phrases are cut anyway: a point smaller, not the least size.
+    if (!fits) points = std::max(least, full - 1);
     const QFont font = scaledFont(scale, points);
     const int rows = std::max(1, (kDesigned.height() - kPhrasesTop + 3) / kPhraseRow);
     const int cols = (10 + rows - 1) / rows;
