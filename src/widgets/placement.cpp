@@ -39,6 +39,12 @@ void placeWindow(QWidget* window, const QWidget* owner) {
 
 void keepAbove(QWidget* window, QWidget* owner) {
     if (!window || !owner) return;
+    // X11 window managers hear of the owner only for a dialog.
+    if (window->windowType() != Qt::Dialog) {
+        const bool shown = window->isVisible();
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+        if (shown) window->show();
+    }
     // Both native windows exist from here on; the tie is made between them.
     window->winId();
     owner->window()->winId();

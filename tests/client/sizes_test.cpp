@@ -107,6 +107,7 @@ void expectOpensOver(Tchat& chat, const char* menuAction, QWidget& dialog,
     ASSERT_NE(dialog.windowHandle(), nullptr);
     EXPECT_EQ(dialog.windowHandle()->transientParent(), chat.windowHandle())
         << menuAction << " at " << where;
+    EXPECT_EQ(dialog.windowType(), Qt::Dialog) << menuAction;  // else X11 leaves it out
     dialog.hide();
 }
 
