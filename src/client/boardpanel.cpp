@@ -1,8 +1,10 @@
 #include "client/boardpanel.h"
 
+#include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <cmath>
 
 #include "client/boardview.h"
 #include "rules/judge.h"
@@ -24,6 +26,7 @@ QRect rackPlace(int pos) {
 
 constexpr QRect kBoard{12, 12, 19 * kCellPx, 19 * kCellPx};
 constexpr int kEffectFrames = 15;  // half a second each
+constexpr int kRingOutset = 5;     // inside the frame's 8 pixels round the cells
 
 }  // namespace
 
@@ -37,6 +40,14 @@ BoardPanel::BoardPanel(GameState& state, QWidget* parent) : QWidget(parent), sta
         followPointer(frame_, e->position().toPoint());
     };
 
+    // A ring in the frame round the board while the board has the keys.
+    focusRing_ = new QFrame(this);
+    focusRing_->setObjectName("boardFocusRing");
+    focusRing_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    layout_.place(focusRing_,
+                  kBoard.adjusted(-kRingOutset, -kRingOutset, kRingOutset, kRingOutset));
+    focusRing_->hide();
+
     board_ = new BoardView(state_, this);
     board_->setObjectName("board");
     layout_.place(board_, kBoard);
@@ -45,6 +56,7 @@ BoardPanel::BoardPanel(GameState& state, QWidget* parent) : QWidget(parent), sta
         followPointer(board_, e->position().toPoint());
     };
     board_->onKey = [this](QKeyEvent* e) { onBoardKey(e); };
+    board_->onFocus = [this](bool focused) { focusRing_->setVisible(focused); };
     board_->setAccessibleName("Board");
     announceCursor();
 
@@ -92,6 +104,8 @@ BoardPanel::BoardPanel(GameState& state, QWidget* parent) : QWidget(parent), sta
 void BoardPanel::setScale(qreal scale, const Artwork& art) {
     art_ = &art;
     layout_.apply(scale);
+    focusRing_->setStyleSheet(QString("QFrame#boardFocusRing { border: %1px solid #ffffff; }")
+                                  .arg(std::max(2, int(std::lround(3 * scale)))));
     board_->setScale(scale, art);
     frame_->setPixmap(art.boardFrame());
     sortButton_->setPixmap(art.sortPicture());
@@ -200,6 +214,11 @@ void BoardPanel::onEffectFrame() {
 void BoardPanel::onBoardPressed(QMouseEvent* e) {
     const QPoint cell = board_->cellAt(e->position());
     if (cell.x() < 0 || cell.y() < 0) return;
+    if (onBoard(cell.x(), cell.y())) {
+        board_->cursor = cell;  // the keys go on from where the player clicked
+        announceCursor();
+        board_->update();
+    }
     layAt(cell.x(), cell.y(), e->button() == Qt::LeftButton);
 }
 

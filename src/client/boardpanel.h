@@ -10,6 +10,7 @@
 #include "client/scaledlayout.h"
 #include "clientstate/gamestate.h"
 
+class QFrame;
 class QLabel;
 
 namespace zindle {
@@ -78,6 +79,7 @@ private:
     ScaledLayout layout_;
     PictureControl* frame_ = nullptr;
     BoardView* board_ = nullptr;
+    QFrame* focusRing_ = nullptr;
     std::array<PictureControl*, kRackSize + 1> tiles_{};
     PictureControl* sortButton_ = nullptr;
     QLabel* bar_ = nullptr;

@@ -99,10 +99,24 @@ void BoardView::paintEvent(QPaintEvent*) {
         }
     }
     if (hasFocus() && onBoard(cursor.x(), cursor.y())) {
-        p.setPen(QPen(Qt::white, pen));
+        // Black round white, so one of the two stands out on every cell colour.
+        const QRectF cell(cellPixelRect(cursor));
         p.setBrush(Qt::NoBrush);
-        p.drawRect(QRectF(cellPixelRect(cursor)).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
+        p.setPen(QPen(Qt::black, pen));
+        p.drawRect(cell.adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
+        p.setPen(QPen(Qt::white, pen));
+        p.drawRect(cell.adjusted(3 * pen / 2, 3 * pen / 2, -3 * pen / 2, -3 * pen / 2));
     }
+}
+
+void BoardView::focusInEvent(QFocusEvent*) {
+    update();
+    if (onFocus) onFocus(true);
+}
+
+void BoardView::focusOutEvent(QFocusEvent*) {
+    update();
+    if (onFocus) onFocus(false);
 }
 
 void BoardView::mousePressEvent(QMouseEvent* e) {

@@ -23,6 +23,7 @@ public:
     std::function<void(QMouseEvent*)> onMouseDown;
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QKeyEvent*)> onKey;
+    std::function<void(bool focused)> onFocus;
     // The keyboard cursor cell, drawn while the board has the focus; x < 0 hides it.
     QPoint cursor{9, 9};
 
@@ -31,8 +32,8 @@ protected:
     void mousePressEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
-    void focusInEvent(QFocusEvent*) override { update(); }
-    void focusOutEvent(QFocusEvent*) override { update(); }
+    void focusInEvent(QFocusEvent*) override;
+    void focusOutEvent(QFocusEvent*) override;
 
 private:
     int cellPixels() const;

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QShowEvent>
@@ -47,6 +48,7 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     central->setObjectName("background");
     setCentralWidget(central);
     buildMenus();
+    designedMenuHeight_ = menuBar()->sizeHint().height();
     buildPanels();
     connectPanels();
     buildDispatch();
@@ -108,7 +110,7 @@ void Tchat::buildMenus() {
     connect(menus_, &GameMenus::justWatch, this, &Tchat::onJustWatchToggled);
     connect(menus_, &GameMenus::tallyList, this, showWindow(windows_.tally));
     connect(menus_, &GameMenus::spyList, this, [this] {
-        if (windows_.spylist) windows_.spylist->show();
+        if (windows_.spylist) showOver(windows_.spylist);
     });
     connect(menus_, &GameMenus::phraseList, this, &Tchat::openPhraseList);
     connect(menus_, &GameMenus::gameReview, this, &Tchat::openGameReview);
@@ -198,8 +200,24 @@ void Tchat::fitToScreen() {
     if (fitted != geometry()) setGeometry(fitted);
 }
 
+// The menus' letters grow with the panels (never below the application's font). The scale is
+// reckoned from the window with the menu bar at its designed height, as the panels would
+// have it, so a taller menu bar cannot shrink the scale it was given.
+void Tchat::scaleMenus() {
+    const QSize least = PanelStage::kDesigned + PanelStage::kMargins;
+    const qreal fit = std::min(qreal(width()) / least.width(),
+                               qreal(height() - designedMenuHeight_) / least.height());
+    const qreal scale = std::max(1.0, std::floor(fit * 100) / 100);
+    if (scale == menuScale_) return;
+    menuScale_ = scale;
+    const QFont font = scaledFont(scale);
+    menuBar()->setFont(font);
+    for (QMenu* menu : menuBar()->findChildren<QMenu*>()) menu->setFont(font);
+}
+
 void Tchat::resizeEvent(QResizeEvent* e) {
     QMainWindow::resizeEvent(e);
+    scaleMenus();
     // Without a window manager nothing else keeps the least size: the window grows back.
     if (size().width() < minimumWidth() || size().height() < minimumHeight()) {
         QTimer::singleShot(0, this, [this] { resize(size().expandedTo(minimumSize())); });

@@ -71,6 +71,7 @@ private:
     void buildPanels();
     void connectPanels();
     void fitToScreen();
+    void scaleMenus();
     void processparams();
     void hostpress();
     void joinpress(const std::string& address);
@@ -127,6 +128,8 @@ private:
     void kicking(int seat);
     void setJustWatch(int seat, bool on);
     void openPhraseList();
+    // One of the game's own dialogs, over this window and kept above it.
+    void showOver(QWidget* dialog);
     // The options dialog's start: seat the computer players first, then start.
     void startWithComputers();
     // The coach: a hint in solo games against this window's computers, and
@@ -147,6 +150,8 @@ private:
     PanelStage* stage_ = nullptr;
 
     GameMenus* menus_ = nullptr;
+    int designedMenuHeight_ = 0;  // the menu bar's height in the application's font
+    qreal menuScale_ = 1.0;
 
     HostLink link_;
     proto::DispatchTable<> table_;

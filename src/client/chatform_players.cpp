@@ -45,8 +45,20 @@ void Tchat::onPhraseClicked(int n) {
 void Tchat::openPhraseList() {
     if (!windows_.phrases) return;
     for (int n = 1; n <= 10; ++n) windows_.phrases->phrase[n]->setText(chatPanel_->phrase(n));
-    windows_.phrases->show();
-    windows_.phrases->raise();
+    showOver(windows_.phrases);
+}
+
+// An open dialog stays where the player moved it; a closed one opens over the game window,
+// inside the screen.
+void Tchat::showOver(QWidget* dialog) {
+    if (!dialog->isVisible()) {
+        // Placed at the size it opens with: one never sized yet takes its layout's.
+        if (!dialog->testAttribute(Qt::WA_Resized)) dialog->adjustSize();
+        placeWindow(dialog, this);
+    }
+    keepAbove(dialog, this);
+    dialog->show();
+    dialog->raise();
 }
 
 // After a move button the chat line has the keys again, unless the move came from the board's.
@@ -92,10 +104,8 @@ void Tchat::openGameOptions() {
         return;
     }
     if (windows_.options) {
-        windows_.options->adjustSize();
-        placeWindow(windows_.options, this);  // over the game window, inside the screen
-        windows_.options->show();
-        windows_.options->raise();
+        if (!windows_.options->isVisible()) windows_.options->adjustSize();
+        showOver(windows_.options);
     }
     scoreboard_->showStartButton(false);
 }

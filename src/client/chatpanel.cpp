@@ -1,6 +1,7 @@
 #include "client/chatpanel.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -28,6 +29,8 @@ const std::array<const char*, 11> kPhrases{
 constexpr int kPhrasesTop = 237;
 constexpr int kPhraseHeight = 23;
 constexpr int kPhraseRow = 26;
+constexpr qreal kLeastPhrasePoints = 6;
+constexpr int kPhrasePadding = 14;  // the flat style's border and padding, and some air
 
 }  // namespace
 
@@ -95,6 +98,7 @@ void ChatPanel::setScale(qreal scale) {
     setFont(scaledFont(scale));
     layout_.apply(scale);
     applyStyle();
+    keepAtEnd();
     layOutPhrases();
 }
 
@@ -121,53 +125,64 @@ QString ChatPanel::phrase(int n) const {
     return phrases_[std::size_t(n)]->property("hint").toString();
 }
 
-// The phrase buttons flow in rows under the entry line, each as wide as its text; when long
-// phrases would push some below the panel, all ten share a grid instead, each cut to its
-// cell. Widths are reckoned in designed pixels, so the rows are the same at any scale.
+// The phrase buttons flow in rows under the entry line, each as wide as its text, all ten in
+// one font: the application's, or the largest smaller one that keeps every phrase whole.
+// When long phrases would push some below the panel even then, all ten share a grid, each
+// cut to its cell. Widths are reckoned in designed pixels, so the rows are the same at any
+// scale.
 void ChatPanel::layOutPhrases() {
+    if (!phrases_[10]) return;  // still being built
     const qreal scale = layout_.scale();
-    const auto caption = [scale](QToolButton* b, int designedWidth) {
-        return b->fontMetrics()
-            .elidedText(b->property("hint").toString(), Qt::ElideRight, int(designedWidth * scale))
-            .replace('&', "&&");
+    const auto hint = [this](int n) {
+        return phrases_[std::size_t(n)]->property("hint").toString();
     };
-    const auto designedAdvance = [scale](QToolButton* b, const QString& text) {
-        return int(std::ceil(b->fontMetrics().horizontalAdvance(text) / scale));
-    };
+    // Where the ten lie, flowed in a font at a scale; false when the last row runs below the
+    // panel.
     std::array<QRect, 11> flow{};
-    int x = 0;
-    int y = kPhrasesTop;
-    for (int n = 1; n <= 10; ++n) {
-        QToolButton* b = phrases_[std::size_t(n)];
-        if (!b) return;  // still being built
-        b->setFont(font());
-        b->setText(caption(b, 170));
-        const int width = designedAdvance(b, b->text()) + 14;
-        if (x > 0 && x + width > kDesigned.width()) {
-            x = 0;
-            y += kPhraseRow;
+    const auto flowIn = [&](qreal points, qreal atScale) {
+        const QFontMetrics m(scaledFont(atScale, points));
+        int x = 0;
+        int y = kPhrasesTop;
+        for (int n = 1; n <= 10; ++n) {
+            const int width =
+                int(std::ceil(m.horizontalAdvance(hint(n)) / atScale)) + kPhrasePadding;
+            if (x > 0 && x + width > kDesigned.width()) {
+                x = 0;
+                y += kPhraseRow;
+            }
+            flow[std::size_t(n)] = {x, y, width, kPhraseHeight};
+            x += width + 3;
         }
-        flow[std::size_t(n)] = {x, y, width, kPhraseHeight};
-        x += width + 3;
+        return y + kPhraseHeight <= kDesigned.height();
+    };
+    // The same size at every scale where it can be: it must fit at the designed size too.
+    const qreal full =
+        QApplication::font().pointSizeF() > 0 ? QApplication::font().pointSizeF() : 8;
+    const qreal least = std::min(full, kLeastPhrasePoints);
+    qreal points = full;
+    bool fits = flowIn(points, 1.0) && flowIn(points, scale);
+    while (!fits && points - 0.5 >= least) {
+        points -= 0.5;
+        fits = flowIn(points, 1.0) && flowIn(points, scale);
     }
-    const bool fits = y + kPhraseHeight <= kDesigned.height();
+    // In the grid the phrases are cut anyway: a point smaller, not the least size.
+    if (!fits) points = std::max(least, full - 1);
+    const QFont font = scaledFont(scale, points);
     const int rows = std::max(1, (kDesigned.height() - kPhrasesTop + 3) / kPhraseRow);
     const int cols = (10 + rows - 1) / rows;
     const int cellWidth = (kDesigned.width() - 3 * (cols - 1)) / cols;
     for (int n = 1; n <= 10; ++n) {
         QToolButton* b = phrases_[std::size_t(n)];
-        if (fits) {
-            layout_.place(b, flow[std::size_t(n)], ScaledLayout::OwnFont);
-            continue;
+        b->setFont(font);
+        QRect place = flow[std::size_t(n)];
+        if (!fits) {
+            place = {(n - 1) % cols * (cellWidth + 3), kPhrasesTop + (n - 1) / cols * kPhraseRow,
+                     cellWidth, kPhraseHeight};
         }
-        // A point smaller before anything is cut, so the usual phrases stay whole.
-        if (designedAdvance(b, b->property("hint").toString()) > cellWidth - 8)
-            b->setFont(scaledFont(scale, std::max(6.0, QFont().pointSizeF() - 1)));
-        b->setText(caption(b, cellWidth - 8));
-        layout_.place(b,
-                      {(n - 1) % cols * (cellWidth + 3), kPhrasesTop + (n - 1) / cols * kPhraseRow,
-                       cellWidth, kPhraseHeight},
-                      ScaledLayout::OwnFont);
+        b->setText(QFontMetrics(font)
+                       .elidedText(hint(n), Qt::ElideRight, int((place.width() - 8) * scale))
+                       .replace('&', "&&"));
+        layout_.place(b, place, ScaledLayout::OwnFont);
     }
 }
 
@@ -179,6 +194,15 @@ void ChatPanel::setEntryColour(ColorRef colour) {
 void ChatPanel::setTextSize(int points) {
     textSize_ = points;
     applyStyle();
+    keepAtEnd();
+}
+
+// Lines laid out anew in another size: the newest stay in view, unless the player holds
+// the view with "Scroll Chat Off".
+void ChatPanel::keepAtEnd() {
+    if (scrollAction_->isChecked()) return;
+    QScrollBar* sb = view_->verticalScrollBar();
+    sb->setValue(sb->maximum());
 }
 
 void ChatPanel::applyStyle() {

@@ -52,6 +52,7 @@ protected:
 private:
     void layOutPhrases();
     void applyStyle();
+    void keepAtEnd();
     void trim();
     void copySelection();
     void pasteLine();

@@ -39,6 +39,8 @@ void ScaledFrame::setScale(qreal scale) {
 
 GameOverPanel::GameOverPanel(QWidget* parent) : ScaledFrame(parent) {
     setObjectName("panel_winner");
+    // The kit's panel made solid: the board's letters must not show through the text.
+    setStyleSheet("QFrame#panel_winner { background: rgb(14, 28, 38); }");
     reason_ = addLabel(this, layout_, "label_reason", "Game Over!", {0, 14, 380, 24});
     reason_->setStyleSheet("color: white;");
     layout_.setFontSize(reason_, 11, true);

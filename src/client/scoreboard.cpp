@@ -175,13 +175,16 @@ void Scoreboard::layOutMoveButtons() {
     if (hintShown_) {
         int needed = 0;
         for (std::size_t i = 0; i < 5; ++i) {
-            const qreal text =
-                row[i]->fontMetrics().horizontalAdvance(row[i]->text()) / layout_.scale();
+            // The panel's font, which the buttons show: a button's own metrics change once
+            // it has been shown, and the row must not move between turns.
+            const qreal text = fontMetrics().horizontalAdvance(row[i]->text()) / layout_.scale();
             widths[i] = int(std::ceil(text)) + 8;  // the padding and border of the flat style
             needed += widths[i];
         }
         if (needed <= room) {
-            for (int& w : widths) w += (room - needed) / n;
+            // The row always ends at the panel's edge: what is left over is shared to the pixel.
+            const int spare = room - needed;
+            for (int i = 0; i < n; ++i) widths[std::size_t(i)] += spare / n + (i < spare % n);
         } else {
             widths.fill(room / n);
         }

@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <QWindow>
 #include <algorithm>
 
 namespace zindle {
@@ -34,6 +35,20 @@ void placeWindow(QWidget* window, const QWidget* owner) {
         window->resize(client);
     }
     window->move(frame.topLeft());
+}
+
+void keepAbove(QWidget* window, QWidget* owner) {
+    if (!window || !owner) return;
+    // X11 window managers hear of the owner only for a dialog.
+    if (window->windowType() != Qt::Dialog) {
+        const bool shown = window->isVisible();
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowType_Mask) | Qt::Dialog);
+        if (shown) window->show();
+    }
+    // Both native windows exist from here on; the tie is made between them.
+    window->winId();
+    owner->window()->winId();
+    window->windowHandle()->setTransientParent(owner->window()->windowHandle());
 }
 
 WindowPlacer::WindowPlacer(QWidget* window) : QObject(window), window_(window) {

@@ -17,6 +17,10 @@ QRect fitInside(QRect frame, const QRect& area);
 // it inside that screen's available area.
 void placeWindow(QWidget* window, const QWidget* owner = nullptr);
 
+// Makes window owner's dialog for the desktop: it stays above owner and goes with it. Set
+// before the window is first shown; the tie lasts while both windows exist.
+void keepAbove(QWidget* window, QWidget* owner);
+
 // Places its window at the window's first own show; later the player moves it at will.
 class WindowPlacer : public QObject {
 public:

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSet>
 #include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -389,11 +390,17 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
     // The first turn takes a hint and plays it; the others pass.
     Tchat& c = *you.chat;
     QString hinted;
+    QSet<QString> rows;  // where the move buttons stood, turn by turn
     ASSERT_TRUE(rig.pump(
         [&] {
             if (!c.state().ownTurn() || !part(c, "button_pass")->isVisible())
                 return text(c, "label_reason") != "Game Over!";
             EXPECT_TRUE(part(c, "hintButton")->isVisible());
+            QString row;
+            for (const char* name :
+                 {"button_done", "button_clear", "button_newtiles", "button_pass", "hintButton"})
+                row += QString::fromStdString(rectText(part(c, name)->geometry())) + " ";
+            rows.insert(row);
             // Five buttons share the row, and each caption stays whole.
             for (const char* name :
                  {"button_done", "button_clear", "button_newtiles", "button_pass", "hintButton"}) {
@@ -414,6 +421,8 @@ TEST(GameWindow, ASoloGameWithThreeComputerPlayersPlaysToItsEnd) {
         120000));
     EXPECT_GT(chatLines(c).filter(" points.*").size(), 5);
     EXPECT_EQ(chatLines(c).filter("Invalid Word!").size(), 0);
+    // The buttons stand still from the first turn to the last.
+    EXPECT_EQ(rows.size(), qsizetype(1)) << QStringList(rows.values()).join(" | ").toStdString();
     EXPECT_EQ(c.findChild<QLabel*>("hintsLabel")->text(), "You took 1 hint.");
 
     // The review lists every turn of ours: the hinted move first, which was the best.
@@ -564,6 +573,17 @@ TEST(GameWindow, ChatViewLinksScrollingAndClipboard) {
     bar->setValue(0);
     for (int i = 0; i < 20; ++i) say(chat, "more");
     EXPECT_EQ(bar->value(), 0);
+    // So it does through a change of text size; with the view free again, a size change,
+    // larger or smaller, shows the newest lines.
+    action(chat, "textSize14")->trigger();
+    EXPECT_EQ(bar->value(), 0);
+    action(chat, "scrollChatOffAction")->trigger();
+    ASSERT_FALSE(action(chat, "chatScrollChatOffAction")->isChecked());
+    for (const char* size : {"textSize8", "textSize12", "textSize10"}) {
+        action(chat, size)->trigger();
+        EXPECT_GT(bar->maximum(), 0) << size;
+        EXPECT_EQ(bar->value(), bar->maximum()) << size;
+    }
 }
 
 TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
