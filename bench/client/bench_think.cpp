@@ -35,13 +35,13 @@ GameGaps playWatched(uint32_t seed) {
     o.random = &random;
     o.seed = seed;
     TServer server(o);
-    server.listener.setListen(true);
+    server.listen();
     std::vector<std::unique_ptr<Bot>> bots;
     GameGaps g;
     QEventLoop loop;
     for (int i = 0; i < 4; ++i) {
         BotOptions b;
-        b.port = server.listener.LocalPort();
+        b.port = server.port();
         b.name = "Computer " + std::to_string(i + 1);
         b.level = i == 0 ? Level::Normal : Level::Hard;  // seat 1 stands in for the player
         b.delayMs = 0;
@@ -54,7 +54,7 @@ GameGaps playWatched(uint32_t seed) {
         while (bots.back()->seat().state().mySeat != i + 1 && seated.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
-    server.startgame("Computer 1+90+12+0+0+y+n+", 1);
+    server.handle("CMD_startgame+Computer 1+90+12+0+0+y+n+", 1);
 
     std::vector<double> gaps;
     QElapsedTimer tick;
