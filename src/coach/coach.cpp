@@ -23,7 +23,7 @@ Suggestion Coach::hint(const GameState& state) {
 Suggestion Coach::hint(const Grid& colours, const Grid& letters, const Rack& rack, int seat,
                        bool doubletiles) {
     Suggestion s;
-    if (!isPlayerSeat(seat)) return s;
+    if (!isPlayer(seat)) return s;
     bool empty = true;
     for (const auto& column : letters)
         for (int32_t code : column) empty = empty && !isLetterCode(code);

@@ -182,15 +182,16 @@ TEST(Coach, HintOnAnEmptyBoardAndARackWithoutWords) {
 // with the preview on the board, the coach reads those tiles as still on the
 // rack and gives the same move, and Done sends it.
 TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
-    GameState g;
+    SeatSession session;
+    GameState& g = session.state();
     g.loginName = "Ann";
-    g.follow("CMD_sendlogininfo+1");
-    g.follow("CMD_startgame+Ann+90+0+0+0+n+n+n");
+    session.receive("CMD_sendlogininfo+1");
+    session.receive("CMD_startgame+Ann+90+0+0+0+n+n+n");
     const std::string tiles = "seatsroned";
     for (int slot = 1; slot <= kRackSize; ++slot)
-        g.follow("CMD_atile+" + std::to_string(slot) + "+" +
-                 std::to_string(codeOfLetter(tiles[slot - 1])));
-    g.follow("CMD_nextplayer+1");
+        session.receive("CMD_atile+" + std::to_string(slot) + "+" +
+                        std::to_string(codeOfLetter(tiles[slot - 1])));
+    session.receive("CMD_nextplayer+1");
     ASSERT_TRUE(g.ownTurn());
     const coach::Suggestion hint = coach::Coach::hint(g);
     ASSERT_TRUE(hint.found);
