@@ -11,7 +11,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include "client/boardpanel.h"
+#include "client/boardview.h"
 #include "client/chatpanel.h"
+#include "client/computerplayers.h"
 #include "client/gamemenus.h"
 #include "client/hostlink.h"
 #include "client/panelstage.h"
@@ -19,6 +22,9 @@
 #include "client/scoreboard.h"
 #include "client/shown.h"
 #include "clientstate/gamestate.h"
+#include "clientstate/session.h"
+#include "server/server.h"
+#include "support/scriptedclient.h"
 #include "widgets/artwork.h"
 #include "widgets/dialogs.h"
 
@@ -256,6 +262,99 @@ TEST(ChatPanel, SendsByReturnShowsTextPlainlyAndStaysBounded) {
     for (int i = 0; i < 2000; ++i) chat.addLine(longLine, kWhite);
     EXPECT_LE(view->document()->characterCount(), kMaxChatChars + kMaxShownChat + 1);
     EXPECT_FALSE(view->toPlainText().contains("Eve chats"));  // the oldest went first
+}
+
+// At every scale a click on a rack tile and then on a cell lays that tile on
+// that cell, a right click takes it back, and each is told by signal.
+TEST(BoardPanel, ClicksLayAndTakeBackOnTheRightCellAtEveryScale) {
+    SeatSession session;
+    GameState& state = session.state();
+    session.receive("CMD_sendlogininfo+2");
+    session.receive("CMD_startgame+Bob+90+0+0+0+n+n+n");
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        session.receive("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(slot));
+    session.receive("CMD_nextplayer+2");
+    ASSERT_TRUE(state.canLay());
+    BoardPanel panel(state);
+    panel.show();
+    QSignalSpy sounds(&panel, &BoardPanel::sound);
+    QSignalSpy previews(&panel, &BoardPanel::previewChanged);
+    const Artwork& art = Artwork::forRatio(1.0);
+    const QPoint cells[] = {{0, 0}, {18, 18}, {9, 9}, {18, 0}, {3, 14}};
+    for (qreal scale : kScales) {
+        SCOPED_TRACE(scale);
+        panel.setScale(scale, art);
+        panel.resize(int(std::lround(BoardPanel::kDesigned.width() * scale)),
+                     int(std::lround(BoardPanel::kDesigned.height() * scale)));
+        auto* board = dynamic_cast<BoardView*>(panel.board());
+        ASSERT_NE(board, nullptr);
+        for (const QPoint& c : cells) {
+            const int slot = 1 + (c.x() + c.y()) % kRackSize;
+            auto* tile = panel.findChild<QWidget*>(QString("tile_%1").arg(slot));
+            ASSERT_NE(tile, nullptr);
+            sounds.clear();
+            previews.clear();
+            QTest::mouseClick(tile, Qt::LeftButton, {}, tile->rect().center());
+            EXPECT_EQ(state.pickedSlot, slot);
+            // The cells are whole pixels, centred on the board: the drawn cell's middle.
+            const QPoint at = board->cellRect(c).center();
+            EXPECT_TRUE(board->rect().contains(at));
+            QTest::mouseClick(board, Qt::LeftButton, {}, at);
+            EXPECT_EQ(state.laid[slot], (Cell{c.x(), c.y()})) << c.x() << "," << c.y();
+            EXPECT_EQ(state.pickedSlot, 0);
+            EXPECT_FALSE(tile->isVisible());
+            ASSERT_EQ(sounds.count(), 1);
+            EXPECT_EQ(sounds[0][0].toString(), "place");
+            EXPECT_GE(previews.count(), 1);
+            QTest::mouseClick(board, Qt::RightButton, {}, at);
+            EXPECT_EQ(state.laid[slot], kNoCell);
+            EXPECT_TRUE(tile->isVisible());
+        }
+    }
+    EXPECT_EQ(panel.laidCount(), 0);
+}
+
+// Computer players take the free seats of a real host and say ready once
+// they are all announced; fewer wanted lets the last leave; the coach may
+// help only while every other player is one of ours.
+TEST(ComputerPlayers, SeatReportReadyLeaveAndTellWhoHoldsTheTable) {
+    ServerOptions o;
+    o.port = "0";
+    TServer server(o);
+    server.listen();
+    testsupport::ScriptedClient you(server.port(), "You");
+    you.open();
+    SeatSession session;
+    const GameState& state = session.state();
+    ComputerPlayers computers(0);
+    QSignalSpy ready(&computers, &ComputerPlayers::ready);
+    std::size_t fed = 0;
+    // The window's part: its session follows the host, and each announced player is told.
+    auto follow = [&] {
+        for (; fed < you.received().size(); ++fed) {
+            session.receive(you.received()[fed]);
+            computers.seatsChanged(state);
+        }
+    };
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.mySeat == 1; }, follow));
+
+    computers.seat(2, engine::Level::Easy, server.port(), state);
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return ready.count() > 0; }, follow, 5000));
+    EXPECT_EQ(state.names[2], "Computer 1");
+    EXPECT_EQ(state.names[3], "Computer 2");
+    EXPECT_TRUE(computers.holdAllOtherSeats(state));
+    testsupport::pumpUntil([] { return false; }, follow, 100);
+    EXPECT_EQ(ready.count(), 1);  // once, however many players are announced after
+
+    computers.seat(1, engine::Level::Hard, server.port(), state);
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names[3] == kWaiting; }, follow, 5000));
+    EXPECT_EQ(ready.count(), 2);
+    EXPECT_TRUE(computers.holdAllOtherSeats(state));
+
+    testsupport::ScriptedClient bob(server.port(), "Bob");
+    bob.open();
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names[3] == "Bob"; }, follow, 5000));
+    EXPECT_FALSE(computers.holdAllOtherSeats(state));
 }
 
 }  // namespace
