@@ -118,8 +118,8 @@ void idle() {
 
 void catchUp() {
     auto server = newHost();
-    server->listener.setListen(true);
-    Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
+    server->listen();
+    Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->port());
     ann.chat->show();
     pump([&] { return ann.chat->state().loggedIn; });
     ann.chat->sendToHost(
@@ -134,7 +134,7 @@ void catchUp() {
     std::vector<double> ms;
     for (int run = 0; run < 5; ++run) {
         const auto t0 = Clock::now();
-        Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
+        Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->port());
         late.chat->show();
         const bool ok = pump([&] {
             return late.chat->state().letters == server->referee().state().letters &&
@@ -143,7 +143,7 @@ void catchUp() {
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (!ok) std::printf("catch-up: the board did not arrive\n");
         late.chat.reset();  // the connection goes with the window
-        pump([&] { return server->seats[2].conn == 0; }, 2000);
+        pump([&] { return server->seat(2).conn == 0; }, 2000);
     }
     std::sort(ms.begin(), ms.end());
     std::printf(
@@ -294,9 +294,9 @@ void hostileChat() {
     Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     ann.chat->show();
     pump([&] { return ann.chat->state().loggedIn; });
-    Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
+    Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->port());
     cat.chat->show();
-    Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->listener.LocalPort());
+    Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->port());
     eve.chat->show();
     if (!pump([&] { return cat.chat->state().loggedIn && eve.chat->state().loggedIn; })) {
         std::printf("hostile chat: the windows did not connect\n");

@@ -113,9 +113,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     o.report = [](const std::string&) {};
     zindle::TServer server(o);
     std::vector<proto::ConnId> conns;
-    server.sendSink = [](proto::ConnId, const std::string& m) {
+    server.setSinks([](proto::ConnId, const std::string& m) {
         if (m.empty() || m.back() != '\xFF') __builtin_trap();
-    };
+    });
 
     Input in(data, size);
     int steps = 0;
@@ -148,9 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         // Whatever happened, the seat table must hold together.
         for (int s = 1; s <= zindle::kSeats; ++s) {
-            const auto& st = server.seats[s];
+            const auto& st = server.seat(s);
             if (st.connected && server.seatOf(st.conn) != s) __builtin_trap();
-            if (s > server.seatcount && st.connected) __builtin_trap();
+            if (s > server.seatCount() && st.connected) __builtin_trap();
         }
         if (server.referee().state().bag.bagpos < 0 ||
             server.referee().state().bag.bagpos > zindle::kMaxDrawn)

@@ -115,12 +115,12 @@ int main(int argc, char** argv) {
     std::unique_ptr<zindle::DedicatedTable> table;
     if (dedicated) table = std::make_unique<zindle::DedicatedTable>(*server, *dedicated);
     try {
-        server->listener.setListen(true);
+        server->listen();
     } catch (const ESockException& e) {
         std::fprintf(stderr, "zindle-host: %s\n", e.what());
         return 1;
     }
-    std::printf("listening on port %d\n", server->listener.LocalPort());
+    std::printf("listening on port %d\n", server->port());
     std::fflush(stdout);
     if (table) table->start();
 

@@ -11,10 +11,6 @@ using proto::FieldReader;
 
 namespace {
 
-bool isSeat(int seat) {
-    return seat >= 1 && seat <= kHighestSeat;
-}
-
 // A host may send any number; the clocks must not overflow on it.
 int saturatedAdd(int a, int b) {
     const long long s = static_cast<long long>(a) + b;
@@ -23,7 +19,7 @@ int saturatedAdd(int a, int b) {
 
 std::optional<int> seatField(FieldReader& r, bool player) {
     const auto seat = r.number();
-    if (!seat || !(player ? isPlayerSeat(*seat) : isSeat(*seat))) return std::nullopt;
+    if (!seat || !(player ? isPlayer(*seat) : isSeat(*seat))) return std::nullopt;
     return seat;
 }
 
@@ -77,7 +73,7 @@ int GameState::positionOf(int slot) const {
 }
 
 std::string GameState::seatLabel(int seat) const {
-    return isPlayerSeat(seat) ? names[seat] : std::string();
+    return isPlayer(seat) ? names[seat] : std::string();
 }
 
 // ---- host messages -----------------------------------------------------------
@@ -96,7 +92,7 @@ std::optional<PlayerNews> GameState::newplayerinfo(std::string_view fields) {
     const auto seat = seatField(r, false);
     if (!seat) return std::nullopt;
     PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat, {}};
-    if (isPlayerSeat(*seat)) {
+    if (isPlayer(*seat)) {
         news.previous = names[*seat];
         names[*seat] = news.name;
     }
@@ -109,7 +105,7 @@ std::optional<PlayerNews> GameState::playerdisconnected(std::string_view fields)
     if (!seat) return std::nullopt;
     PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat, {}};
     if (news.own) loggedIn = false;
-    if (isPlayerSeat(*seat)) {
+    if (isPlayer(*seat)) {
         news.previous = names[*seat];
         names[*seat] = std::string(kWaiting);
         watching[*seat] = false;
@@ -179,7 +175,7 @@ std::optional<StartNews> GameState::startthegame(std::string_view fields) {
 std::optional<int> GameState::getnextplayer(std::string_view fields) {
     const auto seat = proto::parseNumber(fields);
     clearLaid();
-    if (!seat || !isPlayerSeat(*seat)) return std::nullopt;
+    if (!seat || !isPlayer(*seat)) return std::nullopt;
     turnSeat = *seat;
     turnSecondsLeft = saturatedAdd(turnLength, -1);
     clockRunning = true;
@@ -213,7 +209,7 @@ std::optional<ScoreNews> GameState::postscore(std::string_view fields) {
 
 std::optional<int> GameState::passed(std::string_view fields) {
     const auto seat = proto::parseNumber(fields);
-    if (!seat || !isPlayerSeat(*seat)) return std::nullopt;
+    if (!seat || !isPlayer(*seat)) return std::nullopt;
     if (*seat == mySeat) clearLaid();
     cancelPick();
     return seat;
@@ -228,7 +224,7 @@ std::vector<int> GameState::winner(std::string_view fields) {
     proto::ListReader r(fields);
     while (r.more()) {
         const auto seat = r.number();
-        if (seat && isPlayerSeat(*seat)) seats.push_back(*seat);
+        if (seat && isPlayer(*seat)) seats.push_back(*seat);
     }
     return seats;
 }
@@ -238,7 +234,7 @@ bool GameState::arrangeboard(std::string_view fields) {
     std::array<int, 4> q{};
     for (int i = 0; i < 4; ++i) {
         const auto n = i < 3 ? r.number() : r.restNumber();
-        if (!n || !isPlayerSeat(*n)) return false;
+        if (!n || !isPlayer(*n)) return false;
         q[i] = *n;
     }
     getboard({q[0], q[1], q[2], q[3]});
@@ -316,7 +312,7 @@ std::optional<TileNews> GameState::newtiles(std::string_view fields) {
     TileNews news{*seat, *score, 0, 0, *seat == mySeat};
     scores[*seat] = *score;
     bonus[*seat] = "-10";
-    if (partner && partnerScore && isPlayerSeat(*partner)) {
+    if (partner && partnerScore && isPlayer(*partner)) {
         news.partner = *partner;
         news.partnerScore = scores[*partner] = *partnerScore;
     }
@@ -339,7 +335,7 @@ std::optional<std::pair<int, bool>> GameState::justwatching(std::string_view fie
 // ---- board and rack steps ------------------------------------------------------
 
 void GameState::clearall() {
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         watching[s] = false;
         bonus[s].clear();
         scores[s] = 0;

@@ -1,7 +1,7 @@
 // What one seat knows of a game, in plain C++: the board copy, the rack, the
-// scoreboard, the clocks and the settings. The game window and the computer
-// opponents feed it the host's messages through the same methods, so both
-// read the wire the same way.
+// scoreboard, the clocks and the settings. Its session (clientstate/session.h)
+// feeds it the host's messages, for the game window and the computer
+// players alike.
 //
 // Each message method takes the field text (after "CMD_name+") and returns
 // what changed, or nothing when the message was malformed or out of range: a
@@ -19,16 +19,16 @@
 
 #include "rules/bag.h"
 #include "rules/board.h"
+#include "rules/seats.h"
 #include "rules/zindle.h"
 
 namespace zindle {
 
 inline constexpr std::string_view kWaiting = "<Waiting>";
-inline constexpr int kHighestSeat = 9;  // 1..4 play, 5..9 watch
 inline constexpr Cell kNoCell{kNoTile, kNoTile};
 
 inline constexpr bool isPlayerSeat(int seat) {
-    return seat >= 1 && seat <= 4;
+    return isPlayer(seat);
 }
 inline constexpr bool isSlot(int slot) {
     return slot >= 1 && slot <= kRackSize;
@@ -112,10 +112,10 @@ public:
     std::string loginName;
 
     // ---- scoreboard, [1..4]
-    std::array<std::string, 5> names;  // label texts; kWaiting when empty
-    std::array<int32_t, 5> scores{};
-    std::array<std::string, 5> bonus;  // "+15", "-10" or empty
-    std::array<bool, 5> watching{};    // the eyes marks
+    PerPlayerSeat<std::string> names;  // label texts; kWaiting when empty
+    PerPlayerSeat<int32_t> scores{};
+    PerPlayerSeat<std::string> bonus;  // "+15", "-10" or empty
+    PerPlayerSeat<bool> watching{};    // the eyes marks
 
     // ---- settings and clocks
     int turnLength = 0;
@@ -190,10 +190,6 @@ public:
     std::optional<std::string> doneMessage() const;
     // clockTimer: one second of the clocks.
     ClockTick clockTick();
-
-    // Applies any host message (terminator removed) to the model, for a seat
-    // that shows nothing (a computer opponent). Returns the answer to send, if any.
-    std::optional<std::string> follow(std::string_view entry);
 
 private:
     void takeBack(int slot);

@@ -22,60 +22,78 @@ Rack visibleRack(const GameState& state) {
 
 BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed)
     : lex_(lex), level_(level), random_(seed) {
+    session_.setListener(this);
     if (name.size() > 20) name.resize(20);  // the host keeps no more
     state_.loginName = name;
     state_.playerName = std::move(name);
 }
 
 std::optional<std::string> BotSeat::receive(std::string_view entry) {
-    const auto s = proto::split(entry);
-    std::optional<std::string> answer = state_.follow(entry);
-    if (!s) return answer;
-    const std::string_view c = s->command;
-    // The seat is the first field of every message this looks at.
-    const auto seat = proto::parseNumber(s->fields.substr(0, s->fields.find('+')));
-    const int me = state_.mySeat;
-    const bool wasOwnTurn = state_.ownTurn();
-    bool turnChanges = true;  // any turn of ours begun or ended here
-
-    if (c == cmd::nextplayer && seat && isPlayerSeat(*seat)) {
-        passed_[*seat] = false;
-        if (*seat == me) {
-            pending_ = true;
-            exchangeRefused_ = false;
-        } else {
-            pending_ = false;
-        }
-    } else if (c == cmd::pass && seat && isPlayerSeat(*seat)) {
-        passed_[*seat] = true;
-        turnChanges = *seat == me;
-        if (*seat == me) pending_ = false;
-    } else if ((c == cmd::timeup && seat && *seat == me) || c == cmd::winner || reasonFor(c)) {
-        pending_ = false;
-    } else if (c == cmd::startgame) {
-        pending_ = false;
-        passed_.fill(false);
-    } else if (c == cmd::newtiles && seat && *seat == me && state_.ownTurn()) {
-        pending_ = true;  // New Tiles keeps the turn: think again with the new rack
-    } else if ((c == cmd::already || c == cmd::notenough) && state_.ownTurn()) {
-        exchangeRefused_ = true;
-        pending_ = true;
-    } else if (c == cmd::invalid && state_.ownTurn()) {
-        // The host and this list disagree; passing keeps the game going.
-        ++refused_;
-        passNext_ = true;
-        pending_ = true;
-    } else {
-        turnChanges = false;
-    }
-    if (turnChanges || state_.ownTurn() != wasOwnTurn) ++serial_;
+    turnChanged_ = false;
+    std::optional<std::string> answer = session_.receive(entry);
+    if (turnChanged_) ++serial_;
     return answer;
+}
+
+void BotSeat::turnBegan(int seat) {
+    if (!isPlayer(seat)) return;
+    passed_[seat] = false;
+    pending_ = seat == state_.mySeat;
+    if (pending_) exchangeRefused_ = false;
+    turnChanged_ = true;
+}
+
+void BotSeat::turnEnded(int seat, bool timeUp) {
+    if (seat != state_.mySeat && timeUp) return;
+    if (!timeUp) passed_[seat] = true;
+    if (seat == state_.mySeat) {
+        pending_ = false;
+        turnChanged_ = true;
+    }
+}
+
+void BotSeat::gameStarted(const StartNews&) {
+    pending_ = false;
+    passed_.fill(false);
+    turnChanged_ = true;
+}
+
+void BotSeat::gameEnded(const std::string&) {
+    pending_ = false;
+    turnChanged_ = true;
+}
+
+void BotSeat::winnersNamed(const std::vector<int>&) {
+    gameEnded({});
+}
+
+void BotSeat::tilesExchanged(const TileNews& news) {
+    // New Tiles keeps the turn: think again with the new rack.
+    if (news.seat != state_.mySeat || !state_.ownTurn()) return;
+    pending_ = true;
+    turnChanged_ = true;
+}
+
+void BotSeat::exchangeRefused(bool) {
+    if (!state_.ownTurn()) return;
+    exchangeRefused_ = true;
+    pending_ = true;
+    turnChanged_ = true;
+}
+
+void BotSeat::moveRefused(const std::vector<int>&) {
+    if (!state_.ownTurn()) return;
+    // The host and this list disagree; passing keeps the game going.
+    ++refused_;
+    passNext_ = true;
+    pending_ = true;
+    turnChanged_ = true;
 }
 
 Situation BotSeat::situation() const {
     Situation s;
     s.seat = state_.mySeat;
-    s.partner = state_.partners && isPlayerSeat(s.seat) ? partnerOf(s.seat) : 0;
+    s.partner = state_.partners && isPlayer(s.seat) ? partnerOf(s.seat) : 0;
     for (int seat = 1; seat <= kPlayerSeats; ++seat) {
         s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
         s.scores[seat] = state_.scores[seat];

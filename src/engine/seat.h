@@ -1,5 +1,5 @@
-// A computer player's seat: it reads the host's messages through the same
-// model as a game window (GameState), and on its turn lays its tiles through
+// A computer player's seat: it follows the host through the same session as
+// a game window (SeatSession), and on its turn lays its tiles through
 // the model's own steps and answers with the window's messages. No sockets
 // and no clock here: the caller delivers messages and says when the thinking
 // delay is over.
@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "clientstate/gamestate.h"
+#include "clientstate/session.h"
 #include "engine/choose.h"
 #include "engine/lexicon.h"
 #include "rules/random.h"
@@ -40,7 +41,7 @@ struct Turn {
     Decision decide(const Lexicon& lex, const Budget& budget) const;
 };
 
-class BotSeat {
+class BotSeat : private SessionListener {
 public:
     BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t seed);
 
@@ -64,16 +65,28 @@ public:
     // Changes whenever a turn of this seat begins or ends.
     uint64_t turnSerial() const { return serial_; }
 
-    const GameState& state() const { return state_; }
-    GameState& state() { return state_; }
+    const GameState& state() const { return session_.state(); }
+    GameState& state() { return session_.state(); }
     Level level() const { return level_; }
     void setLevel(Level level) { level_ = level; }
     int refused() const { return refused_; }  // "CMD_invalid" answers: never expected
     Situation situation() const;
 
 private:
+    // What the session tells; each marks whether a turn of ours began or ended.
+    void turnBegan(int seat) override;
+    void turnEnded(int seat, bool timeUp) override;
+    void gameStarted(const StartNews&) override;
+    void gameEnded(const std::string&) override;
+    void winnersNamed(const std::vector<int>&) override;
+    void tilesExchanged(const TileNews& news) override;
+    void exchangeRefused(bool) override;
+    void moveRefused(const std::vector<int>&) override;
+
     const Lexicon& lex_;
-    GameState state_;
+    SeatSession session_;
+    GameState& state_ = session_.state();
+    bool turnChanged_ = false;
     Level level_;
     Random random_;
     bool pending_ = false;

@@ -7,6 +7,8 @@
 #include <QString>
 #include <optional>
 
+#include "rules/seats.h"
+
 typedef struct _xmpp_ctx_t xmpp_ctx_t;
 typedef struct _xmpp_stanza_t xmpp_stanza_t;
 
@@ -18,8 +20,8 @@ inline constexpr char kMucUserNamespace[] = "http://jabber.org/protocol/muc#user
 inline constexpr int kMaxName = 20;       // as many characters of a name as the game keeps
 inline constexpr int kMaxLine = 480;      // as many of a chat line as the game window shows
 inline constexpr int kMaxAttribute = 64;  // bytes of any attribute we read
-inline constexpr int kSeatsAtTable = 4;
-inline constexpr int kMaxSpectators = 5;  // seats 5-9
+inline constexpr int kSeatsAtTable = kPlayerSeats;
+inline constexpr int kMaxSpectators = kSeats - kPlayerSeats;
 
 // Text from a peer as we show it: control characters (below U+0020, U+007F)
 // dropped, cut to max characters. Never markup: callers show it as plain text.

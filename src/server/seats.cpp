@@ -78,6 +78,7 @@ proto::ConnId TServer::seatConnection(int seat, TSock* sock, std::string address
         QTimer::singleShot(options_.loginDeadlineMs, this, [this, conn] { loginOverdue(conn); });
     }
     sendto(seat, message(cmd::sendlogininfo, {seat}));
+    emit changed();
     return st.conn;
 }
 
@@ -178,6 +179,7 @@ void TServer::connectionClosed(int seat) {
         sock->deleteLater();
     }
     if (seats[1].connected) referee_.turnLeft(seat);
+    emit changed();
 }
 
 void TServer::disconnectsock(int seat) {

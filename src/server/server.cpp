@@ -130,12 +130,32 @@ void TServer::socktimerTimer() {
     // The sender may have gone since; its seat may already be someone else's.
     const int from = seatOf(entry->from);
     if (from == 0) return;
+    handle(entry->text, from);
+}
+
+void TServer::handle(std::string_view message, int fromSeat) {
+    if (!isSeat(fromSeat) || !seats[fromSeat].connected) return;
     // Before its login a connection speaks for no one, not even for its seat.
-    if (!seats[from].loggedin) {
-        const auto split = proto::split(entry->text);
+    if (!seats[fromSeat].loggedin) {
+        const auto split = proto::split(message);
         if (!split || split->command != proto::cmd::logininfo) return;
     }
-    table_.dispatch(entry->text, from);
+    table_.dispatch(message, fromSeat);
+    emit changed();
+}
+
+void TServer::listen(bool on) {
+    listener.setListen(on);
+    emit changed();
+}
+
+std::size_t TServer::socketsAlive() const {
+    return listener.findChildren<TSock*>().size();
+}
+
+void TServer::setSinks(SendSink send, CloseSink close) {
+    sendSink = std::move(send);
+    closeSink = std::move(close);
 }
 
 void TServer::resumeReading(proto::ConnId conn) {
@@ -196,6 +216,7 @@ void TServer::detach(proto::ConnId from) {
 
 void TServer::clockTick() {
     referee_.tick();
+    emit changed();
 }
 
 void TServer::setClock(bool on) {

@@ -91,25 +91,24 @@ struct ServerOptions {
 };
 
 class TServer : public QObject {
+    Q_OBJECT
+
 public:
     explicit TServer(ServerOptions options = {}, QObject* parent = nullptr);
     ~TServer() override;
     TServer(const TServer&) = delete;
     TServer& operator=(const TServer&) = delete;
 
-    // ---- components
-    TSock listener;  // the game port; the owner switches Listen on
-    TSock tempsock;  // never opened: holds the handlers copied onto each connection
-    QTimer socktimer;
-    QTimer clockTimer;
+    // ---- the game port
+    // Starts or stops listening; throws ESockException as TSock does.
+    void listen(bool on = true);
+    int port() const { return listener.LocalPort(); }
 
-    // ---- events
-    void onAccept(TSock& from);
-    void onRead(TSock& sock, int count);
-    void tempsockDisconnect(TSock& sock);
-    void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
+    // ---- steps the timers take; tests without timers take them by hand
     void socktimerTimer();  // one queued message
     void clockTick();       // the game clock, once a second while a game runs
+    // Handles one message as if it had come queued from the seat's connection.
+    void handle(std::string_view message, int fromSeat);
 
     // ---- connections without sockets (fuzzing, tests)
     // Seats a new connection as an accept would; 0 when the game is full
@@ -117,39 +116,34 @@ public:
     proto::ConnId attach();
     void inject(proto::ConnId from, std::string_view bytes);
     void detach(proto::ConnId from);
-    std::function<void(proto::ConnId, const std::string&)> sendSink;
-    std::function<void(proto::ConnId)> closeSink;
-
-    // ---- seat handlers (fromSeat is the sending connection's seat)
-    void receivedlogininfo(std::string_view fields, int fromSeat);
-    void kickhim(std::string_view fields, int fromSeat);
-    void chat(std::string_view fields, int fromSeat);
-    void action(std::string_view fields, int fromSeat);
-    void justwatch(std::string_view fields, int fromSeat);
-    void disconnectsock(int seat);
-
-    // ---- the game: the referee's flow over the network
-    void startgame(std::string_view fields, int fromSeat);
-    void done(std::string_view fields, int fromSeat);
-    void newtiles(std::string_view fields, int fromSeat);
-    void pass(std::string_view fields, int fromSeat);
-    void findplayer() { referee_.findplayer(); }
-    bool checkforwin() { return referee_.checkforwin(); }
-    void findwinner() { referee_.findwinner(); }
+    using SendSink = std::function<void(proto::ConnId, const std::string&)>;
+    using CloseSink = std::function<void(proto::ConnId)>;
+    void setSinks(SendSink send, CloseSink close = {});
 
     // ---- inspection
     std::size_t queued() const { return receivedlist.size(); }
+    bool queueTimerRunning() const { return socktimer.isActive(); }
     bool clockRunning() const { return referee_.state().clockOn; }
+    const TSeat& seat(int s) const { return seats[static_cast<std::size_t>(s)]; }
+    int seatCount() const { return seatcount; }
     int seatOf(proto::ConnId conn) const;
     const TDictn& dictionary() const { return spellit; }
     const Referee& referee() const { return referee_; }
     Referee& referee() { return referee_; }
     const StrangerGate& strangers() const { return gate_; }
     int64_t nowMs() const { return since_.elapsed(); }
+    // The accepted connections' sockets still alive (closed ones go on the
+    // event loop's next turn).
+    std::size_t socketsAlive() const;
 
-    // ---- seats (one game at a time; nothing is saved)
-    std::array<TSeat, kSeats + 1> seats{};  // [1..9]
-    int seatcount = 0;
+    // The game port's socket. Only the window still reaches it, for its
+    // port; everything else goes through listen() and port().
+    TSock listener;
+
+signals:
+    // Something a table's status is made of may have changed: a seat taken
+    // or freed, a login, a message handled, a clock second.
+    void changed();
 
 private:
     // What the referee asks of the seats.
@@ -166,6 +160,26 @@ private:
 
     static std::optional<std::vector<unsigned char>> loadWords(const ServerOptions& options);
 
+    // ---- events
+    void onAccept(TSock& from);
+    void onRead(TSock& sock, int count);
+    void tempsockDisconnect(TSock& sock);
+    void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
+
+    // ---- seat handlers (fromSeat is the sending connection's seat)
+    void receivedlogininfo(std::string_view fields, int fromSeat);
+    void kickhim(std::string_view fields, int fromSeat);
+    void chat(std::string_view fields, int fromSeat);
+    void action(std::string_view fields, int fromSeat);
+    void justwatch(std::string_view fields, int fromSeat);
+    void disconnectsock(int seat);
+
+    // ---- the game: the referee's flow over the network
+    void startgame(std::string_view fields, int fromSeat);
+    void done(std::string_view fields, int fromSeat);
+    void newtiles(std::string_view fields, int fromSeat);
+    void pass(std::string_view fields, int fromSeat);
+
     int chooseSeat() const;  // 0 when full
     proto::ConnId seatConnection(int seat, TSock* sock, std::string address = {});
     void connectionClosed(int seat);
@@ -180,6 +194,17 @@ private:
     void resumeReading(proto::ConnId conn);
     void loginOverdue(proto::ConnId conn);
     std::string distinctName(std::string name, int seat) const;
+
+    // ---- components
+    TSock tempsock;  // never opened: holds the handlers copied onto each connection
+    QTimer socktimer;
+    QTimer clockTimer;
+
+    // ---- seats (one game at a time; nothing is saved)
+    std::array<TSeat, kSeats + 1> seats{};  // [1..9]
+    int seatcount = 0;
+    SendSink sendSink;
+    CloseSink closeSink;
 
     // Members used while building spellit come first.
     ServerOptions options_;

@@ -1,10 +1,9 @@
 // The table as a lobby shows it: who sits, who watches, waiting or playing,
 // and the options of the game. Read-only; TableWatch reports a change
-// without any polling by following the events that can make one.
+// without any polling, on the host's own change notice.
 #pragma once
 
 #include <QObject>
-#include <QPointer>
 #include <functional>
 
 namespace zindle {
@@ -27,9 +26,7 @@ struct TableStatus {
 
 TableStatus tableStatus(const TServer& server);
 
-// Calls changed() once for every change of tableStatus(server). Create it
-// before the host accepts its first connection: it follows each accepted
-// connection's close through the handlers the host copies onto it.
+// Calls changed() once for every change of tableStatus(server).
 class TableWatch : public QObject {
 public:
     explicit TableWatch(TServer& server, QObject* parent = nullptr);

@@ -5,19 +5,21 @@
 #include <string>
 #include <vector>
 
+#include "clientstate/session.h"
+
 namespace zindle {
 namespace {
 
 // A seat-2 window on turn with the rack dealt as codes[0..9] into slots 1..10.
-GameState onTurn(const std::vector<int>& codes, int turnLength = 90) {
-    GameState g;
-    g.loginName = "Ann";
-    g.follow("CMD_sendlogininfo+2");
-    g.follow("CMD_startgame+Bob+" + std::to_string(turnLength) + "+0+0+0+y+n+n");
+SeatSession onTurn(const std::vector<int>& codes, int turnLength = 90) {
+    SeatSession s;
+    s.state().loginName = "Ann";
+    s.receive("CMD_sendlogininfo+2");
+    s.receive("CMD_startgame+Bob+" + std::to_string(turnLength) + "+0+0+0+y+n+n");
     for (int slot = 1; slot <= 10; ++slot)
-        g.follow("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codes[slot - 1]));
-    g.follow("CMD_nextplayer+2");
-    return g;
+        s.receive("CMD_atile+" + std::to_string(slot) + "+" + std::to_string(codes[slot - 1]));
+    s.receive("CMD_nextplayer+2");
+    return s;
 }
 
 std::vector<int> orderCodes(const GameState& g) {
@@ -33,7 +35,8 @@ std::vector<int> orderSlots(const GameState& g) {
 }
 
 TEST(GameStateRack, SortsStablyAndKeepsTheArrangementAcrossDeals) {
-    GameState g = onTurn({4, 0, 19, 0, 7, 7, 25, 1, 12, 3});
+    SeatSession s = onTurn({4, 0, 19, 0, 7, 7, 25, 1, 12, 3});
+    GameState& g = s.state();
     g.sortthem();
     EXPECT_EQ(orderCodes(g), (std::vector<int>{0, 0, 1, 3, 4, 7, 7, 12, 19, 25}));
     EXPECT_EQ(orderSlots(g), (std::vector<int>{2, 4, 8, 10, 1, 5, 6, 9, 3, 7}));
@@ -43,7 +46,7 @@ TEST(GameStateRack, SortsStablyAndKeepsTheArrangementAcrossDeals) {
     EXPECT_EQ(g.rackClick(7, false), RackClick::Swapped);
     EXPECT_EQ(g.positionOf(2), 9);
     EXPECT_EQ(g.positionOf(7), 0);
-    g.follow("CMD_atile+2+11");
+    s.receive("CMD_atile+2+11");
     EXPECT_EQ(g.positionOf(2), 9);
     EXPECT_EQ(g.rackorder[9].code, 11);
     EXPECT_EQ(g.rack[2].hint(), "n+11");
@@ -54,7 +57,8 @@ TEST(GameStateRack, SortsStablyAndKeepsTheArrangementAcrossDeals) {
 }
 
 TEST(GameStateRack, FlipsOnlyWithDoubleTilesAndNeverAnUndealtSlot) {
-    GameState g = onTurn({4, 25, 0, 1, 2, 3, 5, 6, 7, 8});
+    SeatSession s = onTurn({4, 25, 0, 1, 2, 3, 5, 6, 7, 8});
+    GameState& g = s.state();
     EXPECT_EQ(g.rackClick(1, true), RackClick::Flipped);
     EXPECT_EQ(g.rack[1].hint(), "y+21");
     EXPECT_EQ(g.rackClick(1, true), RackClick::Flipped);
@@ -65,8 +69,9 @@ TEST(GameStateRack, FlipsOnlyWithDoubleTilesAndNeverAnUndealtSlot) {
     EXPECT_EQ(g.rack[2].hint(), "n+25");
     EXPECT_EQ(g.rackorder[1].code, 25);  // the order keeps the front code
 
-    GameState single;
-    single.follow("CMD_atile+1+4");
+    SeatSession session;
+    session.receive("CMD_atile+1+4");
+    GameState& single = session.state();
     EXPECT_EQ(single.rackClick(1, true), RackClick::Cancelled);
     EXPECT_EQ(single.rack[1].hint(), "n+4");
     EXPECT_EQ(single.rackClick(2, false), RackClick::None);  // nothing dealt there yet
@@ -74,8 +79,9 @@ TEST(GameStateRack, FlipsOnlyWithDoubleTilesAndNeverAnUndealtSlot) {
 }
 
 TEST(GameStateBoard, LaysTakesBackAndSendsDoneInSlotOrder) {
-    GameState g = onTurn({2, 0, 19, 0, 7, 7, 11, 1, 12, 3});
-    g.follow("CMD_showboard+5+5+4");
+    SeatSession s = onTurn({2, 0, 19, 0, 7, 7, 11, 1, 12, 3});
+    GameState& g = s.state();
+    s.receive("CMD_showboard+5+5+4");
     auto lay = [&](int slot, int x, int y) {
         g.rackClick(slot, false);
         return g.boardClick(x, y, true);
@@ -105,21 +111,22 @@ TEST(GameStateBoard, LaysTakesBackAndSendsDoneInSlotOrder) {
     EXPECT_EQ(g.letters[5][5], 4);
 
     // Not this window's turn, or one second left: nothing is laid.
-    g.follow("CMD_nextplayer+3");
+    s.receive("CMD_nextplayer+3");
     EXPECT_EQ(lay(1, 1, 1), GameState::BoardClick::None);
-    g.follow("CMD_nextplayer+2");
+    s.receive("CMD_nextplayer+2");
     g.turnSecondsLeft = 1;
     EXPECT_EQ(lay(1, 1, 1), GameState::BoardClick::None);
 }
 
 TEST(GameStateBoard, FirstWordIsMovedToTheMiddleThenFramed) {
-    GameState g = onTurn({2, 0, 19, 0, 7, 7, 11, 1, 12, 3});
+    SeatSession s = onTurn({2, 0, 19, 0, 7, 7, 11, 1, 12, 3});
+    GameState& g = s.state();
     for (int slot : {1, 2, 3}) {
         g.rackClick(slot, false);
         g.boardClick(2 + slot, 3, true);
     }
-    g.follow("CMD_reposition+8+9+2+9+9+0+10+9+19");
-    g.follow("CMD_newword+8+9+2+9+9+0+10+9+19");
+    s.receive("CMD_reposition+8+9+2+9+9+0+10+9+19");
+    s.receive("CMD_newword+8+9+2+9+9+0+10+9+19");
     for (int x = 3; x <= 5; ++x) EXPECT_EQ(g.letters[x][3], kNoTile);
     EXPECT_EQ(g.letters[9][9], 0);
     EXPECT_EQ(g.newest[10][9], 1);
@@ -129,7 +136,8 @@ TEST(GameStateBoard, FirstWordIsMovedToTheMiddleThenFramed) {
 }
 
 TEST(GameStateClock, TurnAndGameClocks) {
-    GameState g = onTurn({0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    SeatSession s = onTurn({0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+    GameState& g = s.state();
     std::vector<int> ticks;
     ClockTick t = g.clockTick();
     EXPECT_EQ(t.turnText, "Turn Time: 1:28");
@@ -144,7 +152,8 @@ TEST(GameStateClock, TurnAndGameClocks) {
 }
 
 TEST(GameStateHostile, MalformedOrOutOfRangeMessagesChangeNothing) {
-    GameState g = onTurn({4, 0, 19, 0, 7, 7, 25, 1, 12, 3});
+    SeatSession s = onTurn({4, 0, 19, 0, 7, 7, 25, 1, 12, 3});
+    GameState& g = s.state();
     const GameState before = g;
     const std::vector<std::string> bad = {
         "CMD_atile+11+3",
@@ -176,7 +185,7 @@ TEST(GameStateHostile, MalformedOrOutOfRangeMessagesChangeNothing) {
         std::string(70000, '+'),
         "CMD_atile+" + std::string(5000, '9') + "+1",
     };
-    for (const auto& m : bad) g.follow(m);
+    for (const auto& m : bad) s.receive(m);
     EXPECT_EQ(g.letters, before.letters);
     EXPECT_EQ(g.colours, before.colours);
     EXPECT_EQ(g.scores, before.scores);
@@ -186,8 +195,8 @@ TEST(GameStateHostile, MalformedOrOutOfRangeMessagesChangeNothing) {
     for (int slot = 1; slot <= 10; ++slot) EXPECT_EQ(g.rack[slot].hint(), before.rack[slot].hint());
 
     // Numbers at the ends of the range keep the clocks defined.
-    g.follow("CMD_gamesettings+-2147483648+12+0+2147483647+0+n+n");
-    g.follow("CMD_nextplayer+2");
+    s.receive("CMD_gamesettings+-2147483648+12+0+2147483647+0+n+n");
+    s.receive("CMD_nextplayer+2");
     EXPECT_EQ(g.clockTick().gameText, "Game Time: 35791394:07");
     EXPECT_EQ(g.turnSecondsLeft, -2147483647 - 1);
 }

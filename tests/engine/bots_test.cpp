@@ -36,11 +36,11 @@ protected:
         o.seed = seed;
         o.runTimers = false;
         server = std::make_unique<TServer>(o);
-        server->listener.setListen(true);
+        server->listen();
         const Level levels[] = {Level::Hard, Level::Normal, Level::Easy, Level::Hard};
         for (int i = 0; i < count; ++i) {
             BotOptions b;
-            b.port = server->listener.LocalPort();
+            b.port = server->port();
             b.name = "Computer " + std::to_string(i + 1);
             b.level = levels[i];
             b.delayMs = 0;
@@ -49,7 +49,7 @@ protected:
             bots.back()->start();
             ASSERT_TRUE(pump([&] { return bots.back()->seat().state().mySeat == i + 1; }));
         }
-        watcher = std::make_unique<ScriptedClient>(server->listener.LocalPort(), "Watcher");
+        watcher = std::make_unique<ScriptedClient>(server->port(), "Watcher");
         watcher->open();
         ASSERT_TRUE(pump([&] { return watcher->seat() == count + 1; }));
     }
@@ -86,7 +86,7 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
             bots.clear();
             watcher.reset();
             seat(seed, 4);
-            server->startgame(std::string("Computer 1+") + e.settings, 1);
+            server->handle(std::string("CMD_startgame+Computer 1+") + e.settings, 1);
             if (e.clockRunsOut) {
                 ASSERT_TRUE(pump([&] { return watcher->count("CMD_postscore+") >= 6; }));
                 for (int s = 0; s < 60; ++s) server->clockTick();
@@ -123,8 +123,8 @@ TEST_F(Bots, EveryonePassedWithASeatWatching) {
         bots.clear();
         watcher.reset();
         seat(seed, 4);
-        server->startgame(std::string("Computer 1+") + e.settings, 1);
-        server->justwatch("4+1", 1);
+        server->handle(std::string("CMD_startgame+Computer 1+") + e.settings, 1);
+        server->handle("CMD_justwatch+4+1", 1);
         ASSERT_TRUE(pump([&] {
             return watcher->has(e.reason) || watcher->has("CMD_nomoretiles+") ||
                    watcher->count("CMD_pass+") > 60;
@@ -221,8 +221,8 @@ TEST(BotProgram, BadArgumentsAndNoHost) {
 TEST_F(Bots, ASeatThatLeavesStopsItsThinking) {
     seat(7, 2);
     ASSERT_EQ(bots[0]->options().level, Level::Hard);
-    server->startgame("Computer 1+90+12+0+0+y+n+", 1);
-    server->justwatch("3+1", 1);  // the watcher's seat sits the game out
+    server->handle("CMD_startgame+Computer 1+90+12+0+0+y+n+", 1);
+    server->handle("CMD_justwatch+3+1", 1);  // the watcher's seat sits the game out
     ASSERT_TRUE(pump([&] { return bots[0]->thinking(); }));
     bots[0]->leave();
     EXPECT_FALSE(bots[0]->thinking());

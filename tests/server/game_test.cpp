@@ -263,7 +263,7 @@ TEST_F(ServerGame, AnEmptyRackCannotKeepEveryonePassedFromEndingTheGame) {
     say(*clients[0], "CMD_startgame+A+90+0+0+0+n+n+");
     // C watches with tiles in hand; A's rack is empty and the bag is spent.
     say(*clients[2], "CMD_justwatch+3+1");
-    ASSERT_TRUE(server->seats[3].watching);
+    ASSERT_TRUE(server->seat(3).watching);
     arrange().players[1].tiles = zindle::emptyRack();
     arrange().bag.bagpos = zindle::kMaxDrawn;
     forgetAll();

@@ -70,13 +70,13 @@ TEST_F(ServerFlood, BareTerminatorsCostNothingAndTheOthersChatOn) {
     settle();
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
     EXPECT_LT(residentBytes() - before, 16l << 20) << "2 MiB of terminators";
-    EXPECT_TRUE(server->seats[3].connected);  // harmless, so not closed
+    EXPECT_TRUE(server->seat(3).connected);  // harmless, so not closed
 }
 
 TEST_F(ServerFlood, AFloodIsHeldBackByTcpAndTheOthersChatOn) {
     // Never logs in: a seat is taken at the accept all the same.
     const int fd = rawConnection(port);
-    ASSERT_TRUE(run([&] { return server->seats[3].connected; }));
+    ASSERT_TRUE(run([&] { return server->seat(3).connected; }));
     const long before = residentBytes();
     std::string junk;
     for (int i = 0; i < 20000; ++i) junk += "CMD_chat+3+flood\xFF";
@@ -98,14 +98,14 @@ TEST_F(ServerFlood, AFloodIsHeldBackByTcpAndTheOthersChatOn) {
     ASSERT_TRUE(run(
         [&] {
             feed();
-            paused = paused || (server->seats[3].sock && server->seats[3].sock->ReadingPaused());
+            paused = paused || (server->seat(3).sock && server->seat(3).sock->ReadingPaused());
             if (got == Clock::time_point{} && bob->has("CMD_chat+Ann chats: hello"))
                 got = Clock::now();
             return got != Clock::time_point{} && paused;
         },
         20000));
     EXPECT_LT(std::chrono::duration<double>(got - sent).count(), 1.0);
-    EXPECT_TRUE(server->seats[3].connected) << "slowed down, not thrown out";
+    EXPECT_TRUE(server->seat(3).connected) << "slowed down, not thrown out";
     EXPECT_LE(server->queued(), proto::kMaxQueuedEntries + 2);
     EXPECT_LT(residentBytes() - before, 16l << 20);
     ::close(fd);
@@ -134,7 +134,7 @@ TEST_F(ServerFlood, ABurstFromOneSeatIsAllRelayedInOrderWhileTheOthersChatOn) {
     for (int i = 0; i < 100; ++i)
         EXPECT_EQ(lines[static_cast<std::size_t>(i)],
                   "CMD_chat+Ann chats: line " + std::to_string(i));
-    EXPECT_TRUE(server->seats[1].connected);
+    EXPECT_TRUE(server->seat(1).connected);
     EXPECT_FALSE(ann->closed());
 }
 
@@ -159,7 +159,7 @@ TEST_F(ServerFlood, LongChatLinesAreRelayedNoLongerThanAWindowTypes) {
     EXPECT_TRUE(
         bob->has("CMD_action+Eve says: " + std::string(400, 'w') + "|" + std::string(32, 'c')));
     EXPECT_TRUE(bob->has("CMD_chat+Eve chats: " + std::string(400, 'x') + "|$00FF00FF"));
-    EXPECT_TRUE(server->seats[3].connected);
+    EXPECT_TRUE(server->seat(3).connected);
 }
 
 using ServerLogin = Host;
@@ -171,7 +171,7 @@ TEST_F(ServerLogin, ConnectionsThatNeverLogInGiveTheirSeatsBack) {
     std::vector<int> fds;
     for (int i = 1; i <= zindle::kSeats; ++i) {
         fds.push_back(rawConnection(port));
-        ASSERT_TRUE(testsupport::pumpUntil([&] { return server->seats[i].connected; }, {}, 2000));
+        ASSERT_TRUE(testsupport::pumpUntil([&] { return server->seat(i).connected; }, {}, 2000));
     }
     const std::string drip = "CMD_chat+1+tick\xFF";
     std::size_t dripped = 0;
@@ -183,8 +183,8 @@ TEST_F(ServerLogin, ConnectionsThatNeverLogInGiveTheirSeatsBack) {
         [&] {
             ::send(fds[0], drip.data() + dripped % drip.size(), 1, MSG_NOSIGNAL);
             ++dripped;
-            return server->seatcount > 0 && !server->seats[1].connected &&
-                   !server->seats[9].connected;
+            return server->seatCount() > 0 && !server->seat(1).connected &&
+                   !server->seat(9).connected;
         },
         {}, 3000));
     // A real player now gets seat 1, and with it the host's powers.
@@ -196,25 +196,25 @@ TEST_F(ServerLogin, ConnectionsThatNeverLogInGiveTheirSeatsBack) {
         [&] { return game().gameon && bob.count("CMD_startgame+") > 0; }, {}, 3000));
     // Logged-in players outlive the deadline.
     testsupport::pumpUntil([] { return false; }, {}, 500);
-    EXPECT_TRUE(server->seats[1].connected);
-    EXPECT_TRUE(server->seats[2].connected);
+    EXPECT_TRUE(server->seat(1).connected);
+    EXPECT_TRUE(server->seat(2).connected);
     for (int fd : fds) ::close(fd);
 }
 
 TEST_F(ServerFlood, TheQueueTimerSleepsWhileNothingWaitsAndKeepsItsPace) {
     settle();
-    EXPECT_FALSE(server->socktimer.isActive());
+    EXPECT_FALSE(server->queueTimerRunning());
     const auto sent = Clock::now();
     ann->send(
         "CMD_chat+1+one\xFF"
         "CMD_chat+1+two\xFF"
         "CMD_chat+1+three");
-    ASSERT_TRUE(run([&] { return server->socktimer.isActive(); }));
+    ASSERT_TRUE(run([&] { return server->queueTimerRunning(); }));
     ASSERT_TRUE(run([&] { return bob->has("CMD_chat+Ann chats: three"); }));
     // Three entries take three ticks of 10 ms apart, whatever else the loop does.
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - sent).count();
     EXPECT_GE(ms, 18.0);
-    EXPECT_TRUE(run([&] { return !server->socktimer.isActive(); }));
+    EXPECT_TRUE(run([&] { return !server->queueTimerRunning(); }));
     EXPECT_FALSE(server->clockRunning());
 }
 
@@ -257,7 +257,7 @@ TEST_F(ServerEnd, ANewcomerSeesTheRackAndTheWatchingItInherits) {
     say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
     const zindle::Rack dealt = game().players[3].tiles;
     cy.close();
-    ASSERT_TRUE(pump([&] { return !server->seats[3].connected; }));
+    ASSERT_TRUE(pump([&] { return !server->seat(3).connected; }));
     const int drawn = game().bag.bagpos;
     arrange().players[3].tiles[5] = zindle::kNoTile;  // one slot the bag must fill
 
@@ -328,13 +328,13 @@ TEST_F(ServerEnd, OneFruitlessRoundOfTheSeatsEndsTheGame) {
     // rack, so no end check holds; the turn leaves seat 3.
     auto outOfTiles = [&](int drawn) {
         say(ann, "CMD_startgame+Ann+90+0+0+0+n+n+");
-        server->seats[3].watching = true;
+        say(ann, "CMD_justwatch+3+1");
         arrange().players[1].tiles = zindle::emptyRack();
         arrange().players[2].tiles = zindle::emptyRack();
         arrange().bag.bagpos = drawn;
         arrange().curplayer = 3;
         forgetAll();
-        server->findplayer();
+        server->referee().findplayer();
         settle();
     };
     outOfTiles(98);  // and the bag is empty

@@ -53,8 +53,8 @@ protected:
         o.strangers = strangers;
         server = std::make_unique<zindle::TServer>(o);
         std::filesystem::remove(*o.wordsFile);
-        server->listener.setListen(true);
-        port = server->listener.LocalPort();
+        server->listen();
+        port = server->port();
     }
 
     void tick() {

@@ -75,7 +75,7 @@ protected:
         o.seed = seed;
         o.runTimers = false;
         server = std::make_unique<zindle::TServer>(o);
-        server->listener.setListen(true);
+        server->listen();
     }
     bool pump(const std::function<bool()>& done) {
         return testsupport::pumpUntil(
@@ -86,7 +86,7 @@ protected:
             10000);
     }
     ScriptedClient& join(const std::string& name) {
-        clients.push_back(std::make_unique<ScriptedClient>(server->listener.LocalPort(), name));
+        clients.push_back(std::make_unique<ScriptedClient>(server->port(), name));
         ScriptedClient& c = *clients.back();
         c.open();
         EXPECT_TRUE(
@@ -127,7 +127,7 @@ protected:
     void leave(ScriptedClient& c) {
         c.close();
         gone.insert(&c);
-        ASSERT_TRUE(pump([&] { return !server->seats[c.seat()].connected; }));
+        ASSERT_TRUE(pump([&] { return !server->seat(c.seat()).connected; }));
         for (auto& other : clients) {
             if (gone.count(other.get())) continue;
             ASSERT_TRUE(pump([&] { return other->count("CMD_playerdisconnected+") > 0; }));

@@ -20,14 +20,14 @@ TEST_F(ServerSeats, LoginAnnouncesEveryoneAndTheLowestFreeSeatIsReused) {
     settle();
     EXPECT_EQ(ann.take(), (Msgs{"CMD_playerdisconnected+2+Bob"}));
     EXPECT_EQ(cy.take(), (Msgs{"CMD_playerdisconnected+2+Bob"}));
-    EXPECT_FALSE(server->seats[2].connected);
-    EXPECT_EQ(server->seats[2].name, "");
+    EXPECT_FALSE(server->seat(2).connected);
+    EXPECT_EQ(server->seat(2).name, "");
 
     // Newcomer takes the freed seat 2; a long name is cut to 20 characters.
     auto& dee = join("DeeDeeDeeDeeDeeDeeDeeDee");
     EXPECT_EQ(dee.seat(), 2);
     EXPECT_EQ(ann.take(), (Msgs{"CMD_newplayerinfo+2+DeeDeeDeeDeeDeeDeeDe"}));
-    EXPECT_EQ(server->seatcount, 3);
+    EXPECT_EQ(server->seatCount(), 3);
 }
 
 TEST_F(ServerSeats, OtherVersionStillJoinsAndSeatOneIsTold) {
@@ -38,7 +38,7 @@ TEST_F(ServerSeats, OtherVersionStillJoinsAndSeatOneIsTold) {
                                 "CMD_existingplayers+1+Ann", "CMD_wrongversion+"}));
     EXPECT_EQ(ann.take(), (Msgs{"CMD_sendlogininfo+1", "CMD_newplayerinfo+1+Ann",
                                 "CMD_newplayerinfo+2+Old", "CMD_havewrongversion+Old"}));
-    EXPECT_TRUE(server->seats[2].connected);
+    EXPECT_TRUE(server->seat(2).connected);
 }
 
 TEST_F(ServerSeats, TenthConnectionIsRefusedAndTheNineStay) {
@@ -54,9 +54,9 @@ TEST_F(ServerSeats, TenthConnectionIsRefusedAndTheNineStay) {
     ASSERT_TRUE(pump([&] { return ten.closed(); }));
     EXPECT_EQ(ten.take(), (Msgs{"CMD_full+"}));
     settle();
-    EXPECT_EQ(server->seatcount, 9);
+    EXPECT_EQ(server->seatCount(), 9);
     for (int i = 1; i <= 9; ++i) {
-        EXPECT_TRUE(server->seats[i].connected) << i;
+        EXPECT_TRUE(server->seat(i).connected) << i;
         EXPECT_TRUE(clients[static_cast<std::size_t>(i - 1)]->take().empty()) << i;
     }
 }
@@ -79,7 +79,7 @@ TEST_F(ServerSeats, OnlySeatOneRemovesPlayers) {
     EXPECT_EQ(cy.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
     EXPECT_EQ(ann.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
     EXPECT_EQ(bob.take(), (Msgs{"CMD_playerdisconnected+3+Cy"}));
-    EXPECT_FALSE(server->seats[3].connected);
+    EXPECT_FALSE(server->seat(3).connected);
 }
 
 TEST_F(ServerSeats, ChatAndActionAreRelayedOnlyForTheSendersOwnSeat) {
@@ -129,13 +129,13 @@ TEST_F(ServerSeats, JustWatchNeedsAnotherActivePlayerAndSeatOneMaySetOthers) {
     EXPECT_EQ(ann.take(), (Msgs{"CMD_justwatching+2+1"}));
     say(ann, "CMD_justwatch+1+1");  // the last active player cannot watch
     EXPECT_TRUE(ann.take().empty());
-    EXPECT_FALSE(server->seats[1].watching);
+    EXPECT_FALSE(server->seat(1).watching);
     say(ann, "CMD_justwatch+2+2");
     EXPECT_EQ(bob.take(), (Msgs{"CMD_justwatching+2+1", "CMD_justwatching+2+2"}));
     say(ann, "CMD_justwatch+2+1");
-    EXPECT_TRUE(server->seats[2].watching);
+    EXPECT_TRUE(server->seat(2).watching);
     say(ann, "CMD_justwatch+4+1");  // seat 4 was never handed out
-    EXPECT_FALSE(server->seats[4].watching);
+    EXPECT_FALSE(server->seat(4).watching);
 }
 
 }  // namespace

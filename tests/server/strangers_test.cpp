@@ -47,8 +47,8 @@ TEST_F(ServerStrangers, NoVoiceAndNoPowersBeforeTheLoginAndOneLoginAConnection) 
     EXPECT_EQ(cy.take(), Msgs{});
     EXPECT_FALSE(bob.closed());
     EXPECT_FALSE(server->referee().state().gameon);
-    EXPECT_FALSE(server->seats[3].watching);
-    EXPECT_FALSE(server->seats[4].watching);
+    EXPECT_FALSE(server->seat(3).watching);
+    EXPECT_FALSE(server->seat(4).watching);
 
     // Logged in, seat 1 holds its powers; a second login changes nobody's name.
     say(mal, "CMD_logininfo+1+2.1.0+Mal");
@@ -58,7 +58,7 @@ TEST_F(ServerStrangers, NoVoiceAndNoPowersBeforeTheLoginAndOneLoginAConnection) 
     say(mal, "CMD_logininfo+1+2.1.0+Cy");
     say(bob, "CMD_chat+2+still Bob");
     EXPECT_EQ(cy.take(), Msgs{"CMD_chat+Bob chats: still Bob"});
-    EXPECT_EQ(server->seats[2].name, "Bob");
+    EXPECT_EQ(server->seat(2).name, "Bob");
     say(mal, "CMD_kickhim+1+2+");
     EXPECT_TRUE(pump([&] { return bob.closed(); }));
 }
@@ -127,10 +127,10 @@ TEST_F(ServerStrangers, NoLineCanBeForgedAndNoNameBorrowed) {
                     "CMD_action+Eve  Ann chats: hi says: caf\xE9  [2J|$00FF00FF"}));
     // A name given out is as taken as a chosen one; one left behind is free again.
     clients[3]->close();
-    ASSERT_TRUE(pump([&] { return !server->seats[4].connected; }));
+    ASSERT_TRUE(pump([&] { return !server->seat(4).connected; }));
     EXPECT_EQ(join("Player 3").take().at(1), "CMD_newplayerinfo+4+Player 3 (2)");
     clients[1]->close();
-    ASSERT_TRUE(pump([&] { return !server->seats[2].connected; }));
+    ASSERT_TRUE(pump([&] { return !server->seat(2).connected; }));
     EXPECT_EQ(join("Eve  Ann chats: hi").take().at(1), "CMD_newplayerinfo+2+Eve  Ann chats: hi");
 }
 
@@ -214,9 +214,8 @@ TEST_F(ServerStrangers, AReconnectingStormLeavesSeatsForHonestPlayers) {
     EXPECT_EQ(server->strangers().waiting("127.0.0.3"), 0);
     // Logged-in players are never capped by address: a household fills the table.
     for (int i = 0; i < 9; ++i) {
-        const int free =
-            static_cast<int>(std::count_if(server->seats.begin() + 1, server->seats.end(),
-                                           [](const auto& s) { return !s.connected; }));
+        int free = 0;
+        for (int s = 1; s <= zindle::kSeats; ++s) free += server->seat(s).connected ? 0 : 1;
         if (free == 0) break;
         EXPECT_FALSE(join("Home" + std::to_string(i), "2.1.0", "127.0.0.5").closed()) << i;
     }
