@@ -117,7 +117,7 @@ void joinUntilSeated(TestProsody& p, int rounds) {
     host.start(ZINDLE_HOST_PROGRAM,
                {"--port", QString::number(port), "--lobby", "--account", "benchtable@localhost",
                 "--password-file", pw.fileName(), "--server", p.server(), "--ca-file", p.caFile(),
-                "--address", "127.0.0.1"});
+                "--address", "127.0.0.1", "--no-mapping"});
     auto joiner = online(p, "benchjoin");
     waitFor([&] { return joiner->occupants().value("benchtable").table.has_value(); }, 20000);
     std::vector<double> ms;

@@ -11,6 +11,21 @@ DedicatedTable::DedicatedTable(TServer& server, DedicatedOptions options, QObjec
     : QObject(parent), options_(std::move(options)), table_(client_), watch_(server) {
     if (!options_.address.isEmpty())
         table_.reachableAddress = [address = options_.address] { return address; };
+    table_.relayOnly = options_.relayOnly;
+    table_.mapping = options_.mapping;
+    connect(&table_, &lobby::HostedTable::reachChanged, this, [this] {
+        // One line each time the way in changes, for the operator's log.
+        if (!table_.open()) return;
+        const lobby::Mapping& m = table_.mapper().mapping();
+        QString how = lobby::describe(table_.reach());
+        if (m.ok)
+            how += QStringLiteral(" (%1, %2:%3)").arg(m.method, m.external).arg(m.externalPort);
+        else if (!m.why.isEmpty())
+            how += " (" + m.why + ")";
+        if (how == lastReach_) return;
+        lastReach_ = how;
+        std::fprintf(stderr, "zindle-host: the table is %s\n", qPrintable(how));
+    });
     watch_.changed = [this](const TableStatus& s) { changed(s); };
     connect(&client_, &lobby::LobbyClient::stateChanged, this,
             [](lobby::LobbyClient::State state, const QString& why) {

@@ -19,6 +19,8 @@ namespace zindle {
 struct DedicatedOptions {
     lobby::LobbySettings lobby;
     QString address;  // given to joiners; empty: this machine's
+    bool relayOnly = false;
+    bool mapping = true;
     int computers = 0;
     engine::Level level = engine::Level::Normal;
 };
@@ -40,6 +42,7 @@ private:
     lobby::HostedTable table_;
     TableWatch watch_;
     std::vector<std::unique_ptr<engine::Bot>> bots_;
+    QString lastReach_;
 };
 
 }  // namespace zindle

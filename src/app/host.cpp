@@ -6,6 +6,7 @@
 //   zindle-host [--port N] [--seed S] [--words FILE]
 //               [--lobby --account JID --password-file FILE [--server HOST[:PORT]]
 //                [--ca-file PEM] [--room JID] [--nick NAME] [--address HOST]
+//                [--relay-only] [--no-mapping]
 //                [--computers N] [--level easy|normal|hard]]
 
 #include <QCoreApplication>
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
         d.lobby.room = lo->room;
         d.lobby.nick = parser.value(nickOption);
         d.address = parser.value(addressOption);
+        d.relayOnly = lo->relayOnly;
+        d.mapping = lo->mapping;
         if (!parseUnsigned(parser.value(computersOption), 3, n))
             return zindle::cli::badUsage(parser, program, "--computers takes 0 to 3");
         d.computers = int(n);
@@ -96,8 +99,8 @@ int main(int argc, char** argv) {
     } else {
         for (const QCommandLineOption& o :
              {lobbyOptions.server, lobbyOptions.account, lobbyOptions.passwordFile,
-              lobbyOptions.caFile, lobbyOptions.room, nickOption, addressOption, computersOption,
-              levelOption})
+              lobbyOptions.caFile, lobbyOptions.room, lobbyOptions.relayOnly,
+              lobbyOptions.noMapping, nickOption, addressOption, computersOption, levelOption})
             if (parser.isSet(o))
                 return zindle::cli::badUsage(parser, program,
                                              "--" + o.names().first() + " needs --lobby");

@@ -1,11 +1,14 @@
 // zindle-lobby: find other players and tables on a lobby server, or host and
 // join on this network without one.
 //   zindle-lobby [--server HOST[:PORT]] [--account JID] [--password-file FILE]
-//                [--ca-file PEM] [--room JID] [--register]
+//                [--ca-file PEM] [--room JID] [--register] [--relay-only] [--no-mapping]
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
+#include <csignal>
 #include <optional>
 
+#include "app/quitsignals.h"
 #include "cli/commandline.h"
 #include "cli/lobbyoptions.h"
 #include "side/lobbyform.h"
@@ -48,6 +51,11 @@ int main(int argc, char** argv) {
     if (!options->server.isEmpty()) online.edit_server->setText(options->server);
     if (!options->account.isEmpty()) online.edit_account->setText(options->account);
     if (!options->password.isEmpty()) online.edit_password->setText(options->password);
+    // Chosen on the command line, kept like a choice made in the window.
+    if (options->relayOnly) online.check_relayOnly->setChecked(true);
+    if (!options->mapping && !options->relayOnly) online.check_mapping->setChecked(false);
+    // A mapping on the router goes with the lobby, on a signal as on closing.
+    const zindle::QuitSignals quitSignals({SIGINT, SIGTERM, SIGHUP}, [] { QApplication::quit(); });
     lobby.show();
     if (!options->account.isEmpty() && !options->password.isEmpty())
         online.signIn(options->registerAccount);

@@ -5,7 +5,7 @@
 namespace zindle::cli {
 
 void LobbyOptionSet::addTo(Parser& parser, bool withRegister) {
-    parser.addOptions({server, account, passwordFile, caFile, room});
+    parser.addOptions({server, account, passwordFile, caFile, room, relayOnly, noMapping});
     if (withRegister) parser.addOption(registerAccount);
 }
 
@@ -31,6 +31,8 @@ std::optional<LobbyOptions> LobbyOptionSet::read(const Parser& parser, QString& 
     o.caFile = parser.value(caFile);
     o.room = parser.value(room).trimmed();
     o.registerAccount = parser.isSet(registerAccount);
+    o.relayOnly = parser.isSet(relayOnly);
+    o.mapping = !parser.isSet(noMapping) && !o.relayOnly;
     if (!o.account.isEmpty()) {
         const qsizetype at = o.account.indexOf('@');
         if (at <= 0 || at == o.account.size() - 1 || o.account.count('@') != 1) {

@@ -16,6 +16,8 @@ struct LobbyOptions {
     QString caFile;
     QString room;
     bool registerAccount = false;
+    bool relayOnly = false;  // hosts and joins only through the server's relay
+    bool mapping = true;     // asks the router to open the game port
 };
 
 struct LobbyOptionSet {
@@ -27,6 +29,10 @@ struct LobbyOptionSet {
     QCommandLineOption caFile{"ca-file", "Trust the certificate authority in PEM as well.", "PEM"};
     QCommandLineOption room{"room", "Meet in the room JID (lobby@conference.DOMAIN).", "JID"};
     QCommandLineOption registerAccount{"register", "Create the account first."};
+    QCommandLineOption relayOnly{"relay-only",
+                                 "Play only through the server's relay: nobody learns your "
+                                 "address."};
+    QCommandLineOption noMapping{"no-mapping", "Do not ask the router to open the game port."};
 
     void addTo(Parser& parser, bool withRegister);
     // The values, or the reason they cannot be used.

@@ -2,6 +2,7 @@
 
 #include <strophe.h>
 
+#include <QPointer>
 #include <QRandomGenerator>
 #include <cstring>
 
@@ -97,7 +98,17 @@ LobbyClient::LobbyClient(QObject* parent) : QObject(parent) {
                 ++it;
             }
         }
-        if (joins_.isEmpty()) joinTimer_.stop();
+        QList<Answer> late;
+        for (auto it = queries_.begin(); it != queries_.end();) {
+            if (it->since.elapsed() >= it->timeoutMs) {
+                late << it->answer;
+                it = queries_.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        if (joins_.isEmpty() && queries_.isEmpty()) joinTimer_.stop();
+        for (const Answer& a : late) a(nullptr);
     });
 }
 
@@ -150,6 +161,8 @@ void LobbyClient::clearRoom() {
     }
     for (auto it = joins_.begin(); it != joins_.end(); it = joins_.erase(it))
         emit joinAnswered(it->hostNick, Refusal::Gone, {});
+    const QHash<QString, Query> unanswered = std::exchange(queries_, {});
+    for (const Query& q : unanswered) q.answer(nullptr);
 }
 
 void LobbyClient::onSignedIn() {
@@ -160,6 +173,7 @@ void LobbyClient::onSignedIn() {
     xmpp_stanza_release(p);
     sendRoomPresence();
     pingTimer_.start(pingEveryMs);
+    discoverProxy();
 }
 
 void LobbyClient::onEnded(Failure why) {
@@ -422,6 +436,14 @@ void LobbyClient::onIq(xmpp_stanza_t* stanza, const QString& from, const QString
             pingTimer_.start(pingEveryMs);
             return;
         }
+        if (const auto q = queries_.find(id); q != queries_.end()) {
+            // Only whom we asked answers: the server stamps the sender.
+            if (from.compare(q->to, Qt::CaseInsensitive) != 0) return;
+            const Answer answer = q->answer;
+            queries_.erase(q);
+            answer(is(type, "result") ? stanza : nullptr);
+            return;
+        }
         const auto it = joins_.find(id);
         // Only the host we asked answers for itself: the room stamps the sender.
         if (it == joins_.end() || !fromRoom || nick != it->hostNick) return;
@@ -455,6 +477,15 @@ void LobbyClient::onIq(xmpp_stanza_t* stanza, const QString& from, const QString
             return;
         }
         answerJoinRequest(stanza, nick, attribute(join, "watch", 1) == "y");
+        return;
+    }
+    if (xmpp_stanza_t* relay = child(stanza, "relay", kNamespace); relay && fromRoom) {
+        if (!occupants_.contains(nick) || nick == nick_ || !is(type, "set")) return;
+        if (!relayLimit_.allow(nick)) {
+            sendError(stanza, "wait", "resource-constraint");
+            return;
+        }
+        answerRelayRequest(stanza, nick, attribute(relay, "sid", 32));
         return;
     }
     // Nothing else is answered through the room: servers remove an occupant
@@ -498,6 +529,107 @@ void LobbyClient::answerJoinRequest(xmpp_stanza_t* iq, const QString& nick, bool
             sendError(iq, "cancel", "item-not-found");
             return;
     }
+}
+
+bool LobbyClient::query(const QString& to, const char* type, xmpp_stanza_t* payload, Answer answer,
+                        int timeoutMs) {
+    if (!session_.online()) {
+        xmpp_stanza_release(payload);
+        return false;
+    }
+    xmpp_ctx_t* ctx = session_.context();
+    const QString id = session_.newId();
+    xmpp_stanza_t* iq = xmpp_iq_new(ctx, type, id.toUtf8().constData());
+    xmpp_stanza_set_to(iq, to.toUtf8().constData());
+    adopt(iq, payload);
+    Query q{to, std::move(answer), {}, timeoutMs};
+    q.since.start();
+    queries_.insert(id, q);
+    if (!joinTimer_.isActive()) joinTimer_.start();
+    session_.send(iq);
+    xmpp_stanza_release(iq);
+    return true;
+}
+
+void LobbyClient::discoverProxy() {
+    // The server's items, then the first that says it is a bytestreams proxy.
+    proxy_.reset();
+    const QString domain = settings_.account.domain();
+    query(domain, "get", element(session_.context(), "query", kDiscoItemsNamespace),
+          [this](xmpp_stanza_t* result) {
+              QStringList candidates;
+              xmpp_stanza_t* q = child(result, "query", kDiscoItemsNamespace);
+              int n = 0;
+              for (xmpp_stanza_t* c = q ? xmpp_stanza_get_children(q) : nullptr; c && n < 64;
+                   c = xmpp_stanza_get_next(c), ++n)
+                  if (is(xmpp_stanza_get_name(c), "item")) {
+                      const QString jid = attribute(c, "jid", 253);
+                      if (!jid.isEmpty() && !jid.contains('@') && !jid.contains('/'))
+                          candidates << jid;
+                  }
+              tryProxyCandidates(candidates.mid(0, 16));
+          });
+}
+
+void LobbyClient::tryProxyCandidates(QStringList candidates) {
+    if (candidates.isEmpty()) return;
+    const QString jid = candidates.takeFirst();
+    query(jid, "get", element(session_.context(), "query", kDiscoInfoNamespace),
+          [this, jid, candidates](xmpp_stanza_t* result) {
+              bool proxy = false;
+              xmpp_stanza_t* q = child(result, "query", kDiscoInfoNamespace);
+              int n = 0;
+              for (xmpp_stanza_t* c = q ? xmpp_stanza_get_children(q) : nullptr; c && n < 64;
+                   c = xmpp_stanza_get_next(c), ++n)
+                  if (is(xmpp_stanza_get_name(c), "identity") &&
+                      attribute(c, "category") == "proxy" && attribute(c, "type") == "bytestreams")
+                      proxy = true;
+              if (!proxy) {
+                  tryProxyCandidates(candidates);
+                  return;
+              }
+              query(jid, "get", element(session_.context(), "query", kBytestreamsNamespace),
+                    [this, candidates](xmpp_stanza_t* answer) {
+                        if (const auto host = readStreamHost(answer)) {
+                            proxy_ = host;
+                            emit proxyFound();
+                            return;
+                        }
+                        tryProxyCandidates(candidates);
+                    });
+          });
+}
+
+void LobbyClient::requestRelay(const QString& hostNick, const QString& sid,
+                               std::function<void(bool)> done) {
+    if (state_ != State::Online ||
+        !query(occupantJid(hostNick), "set", relayRequestElement(session_.context(), sid),
+               [done](xmpp_stanza_t* result) { done(result != nullptr); }))
+        done(false);
+}
+
+void LobbyClient::answerRelayRequest(xmpp_stanza_t* iq, const QString& nick, const QString& sid) {
+    if (!answerRelay || !validSid(sid)) {
+        sendError(iq, "cancel", "item-not-found");
+        return;
+    }
+    // The answer comes once the stream is up, after this stanza is gone.
+    const QString id = text(xmpp_stanza_get_id(iq)).left(kMaxAttribute);
+    const QString to = text(xmpp_stanza_get_from(iq));
+    answerRelay(nick, sid, [self = QPointer<LobbyClient>(this), id, to](bool ok) {
+        if (!self || !self->session_.online()) return;
+        xmpp_ctx_t* ctx = self->session_.context();
+        xmpp_stanza_t* reply = xmpp_iq_new(ctx, ok ? "result" : "error", id.toUtf8().constData());
+        xmpp_stanza_set_to(reply, to.toUtf8().constData());
+        if (!ok) {
+            xmpp_stanza_t* error = element(ctx, "error");
+            xmpp_stanza_set_type(error, "cancel");
+            adopt(error, element(ctx, "item-not-found", "urn:ietf:params:xml:ns:xmpp-stanzas"));
+            adopt(reply, error);
+        }
+        self->session_.send(reply);
+        xmpp_stanza_release(reply);
+    });
 }
 
 }  // namespace zindle::lobby

@@ -72,6 +72,22 @@ public:
     // not hosting and say so.
     std::function<JoinDecision(const QString& nick, bool watch)> answerJoin;
 
+    // Our full JID as the server bound it.
+    QString fullJid() const { return session_.boundJid(); }
+    // The server's SOCKS5 bytestream proxy, once service discovery found one.
+    const std::optional<StreamHost>& proxy() const { return proxy_; }
+    // Sends an IQ (the payload is adopted) and calls back with the result,
+    // or with null on an error or after timeoutMs.
+    using Answer = std::function<void(xmpp_stanza_t* result)>;
+    bool query(const QString& to, const char* type, xmpp_stanza_t* payload, Answer answer,
+               int timeoutMs = 8000);
+    // Tells a host we wait at its proxy; ok once it has activated the stream.
+    void requestRelay(const QString& hostNick, const QString& sid, std::function<void(bool)> done);
+    // A joiner waits at our proxy for the stream sid; call done once, when
+    // the stream is active or has failed.
+    std::function<void(const QString& nick, const QString& sid, std::function<void(bool)> done)>
+        answerRelay;
+
     // Bounds (tests shorten the times).
     int joinTimeoutMs = 8000;
     int pingEveryMs = 60000;
@@ -88,6 +104,7 @@ signals:
     void occupantJoined(const QString& nick);
     void occupantLeft(const QString& nick);
     void tableChanged(const QString& nick);  // announced, changed or gone
+    void proxyFound();
     void chatReceived(const QString& nick, const QString& text);
     void joinAnswered(const QString& hostNick, zindle::lobby::Refusal refusal,
                       const zindle::lobby::JoinOffer& offer);
@@ -107,6 +124,9 @@ private:
     void sendError(xmpp_stanza_t* iq, const char* type, const char* condition);
     void ping();
     void clearRoom();
+    void discoverProxy();
+    void tryProxyCandidates(QStringList candidates);
+    void answerRelayRequest(xmpp_stanza_t* iq, const QString& nick, const QString& sid);
     QString occupantJid(const QString& nick) const { return room_ + '/' + nick; }
 
     XmppSession session_;
@@ -123,6 +143,14 @@ private:
         QElapsedTimer since;
     };
     QHash<QString, Pending> joins_;  // our join requests by id
+    struct Query {
+        QString to;
+        Answer answer;
+        QElapsedTimer since;
+        int timeoutMs;
+    };
+    QHash<QString, Query> queries_;  // our other IQs by id
+    std::optional<StreamHost> proxy_;
     QTimer joinTimer_;
     QString pingId_;
     QTimer pingTimer_;
@@ -136,6 +164,7 @@ private:
     RateLimit chatLimit_{8, 1000};      // chat lines shown: 8 at once, then one a second
     RateLimit inviteLimit_{2, 30000};   // invitations: 2 at once, then 2 a minute
     RateLimit strangerLimit_{20, 100};  // answers to anyone outside the room
+    RateLimit relayLimit_{3, 10000};    // relay requests, as join requests
 };
 
 }  // namespace zindle::lobby

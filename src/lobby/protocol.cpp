@@ -113,32 +113,102 @@ xmpp_stanza_t* joinElement(xmpp_ctx_t* ctx, bool watch) {
 
 xmpp_stanza_t* offerElement(xmpp_ctx_t* ctx, const JoinOffer& offer) {
     xmpp_stanza_t* e = element(ctx, "join", kNamespace);
-    xmpp_stanza_t* direct = element(ctx, "direct", nullptr);
-    set(direct, "host", offer.host);
-    set(direct, "port", QString::number(offer.port));
-    xmpp_stanza_add_child(e, direct);
-    xmpp_stanza_release(direct);
+    QList<JoinOffer::Direct> directs;
+    if (offer.direct()) directs.append({offer.host, offer.port});
+    directs += offer.others;
+    for (const JoinOffer::Direct& d : directs) {
+        xmpp_stanza_t* direct = element(ctx, "direct", nullptr);
+        set(direct, "host", d.host);
+        set(direct, "port", QString::number(d.port));
+        xmpp_stanza_add_child(e, direct);
+        xmpp_stanza_release(direct);
+    }
+    if (offer.relay) {
+        xmpp_stanza_t* relay = element(ctx, "relay", nullptr);
+        set(relay, "jid", offer.relay->jid);
+        set(relay, "sid", offer.relay->sid);
+        set(relay, "dst", offer.relay->dst);
+        xmpp_stanza_add_child(e, relay);
+        xmpp_stanza_release(relay);
+    }
     return e;
+}
+
+namespace {
+
+// An address, or a host name of letters, digits, dots and dashes: never
+// anything a command line could take for an option.
+bool hostName(const QString& host) {
+    if (host.isEmpty()) return false;
+    if (!QHostAddress(host).isNull()) return true;
+    for (const QChar c : host)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != '.' && c != '-') return false;
+    return !host.startsWith('-');
+}
+
+bool lowerHex(const QString& text, int size) {
+    if (text.size() != size) return false;
+    for (const QChar c : text)
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'))) return false;
+    return true;
+}
+
+}  // namespace
+
+bool validSid(const QString& sid) {
+    if (sid.size() < 8 || sid.size() > 32) return false;
+    for (const QChar c : sid)
+        if (!(c.isLetterOrNumber() && c.unicode() < 0x80)) return false;
+    return true;
 }
 
 std::optional<JoinOffer> readOffer(xmpp_stanza_t* iq) {
     xmpp_stanza_t* join = child(iq, "join", kNamespace);
-    xmpp_stanza_t* direct = join ? xmpp_stanza_get_child_by_name(join, "direct") : nullptr;
-    if (!direct) return std::nullopt;
+    if (!join) return std::nullopt;
     JoinOffer offer;
-    offer.host = attribute(direct, "host", 253);
-    const auto port = number(direct, "port", 1, 65535);
-    if (!port || offer.host.isEmpty()) return std::nullopt;
-    offer.port = *port;
-    // An address, or a host name of letters, digits, dots and dashes: never
-    // anything the game's command line could take for an option.
-    if (QHostAddress(offer.host).isNull()) {
-        for (const QChar c : offer.host)
-            if (!(c.isLetterOrNumber() && c.unicode() < 0x80) && c != '.' && c != '-')
-                return std::nullopt;
-        if (offer.host.startsWith('-')) return std::nullopt;
+    // Up to three addresses and the first relay count; one out of bounds
+    // spoils the answer.
+    int n = 0;
+    for (xmpp_stanza_t* c = xmpp_stanza_get_children(join); c && n < 16;
+         c = xmpp_stanza_get_next(c), ++n) {
+        const char* name = xmpp_stanza_get_name(c);
+        if (!name || std::strcmp(name, "direct") != 0) continue;
+        JoinOffer::Direct d{attribute(c, "host", 253), 0};
+        const auto port = number(c, "port", 1, 65535);
+        if (!port || !hostName(d.host)) return std::nullopt;
+        d.port = *port;
+        if (!offer.direct()) {
+            offer.host = d.host;
+            offer.port = d.port;
+        } else if (offer.others.size() < 2) {
+            offer.others.append(d);
+        }
     }
+    if (xmpp_stanza_t* relay = xmpp_stanza_get_child_by_name(join, "relay")) {
+        RelayOffer r{attribute(relay, "jid", 253), attribute(relay, "sid", 32),
+                     attribute(relay, "dst", 40)};
+        if (!hostName(r.jid) || !validSid(r.sid) || !lowerHex(r.dst, 40)) return std::nullopt;
+        offer.relay = r;
+    }
+    if (!offer.direct() && !offer.relay) return std::nullopt;
     return offer;
+}
+
+xmpp_stanza_t* relayRequestElement(xmpp_ctx_t* ctx, const QString& sid) {
+    xmpp_stanza_t* e = element(ctx, "relay", kNamespace);
+    set(e, "sid", sid);
+    return e;
+}
+
+std::optional<StreamHost> readStreamHost(xmpp_stanza_t* iq) {
+    xmpp_stanza_t* query = child(iq, "query", kBytestreamsNamespace);
+    xmpp_stanza_t* sh = query ? xmpp_stanza_get_child_by_name(query, "streamhost") : nullptr;
+    if (!sh) return std::nullopt;
+    StreamHost h{attribute(sh, "jid", 253), attribute(sh, "host", 253), 0};
+    const auto port = number(sh, "port", 1, 65535);
+    if (!port || !hostName(h.host) || h.jid.isEmpty()) return std::nullopt;
+    h.port = *port;
+    return h;
 }
 
 QString describe(Refusal why) {

@@ -4,6 +4,7 @@
 // anything out of bounds is refused whole.
 #pragma once
 
+#include <QList>
 #include <QString>
 #include <optional>
 
@@ -17,6 +18,9 @@ namespace zindle::lobby {
 inline constexpr char kNamespace[] = "urn:zindle:lobby:1";
 inline constexpr char kMucNamespace[] = "http://jabber.org/protocol/muc";
 inline constexpr char kMucUserNamespace[] = "http://jabber.org/protocol/muc#user";
+inline constexpr char kBytestreamsNamespace[] = "http://jabber.org/protocol/bytestreams";
+inline constexpr char kDiscoItemsNamespace[] = "http://jabber.org/protocol/disco#items";
+inline constexpr char kDiscoInfoNamespace[] = "http://jabber.org/protocol/disco#info";
 inline constexpr int kMaxName = 20;       // as many characters of a name as the game keeps
 inline constexpr int kMaxLine = 480;      // as many of a chat line as the game window shows
 inline constexpr int kMaxAttribute = 64;  // bytes of any attribute we read
@@ -48,14 +52,44 @@ xmpp_stanza_t* gameElement(xmpp_ctx_t* ctx, const TableInfo& table);
 // The announcement in a presence, or nothing when it is absent or out of bounds.
 std::optional<TableInfo> readGame(xmpp_stanza_t* presence);
 
-// The host's answer to a join request. A relay offer joins <direct/> later.
+// The way through the server's SOCKS5 bytestream proxy: the proxy's JID
+// (the joiner asks it for its address), the stream's id and the SOCKS5
+// destination both ends give the proxy.
+struct RelayOffer {
+    QString jid;
+    QString sid;  // 8 to 32 letters and digits
+    QString dst;  // 40 lowercase hex digits
+    bool operator==(const RelayOffer&) const = default;
+};
+
+// The host's answer to a join request: a direct address (port 0 when the
+// host offers none), a relay, or both.
 struct JoinOffer {
     QString host;
     int port = 0;
+    std::optional<RelayOffer> relay;
+    struct Direct {
+        QString host;
+        int port = 0;
+    };
+    QList<Direct> others;  // more addresses to try, at most two
+    bool direct() const { return port != 0; }
 };
 xmpp_stanza_t* joinElement(xmpp_ctx_t* ctx, bool watch);
 xmpp_stanza_t* offerElement(xmpp_ctx_t* ctx, const JoinOffer& offer);
 std::optional<JoinOffer> readOffer(xmpp_stanza_t* iq);
+
+// <relay xmlns=... sid=.../>: the joiner is at the proxy; the host activates.
+xmpp_stanza_t* relayRequestElement(xmpp_ctx_t* ctx, const QString& sid);
+bool validSid(const QString& sid);
+
+// A proxy's address, from its answer to a bytestreams query.
+struct StreamHost {
+    QString jid;
+    QString host;
+    int port = 0;
+};
+std::optional<StreamHost> readStreamHost(xmpp_stanza_t* iq);
 
 // Why a host refused, from the error condition of its answer.
 enum class Refusal { None, Full, Banned, Busy, Gone, NoAnswer, Malformed };

@@ -17,6 +17,7 @@
 #include <optional>
 
 #include "lobby/hostedtable.h"
+#include "lobby/relay.h"
 #include "lobby/statuslink.h"
 #include "net/protocol.h"
 #include "side/onlinepanel.h"
@@ -232,6 +233,40 @@ void Tlobby::joinOnline(const QString& hostNick, const lobby::JoinOffer& offer) 
         dialogs.message(this, windowTitle(), "A game is already running. Close it first.");
         return;
     }
+    if (!offer.relay && !offer.direct()) return;
+    // Direct first (a short try), else through the server's relay.
+    auto* path = new lobby::JoinPath(online->client(), hostNick, offer, online->relayOnly(), this);
+    paths.append(path);
+    auto forget = [this, path] {
+        paths.removeOne(path);
+        path->deleteLater();
+    };
+    connect(path, &lobby::JoinPath::direct, this,
+            [this, hostNick, forget](const QString& host, int port) {
+                forget();
+                lobby::JoinOffer direct;
+                direct.host = host;
+                direct.port = port;
+                joinDirect(hostNick, direct);
+            });
+    connect(path, &lobby::JoinPath::relayed, this, [this, forget](int port) {
+        if (launch(online->playerName(), "127.0.0.1", "join",
+                   {{"ZINDLE_PORT", QByteArray::number(port)}, {lobby::kStatusVariable, {}}}))
+            label_status->setText("Joining through the relay...");
+        else
+            forget();
+    });
+    connect(path, &lobby::JoinPath::failed, this, [this, forget](const QString& why) {
+        forget();
+        label_status->setText(why);
+    });
+    connect(path, &lobby::JoinPath::ended, this, forget);
+    label_status->setText(online->relayOnly() || !offer.direct() ? "Opening the relay..."
+                                                                 : "Connecting...");
+    path->start();
+}
+
+void Tlobby::joinDirect(const QString& hostNick, const lobby::JoinOffer& offer) {
     // The game keeps 20 characters of a host address: a longer name is
     // looked up here and the game is given an address that fits.
     if (offer.host.size() > lobby::kMaxName) {
@@ -240,7 +275,7 @@ void Tlobby::joinOnline(const QString& hostNick, const lobby::JoinOffer& offer) 
                 if (a.toString().size() > lobby::kMaxName) continue;
                 lobby::JoinOffer fits = offer;
                 fits.host = a.toString();
-                joinOnline(hostNick, fits);
+                joinDirect(hostNick, fits);
                 return;
             }
             label_status->setText("The table's address " + offer.host + " cannot be found.");
@@ -269,6 +304,9 @@ void Tlobby::linkAccepted() {
 }
 
 void Tlobby::endGames() {
+    // Relayed games end with their streams.
+    const QList<lobby::JoinPath*> relayed = std::exchange(paths, {});
+    for (lobby::JoinPath* p : relayed) delete p;
     const QList<QTcpSocket*> open = links;
     links.clear();
     for (QTcpSocket* link : open) {

@@ -24,6 +24,7 @@ class Dialogs;
 class OnlinePanel;
 class PasswordStore;
 namespace lobby {
+class JoinPath;
 class StatusListener;
 struct JoinOffer;
 }  // namespace lobby
@@ -59,6 +60,8 @@ public:
     // Online: hosts a table announced in the room, or joins one that answered.
     void hostOnline();
     void joinOnline(const QString& hostNick, const lobby::JoinOffer& offer);
+    // Starts the game at the offer's direct address.
+    void joinDirect(const QString& hostNick, const lobby::JoinOffer& offer);
     // Closes every game's link, which ends those games.
     void endGames();
 
@@ -87,6 +90,7 @@ private:
     QList<QTcpSocket*> links;
     quint16 linkPort;
     lobby::StatusListener* status;
+    QList<lobby::JoinPath*> paths;  // joins under way and relayed games
 };
 
 }  // namespace zindle

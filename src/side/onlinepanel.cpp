@@ -206,6 +206,29 @@ void OnlinePanel::buildRoom(QWidget* page) {
     button_acceptInvite = button("&Accept", "button_acceptInvite", page);
     label_invite->hide();
     button_acceptInvite->hide();
+    QSettings settings(settingsPath(), QSettings::IniFormat);
+    check_relayOnly = new QCheckBox("Re&lay only: nobody learns my address", page);
+    check_relayOnly->setObjectName("check_relayOnly");
+    check_relayOnly->setChecked(settings.value("RelayOnly", false).toBool());
+    check_mapping = new QCheckBox("Ask the &router to open my table", page);
+    check_mapping->setObjectName("check_mapping");
+    check_mapping->setChecked(settings.value("PortMapping", true).toBool());
+    label_reach = new QLabel(page);
+    label_reach->setObjectName("label_reach");
+    label_reach->setTextFormat(Qt::PlainText);
+    for (QCheckBox* box : {check_relayOnly, check_mapping})
+        connect(box, &QCheckBox::toggled, this, [this] {
+            QSettings settings(settingsPath(), QSettings::IniFormat);
+            settings.setValue("RelayOnly", check_relayOnly->isChecked());
+            settings.setValue("PortMapping", check_mapping->isChecked());
+            table_.relayOnly = check_relayOnly->isChecked();
+            table_.mapping = mappingWanted();
+            updateButtons();
+        });
+    table_.relayOnly = check_relayOnly->isChecked();
+    table_.mapping = mappingWanted();
+    connect(&table_, &lobby::HostedTable::reachChanged, this,
+            [this] { setReach(table_.open() ? lobby::describe(table_.reach()) : QString()); });
 
     auto* tables = new QVBoxLayout;
     auto* tablesLabel = new QLabel("Open &tables", page);
@@ -223,6 +246,12 @@ void OnlinePanel::buildRoom(QWidget* page) {
     invite->addWidget(label_invite, 1);
     invite->addWidget(button_acceptInvite);
     tables->addLayout(invite);
+    auto* reach = new QHBoxLayout;
+    reach->addWidget(check_relayOnly);
+    reach->addWidget(check_mapping);
+    reach->addStretch();
+    reach->addWidget(label_reach);
+    tables->addLayout(reach);
 
     auto* people = new QVBoxLayout;
     auto* peopleLabel = new QLabel("Pla&yers online", page);
@@ -417,6 +446,9 @@ void OnlinePanel::updateButtons() {
         creating_ || client_.state() == State::SigningIn || client_.state() == State::Joining;
     button_signIn->setEnabled(!busy);
     button_create->setEnabled(!busy);
+    // Whether to map is decided when the table opens.
+    check_mapping->setEnabled(!hosting_ && !check_relayOnly->isChecked());
+    check_relayOnly->setEnabled(!hosting_);
 }
 
 void OnlinePanel::joinSelected(bool watch) {
@@ -459,6 +491,18 @@ void OnlinePanel::answered(const QString& host, lobby::Refusal refusal,
         return;
     }
     label_room->setText(name + ": " + lobby::describe(refusal));
+}
+
+bool OnlinePanel::relayOnly() const {
+    return check_relayOnly->isChecked();
+}
+
+bool OnlinePanel::mappingWanted() const {
+    return check_mapping->isChecked() && !check_relayOnly->isChecked();
+}
+
+void OnlinePanel::setReach(const QString& how) {
+    label_reach->setText(how.isEmpty() ? QString() : "Your table: " + how);
 }
 
 void OnlinePanel::addLine(const QString& line) {

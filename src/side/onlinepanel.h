@@ -68,6 +68,16 @@ public:
     QLabel* label_room;
     QLabel* label_invite;
     QPushButton* button_acceptInvite;
+    // How others reach our table, and what we let them learn.
+    QCheckBox* check_relayOnly;
+    QCheckBox* check_mapping;
+    QLabel* label_reach;
+
+    bool relayOnly() const;
+    bool mappingWanted() const;
+    // Says how our table can be reached: "open to the Internet", "through
+    // the relay" or "this network only".
+    void setReach(const QString& how);
 
     void joinSelected(bool watch);
     void inviteSelected();

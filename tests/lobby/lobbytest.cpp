@@ -69,7 +69,7 @@ DedicatedHost::DedicatedHost(TestProsody& server, const QString& account,
                    QStringList{"--port", QString::number(port_), "--lobby", "--account",
                                account + "@" + server.domain(), "--password-file",
                                dir_.filePath("password"), "--server", server.server(), "--ca-file",
-                               server.caFile(), "--address", "127.0.0.1"} +
+                               server.caFile(), "--address", "127.0.0.1", "--no-mapping"} +
                        extra);
     process_.waitForStarted(5000);
 }

@@ -107,6 +107,7 @@ ssl = { key = "%1/server.key", certificate = "%1/server.pem" }
 VirtualHost "localhost"
 Component "conference.localhost" "muc"
 Component "proxy.localhost" "proxy65"
+    proxy65_address = "127.0.0.1"
 )")
                              .arg(d)
                              .arg(c2sPort_)

@@ -38,6 +38,7 @@ public:
     // as they were tried against ejabberd. It cannot be restarted from here.
     bool external() const { return !external_.isEmpty(); }
     int c2sPort() const { return c2sPort_; }
+    int proxyPort() const { return proxyPort_; }
     QString caFile() const;
     QString folder() const { return dir_.path(); }
     QString logFile() const;

@@ -47,7 +47,8 @@ endif()
 execute_process(COMMAND dpkg-deb -f ${debs} Package Version Section Depends
                 OUTPUT_VARIABLE control)
 foreach(field IN ITEMS "Package: zindle" "Version: ${VERSION}" "Section: games" "libqt6widgets6"
-                       "libqt6network6" "libstrophe0" "libqt6keychain1")
+                       "libqt6network6" "libstrophe0" "libqt6keychain1" "libminiupnpc17"
+                       "libnatpmp1")
   string(FIND "${control}" "${field}" at)
   if(at LESS 0)
     list(APPEND problems "control lacks '${field}':\n${control}")
