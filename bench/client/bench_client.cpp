@@ -189,8 +189,8 @@ void startup() {
             std::string got;
             bool failed = false;
             probe.OnRead = [&](TSock& s, int) { got += s.Text(); };
-            probe.OnInfo = [&](TSock&, TSocketInfo kind, const std::string&) {
-                failed = failed || kind == siError || kind == siClose;
+            probe.OnInfo = [&](TSock&, SockEvent e, const std::string&) {
+                failed = failed || infoKind(e) == siError || infoKind(e) == siClose;
             };
             try {
                 probe.Open();

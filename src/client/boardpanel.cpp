@@ -95,7 +95,7 @@ void BoardPanel::setScale(qreal scale, const Artwork& art) {
     board_->setScale(scale, art);
     frame_->setPixmap(art.boardFrame());
     sortButton_->setPixmap(art.sortPicture());
-    if (isPlayerSeat(barSeat_)) bar_->setPixmap(art.bar(barSeat_));
+    if (isPlayer(barSeat_)) bar_->setPixmap(art.bar(barSeat_));
     const int picked = dragging_->property("tag").toInt();
     if (isSlot(picked)) dragging_->setPixmap(art.little(state_.rack[picked].shown()));
     showRack();
@@ -121,6 +121,7 @@ void BoardPanel::refresh(int laidBefore) {
     showRack();
     board_->update();
     updatePreview();
+    shownLaid_ = laidCount();
 }
 
 void BoardPanel::showBoard() {
@@ -158,7 +159,7 @@ void BoardPanel::cancelPick() {
 }
 
 void BoardPanel::clearLaid() {
-    const int before = laidCount();
+    const int before = std::max(shownLaid_, laidCount());  // the host may have taken them back
     state_.clearLaid();
     layOrder_.clear();
     refresh(before);
@@ -177,7 +178,7 @@ void BoardPanel::layMove(const std::vector<Lay>& tiles) {
 
 void BoardPanel::showBar(int seat) {
     barSeat_ = seat;
-    if (art_ && isPlayerSeat(seat)) bar_->setPixmap(art_->bar(seat));
+    if (art_ && isPlayer(seat)) bar_->setPixmap(art_->bar(seat));
 }
 
 void BoardPanel::playEffect(int effect) {

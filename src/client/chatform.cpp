@@ -49,10 +49,12 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     buildMenus();
     buildPanels();
     connectPanels();
-    buildDispatch();
 
+    session_.setListener(this);
     link_.setParent(this);
-    link_.onMessage = [this](std::string_view entry) { table_.dispatch(entry); };
+    link_.onMessage = [this](std::string_view entry) {
+        if (auto answer = session_.receive(entry)) sendToHost(*answer);
+    };
     connect(&link_, &HostLink::problem, this, &Tchat::systemLine);
     connect(&link_, &HostLink::ended, this, &Tchat::onLinkEnded);
     clockTimer_.setInterval(1000);
@@ -123,11 +125,14 @@ void Tchat::buildPanels() {
     chatPanel_ = new ChatPanel(*setup_.dialogs, stage_);
     gameOver_ = new GameOverPanel(stage_);
     screenNotice_ = new ScreenNotice(stage_);
-    stage_->add(boardPanel_, {0, 0, 560, 604},
+    // The board on the left; the scoreboard at the top right, the chat at the bottom right.
+    const int right = BoardPanel::kDesigned.width();
+    stage_->add(boardPanel_, QRect(QPoint(0, 0), BoardPanel::kDesigned),
                 [this](qreal s, const Artwork& art) { boardPanel_->setScale(s, art); });
-    stage_->add(scoreboard_, {560, 0, 297, 284},
+    stage_->add(scoreboard_, QRect(QPoint(right, 0), Scoreboard::kDesigned),
                 [this](qreal s, const Artwork& art) { scoreboard_->setScale(s, art); });
-    stage_->add(chatPanel_, {560, 290, 297, 314},
+    const int chatTop = PanelStage::kDesigned.height() - ChatPanel::kDesigned.height();
+    stage_->add(chatPanel_, QRect(QPoint(right, chatTop), ChatPanel::kDesigned),
                 [this](qreal s, const Artwork&) { chatPanel_->setScale(s); });
     stage_->add(gameOver_, GameOverPanel::kDesigned,
                 [this](qreal s, const Artwork&) { gameOver_->setScale(s); });
@@ -251,8 +256,8 @@ void Tchat::hostpress() {
     std::string port = setup_.port;
     if (windows_.server) {
         try {
-            windows_.server->listener.setListen(true);
-            port = std::to_string(windows_.server->listener.LocalPort());
+            windows_.server->listen();
+            port = std::to_string(windows_.server->port());
         } catch (const ESockException& e) {
             systemLine(QString::fromStdString(e.what()));
         }
@@ -292,8 +297,7 @@ void Tchat::onLinkEnded(HostLink::Ending why) {
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const bool removed = state_.mySeat != 0 && link_.waiting("CMD_playerdisconnected+" +
-                                                             std::to_string(state_.mySeat) + "+");
+    const bool removed = state_.mySeat != 0 && link_.waiting(goneNoticePrefix(state_.mySeat));
     closeWindow(removed ? QString("You were removed from the game by the host.")
                 : why == HostLink::Ending::Lost ? QString("The connection to the host was lost.")
                                                 : QString("The host closed the game."));

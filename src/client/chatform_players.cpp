@@ -101,9 +101,8 @@ void Tchat::openGameOptions() {
 }
 
 void Tchat::onJustWatchToggled() {
-    if (!state_.loggedIn || !isPlayerSeat(state_.mySeat)) return;
-    sendToHost(
-        proto::message(proto::cmd::justwatch, {state_.mySeat, menus_->justWatching() ? "2" : "1"}));
+    if (!state_.loggedIn || !isPlayer(state_.mySeat)) return;
+    sendToHost(watchMessage(state_.mySeat, !menus_->justWatching()));
 }
 
 void Tchat::kicking(int seat) {
@@ -112,8 +111,8 @@ void Tchat::kicking(int seat) {
 }
 
 void Tchat::setJustWatch(int seat, bool on) {
-    if (!state_.loggedIn || seat >= 5 || seat < 1) return;
-    sendToHost(proto::message(proto::cmd::justwatch, {seat, on ? "1" : "2"}));
+    if (!state_.loggedIn || !isPlayer(seat)) return;
+    sendToHost(watchMessage(seat, on));
 }
 
 // Computer players are seated first; the start goes out once they are.
@@ -126,13 +125,13 @@ void Tchat::startWithComputers() {
     }
     const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
     computers_.seat(options->spin_computers->value(), level.value_or(engine::Level::Normal),
-                    windows_.server->listener.LocalPort(), state_);
+                    windows_.server->port(), state_);
 }
 
 // A hint is offered only when every other seat is one of this window's own computer
 // players, so nobody is coached against people.
 bool Tchat::coachAvailable() const {
-    return state_.isHost && isPlayerSeat(state_.mySeat) && computers_.holdAllOtherSeats(state_);
+    return state_.isHost && isPlayer(state_.mySeat) && computers_.holdAllOtherSeats(state_);
 }
 
 // The hint is laid on the board as a preview the player can play or clear.

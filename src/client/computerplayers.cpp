@@ -26,7 +26,7 @@ void ComputerPlayers::seat(int wanted, engine::Level level, int port, const Game
         bots_.pop_back();
     }
     int free = 0;
-    for (int s = 1; s <= 4; ++s) free += state.names[s] == kWaiting;
+    for (int s = 1; s <= kPlayerSeats; ++s) free += state.names[s] == kWaiting;
     for (const auto& b : bots_) b->setLevel(level);  // those who stay
     for (int n = 1; static_cast<int>(bots_.size()) < wanted && free > 0; ++n) {
         const std::string name = "Computer " + std::to_string(n);
@@ -69,7 +69,7 @@ void ComputerPlayers::readyWhenSeated(const GameState* state) {
 
 bool ComputerPlayers::holdAllOtherSeats(const GameState& state) const {
     if (bots_.empty()) return false;
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         if (s == state.mySeat || state.names[s] == kWaiting) continue;
         const bool ours = std::any_of(bots_.begin(), bots_.end(), [s](const auto& b) {
             return !b->closed() && b->seat().state().mySeat == s;

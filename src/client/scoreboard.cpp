@@ -85,7 +85,7 @@ void Scoreboard::buildSeats() {
             [this] { emit justWatchRequested(menuSeat_, true); });
     connect(unsetWatchAction_, &QAction::triggered, this,
             [this] { emit justWatchRequested(menuSeat_, false); });
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         const int y = 6 + 23 * (s - 1);
         auto add = [&](const QString& name, const QString& text, QRect designed) {
             auto* l = new QLabel(text, frame);
@@ -148,7 +148,7 @@ void Scoreboard::buildButtons() {
 }
 
 void Scoreboard::setScale(qreal scale, const Artwork& art) {
-    for (int s = 1; s <= 4; ++s) eyes_[s]->setPixmap(art.eyes());
+    for (int s = 1; s <= kPlayerSeats; ++s) eyes_[s]->setPixmap(art.eyes());
     if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
@@ -199,7 +199,7 @@ void Scoreboard::showStartButton(bool on) {
 }
 
 void Scoreboard::showSeats() {
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         // A long name is cut with an ellipsis rather than run under the score.
         const QString name = shownName(state_.names[s]);
         QLabel* l = names_[s];
@@ -223,7 +223,7 @@ void Scoreboard::showSettings() {
 
 void Scoreboard::showTurn() {
     const int seat = state_.turnSeat;
-    if (!isPlayerSeat(seat)) return;
+    if (!isPlayer(seat)) return;
     names_[seat]->show();
     scores_[seat]->show();
     for (QLabel* l : {turn_, gameClock_, turnClock_, tilesLeft_}) setSeatColour(l, seat);

@@ -442,14 +442,11 @@ std::optional<std::string> GameState::doneMessage() const {
 ClockTick GameState::clockTick() {
     ClockTick t;
     gameSeconds = saturatedAdd(gameSeconds, 1);
-    t.gameText = "Game Time: " + clockText(gameSeconds);
-    if (turnSecondsLeft <= 0) {
-        t.turnText = "Turn Time: 0:00";
-        return t;
-    }
+    t.gameSeconds = gameSeconds;
+    if (turnSecondsLeft <= 0) return t;
     --turnSecondsLeft;
     t.tick = turnSecondsLeft == 20 || (turnSecondsLeft >= 1 && turnSecondsLeft <= 10);
-    t.turnText = "Turn Time: " + clockText(turnSecondsLeft);
+    t.turnSeconds = turnSecondsLeft;
     return t;
 }
 

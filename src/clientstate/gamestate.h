@@ -27,9 +27,6 @@ namespace zindle {
 inline constexpr std::string_view kWaiting = "<Waiting>";
 inline constexpr Cell kNoCell{kNoTile, kNoTile};
 
-inline constexpr bool isPlayerSeat(int seat) {
-    return isPlayer(seat);
-}
 inline constexpr bool isSlot(int slot) {
     return slot >= 1 && slot <= kRackSize;
 }
@@ -92,9 +89,9 @@ struct TileNews {
 };
 
 struct ClockTick {
-    std::string gameText;  // "Game Time: 3:07"
-    std::string turnText;  // "Turn Time: 1:28"
-    bool tick = false;     // the tick sound is due
+    int gameSeconds = 0;  // since the game began
+    int turnSeconds = 0;  // left of the turn, 0 when none
+    bool tick = false;    // the tick sound is due
 };
 
 enum class RackClick { None, Picked, Swapped, Cancelled, Flipped };
@@ -147,7 +144,6 @@ public:
     // ---- derived
     bool ownTurn() const { return mySeat != 0 && turnSeat == mySeat; }
     int tilesLeft() const { return tilesDrawn == -2 ? 100 : kMaxDrawn - tilesDrawn; }
-    std::string tilesLeftText() const { return "Tiles Left: " + std::to_string(tilesLeft()); }
     bool boardEmpty() const;
     int positionOf(int slot) const;         // 0..9, -1 when no entry holds the slot
     std::string seatLabel(int seat) const;  // name label text; "" outside 1..4

@@ -25,9 +25,9 @@ Bot::Bot(BotOptions options, QObject* parent)
     sock_.setPortName(std::to_string(options_.port));
     sock_.OnConnect = [this](TSock&) { connected_ = true; };
     sock_.OnRead = [this](TSock& s, int) { onRead(s); };
-    sock_.OnInfo = [this](TSock&, TSocketInfo kind, const std::string& msg) {
-        if (kind == siClose && msg == "Socket Closed") finish(false);
-        if (kind == siError && !connected_) finish(true);
+    sock_.OnInfo = [this](TSock&, SockEvent event, const std::string&) {
+        if (event == SockEvent::Closed) finish(false);
+        if (event == SockEvent::Error && !connected_) finish(true);
     };
     thinker_ = new Thinker(sharedLexicon());
     thinker_->moveToThread(&worker_);

@@ -102,7 +102,7 @@ TEST(WindowAmongStrangers, KeepsABoundedRecordOfTurnsWhateverAHostSends) {
 // box that says why, which may wait for OK until the desktop session ends.
 TEST(WindowAtItsEnd, SavesBeforeItTellsWhyItEnds) {
     HostRig rig;
-    rig.server->listener.setListen(true);
+    rig.server->listen();
     Window w({"Ann", "127.0.0.1", "join"}, nullptr, rig.port());
     Tchat& chat = *w.chat;
     chat.show();

@@ -614,7 +614,7 @@ TEST(GameWindow, SettingsLoadOnTheOwnSeatAndKeepTheSharedFile) {
 
 TEST(GameWindow, LobbyLinkAndSoloStart) {
     HostRig rig;
-    rig.server->listener.setListen(true);
+    rig.server->listen();
     // The lobby's end of the link: closing it ends the game.
     TSock lobby;
     lobby.setPortName("0");

@@ -140,14 +140,14 @@ TEST(GameStateClock, TurnAndGameClocks) {
     GameState& g = s.state();
     std::vector<int> ticks;
     ClockTick t = g.clockTick();
-    EXPECT_EQ(t.turnText, "Turn Time: 1:28");
+    EXPECT_EQ(clockText(t.turnSeconds), "1:28");
     for (int i = 0; i < 100; ++i) {
         t = g.clockTick();
         if (t.tick) ticks.push_back(g.turnSecondsLeft);
     }
     EXPECT_EQ(ticks, (std::vector<int>{20, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1}));
-    EXPECT_EQ(t.turnText, "Turn Time: 0:00");
-    EXPECT_EQ(t.gameText, "Game Time: 1:41");
+    EXPECT_EQ(clockText(t.turnSeconds), "0:00");
+    EXPECT_EQ(clockText(t.gameSeconds), "1:41");
     EXPECT_EQ(clockText(187), "3:07");
 }
 
@@ -197,7 +197,7 @@ TEST(GameStateHostile, MalformedOrOutOfRangeMessagesChangeNothing) {
     // Numbers at the ends of the range keep the clocks defined.
     s.receive("CMD_gamesettings+-2147483648+12+0+2147483647+0+n+n");
     s.receive("CMD_nextplayer+2");
-    EXPECT_EQ(g.clockTick().gameText, "Game Time: 35791394:07");
+    EXPECT_EQ(clockText(g.clockTick().gameSeconds), "35791394:07");
     EXPECT_EQ(g.turnSecondsLeft, -2147483647 - 1);
 }
 
