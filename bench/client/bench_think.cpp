@@ -3,8 +3,11 @@
 // (host and bots in one process, no thinking delay, so one bot or another is
 // nearly always thinking). Against it, in the same run, the longest single
 // Hard decision: the stall a bot thinking on the loop's thread would cause.
+// Then the window's loop while the coach works hints out on its hint thread,
+// against the longest hint worked out on the loop's own thread.
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "coach/hintthread.h"
 #include "engine/arena.h"
 #include "engine/bot.h"
 #include "rules/mydict.h"
@@ -102,6 +106,59 @@ double longestDecisionMs(int positions) {
     return longest;
 }
 
+struct HintGaps {
+    double longestGapMs = 0;   // the loop's, while hints are worked out on the hint thread
+    double longestHintMs = 0;  // one hint on the loop's own thread: the old stall
+    int hints = 0;
+};
+
+// Seeded double-tile positions in mid game, where the move generator is slowest.
+HintGaps hintGaps(int positions) {
+    TDictn dict;
+    const WordLookup lookup = [&dict](std::string_view w) { return dict.lookup(w); };
+    const Lexicon& lex = sharedLexicon();
+    coach::HintThread hints;
+    HintGaps g;
+    for (uint32_t seed = 1; g.hints < positions; ++seed) {
+        Table t({4, true, false, 12, 0}, seed, lookup);
+        Random r(seed);
+        playRandomly(t, lex, 40, r);
+        if (t.over()) continue;
+        const Position p = t.position();
+        const coach::HintQuestion q{p.colours, p.letters, t.rack(t.curplayer()), t.curplayer(),
+                                    true};
+        QElapsedTimer clock;
+        clock.start();
+        const coach::Suggestion onLoop = coach::Coach::hint(q);
+        g.longestHintMs =
+            std::max(g.longestHintMs, static_cast<double>(clock.nsecsElapsed()) / 1e6);
+
+        QEventLoop loop;
+        bool same = false;
+        hints.answered = [&](std::uint64_t, const coach::Suggestion& s) {
+            same = s.found == onLoop.found && s.points == onLoop.points && s.word == onLoop.word;
+            loop.quit();
+        };
+        QTimer ticker;
+        ticker.setTimerType(Qt::PreciseTimer);
+        ticker.setInterval(1);
+        QElapsedTimer tick;
+        QObject::connect(&ticker, &QTimer::timeout, [&] {
+            g.longestGapMs =
+                std::max(g.longestGapMs, static_cast<double>(tick.nsecsElapsed()) / 1e6);
+            tick.restart();
+        });
+        tick.start();
+        ticker.start();
+        hints.ask(q, static_cast<std::uint64_t>(seed));
+        loop.exec();
+        g.longestGapMs = std::max(g.longestGapMs, static_cast<double>(tick.nsecsElapsed()) / 1e6);
+        if (!same) std::fprintf(stderr, "seed %u: the hint thread's hint differs\n", seed);
+        ++g.hints;
+    }
+    return g;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,5 +181,10 @@ int main(int argc, char** argv) {
     std::printf(
         "  longest Hard decision (the stall on the loop's own thread) %.1f ms: %.0fx the gap\n",
         baseline, baseline / std::max(0.1, longest));
+    const HintGaps h = hintGaps(20);
+    std::printf("a hint on the hint thread, %d double-tile positions:\n", h.hints);
+    std::printf("  longest event-loop gap %.1f ms (aim: no gap over 16 ms)\n", h.longestGapMs);
+    std::printf("  longest hint on the loop's own thread (the old stall) %.1f ms: %.0fx the gap\n",
+                h.longestHintMs, h.longestHintMs / std::max(0.1, h.longestGapMs));
     return ended == games ? 0 : 1;
 }

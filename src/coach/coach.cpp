@@ -6,18 +6,25 @@
 
 namespace zindle::coach {
 
-Suggestion Coach::hint(const GameState& state) {
-    // Tiles laid but not yet played count as on the rack, not on the board.
-    Grid letters = state.letters;
-    Rack rack = engine::visibleRack(state);
+HintQuestion HintQuestion::of(const GameState& state) {
+    HintQuestion q{state.colours, state.letters, engine::visibleRack(state), state.mySeat,
+                   state.doubleTiles};
     for (int x = 0; x < kBoardSize; ++x)
         for (int y = 0; y < kBoardSize; ++y) {
             const int slot = state.cellslot[x][y];
             if (!isSlot(slot)) continue;
-            letters[x][y] = kNoTile;
-            if (isLetterCode(state.rack[slot].code)) rack[slot] = state.rack[slot].code;
+            q.letters[x][y] = kNoTile;
+            if (isLetterCode(state.rack[slot].code)) q.rack[slot] = state.rack[slot].code;
         }
-    return hint(state.colours, letters, rack, state.mySeat, state.doubleTiles);
+    return q;
+}
+
+Suggestion Coach::hint(const GameState& state) {
+    return hint(HintQuestion::of(state));
+}
+
+Suggestion Coach::hint(const HintQuestion& q) {
+    return hint(q.colours, q.letters, q.rack, q.seat, q.doubletiles);
 }
 
 Suggestion Coach::hint(const Grid& colours, const Grid& letters, const Rack& rack, int seat,

@@ -21,10 +21,23 @@ struct Suggestion {
     std::string word;    // the main word, upper case
 };
 
+// What a hint is worked out from, copied out of the seat's model so that the
+// model may go on changing meanwhile. Tiles laid but not yet played count as
+// on the rack, not on the board.
+struct HintQuestion {
+    Grid colours{}, letters{};
+    Rack rack{};
+    int seat = 0;
+    bool doubletiles = false;
+
+    static HintQuestion of(const GameState& state);
+};
+
 class Coach {
 public:
     // The highest-scoring move for the seat's visible rack on its board.
     static Suggestion hint(const GameState& state);
+    static Suggestion hint(const HintQuestion& q);
     static Suggestion hint(const Grid& colours, const Grid& letters, const Rack& rack, int seat,
                            bool doubletiles);
 };

@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 
+#include "coach/hintthread.h"
 #include "coach/review.h"
 #include "engine/arena.h"
 #include "engine/seat.h"
@@ -206,4 +209,53 @@ TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
     EXPECT_EQ(again.points, hint.points);
     EXPECT_EQ(again.word, hint.word);
     EXPECT_TRUE(g.doneMessage().has_value());
+}
+
+// Hints worked out on the hint thread: ask returns at once and the event
+// loop runs on; the answers come back in the order asked, with the asker's
+// serial, and are the hints the window's own thread would have found. A
+// hint thread destroyed mid-search never answers.
+TEST(Coach, TheHintThreadAnswersInOrderWhileTheLoopRunsOn) {
+    TDictn dict;
+    const WordLookup lookup = [&dict](std::string_view w) { return dict.lookup(w); };
+    std::vector<coach::HintQuestion> questions;
+    std::vector<coach::Suggestion> expected;
+    for (uint32_t seed = 1; questions.size() < 3; ++seed) {
+        Table t({4, true, false, 12, 0}, seed, lookup);
+        Random r(seed);
+        playRandomly(t, sharedLexicon(), 30, r);
+        if (t.over()) continue;
+        const Position p = t.position();
+        questions.push_back({p.colours, p.letters, t.rack(t.curplayer()), t.curplayer(), true});
+        expected.push_back(coach::Coach::hint(questions.back()));
+    }
+    std::vector<std::pair<std::uint64_t, coach::Suggestion>> got;
+    {
+        coach::HintThread hints;
+        hints.answered = [&](std::uint64_t serial, const coach::Suggestion& s) {
+            got.emplace_back(serial, s);
+        };
+        for (std::size_t i = 0; i < questions.size(); ++i) hints.ask(questions[i], 10 + i);
+        EXPECT_TRUE(hints.busy());
+        EXPECT_TRUE(got.empty());  // nothing is worked out on the asker's thread
+        int ticks = 0;
+        QTimer ticker;
+        QObject::connect(&ticker, &QTimer::timeout, [&] { ++ticks; });
+        ticker.start(1);
+        QElapsedTimer waited;
+        waited.start();
+        while (hints.busy() && waited.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        EXPECT_FALSE(hints.busy());
+        EXPECT_GT(ticks, 0);
+        hints.ask(questions[0], 99);  // dropped with the thread
+    }
+    QCoreApplication::processEvents();
+    ASSERT_EQ(got.size(), questions.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].first, 10 + i);
+        EXPECT_EQ(got[i].second.found, expected[i].found);
+        EXPECT_EQ(got[i].second.points, expected[i].points);
+        EXPECT_EQ(got[i].second.word, expected[i].word);
+    }
 }
