@@ -60,7 +60,7 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &Tchat::clockTick);
     connect(&computers_, &ComputerPlayers::ready, this, [this] {
-        if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName));
+        if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName()));
     });
 
     state_.clearall();
@@ -231,17 +231,17 @@ void Tchat::showEvent(QShowEvent* e) {
 void Tchat::processparams() {
     menus_->setStartEnabled(false);
     scoreboard_->showStartButton(false);
-    state_.loginName.clear();
+    state_.setLoginName({});
     const QStringList& p = setup_.params;
     if (p.isEmpty()) {
         systemLine("Loading Solo Game..Please wait.");
         if (windows_.download) windows_.download->show();
-        state_.playerName = "You";
+        state_.setPlayerName("You");
         hostpress();
         return;
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
-    state_.playerName = toWire(p.value(0).left(20));
+    state_.setPlayerName(toWire(p.value(0).left(20)));
     // Room for a full IPv6 address or a long host name.
     const std::string address = toWire(p.value(1).left(255));
     if (p.size() < 3) return;
@@ -262,8 +262,8 @@ void Tchat::hostpress() {
             systemLine(QString::fromStdString(e.what()));
         }
     }
-    state_.loginName = state_.playerName;
-    state_.isHost = true;
+    state_.setLoginName(state_.playerName());
+    state_.setHost(true);
     link_.open("127.0.0.1", port);
     menus_->setStartEnabled(true);
     scoreboard_->showStartButton(true);
@@ -271,7 +271,7 @@ void Tchat::hostpress() {
 }
 
 void Tchat::joinpress(const std::string& address) {
-    state_.loginName = state_.playerName;
+    state_.setLoginName(state_.playerName());
     QString host = QString::fromStdString(address);
     if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
     if (!QHostAddress(host).isNull()) {
@@ -297,7 +297,7 @@ void Tchat::onLinkEnded(HostLink::Ending why) {
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const bool removed = state_.mySeat != 0 && link_.waiting(goneNoticePrefix(state_.mySeat));
+    const bool removed = state_.mySeat() != 0 && link_.waiting(goneNoticePrefix(state_.mySeat()));
     closeWindow(removed ? QString("You were removed from the game by the host.")
                 : why == HostLink::Ending::Lost ? QString("The connection to the host was lost.")
                                                 : QString("The host closed the game."));

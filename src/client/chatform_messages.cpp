@@ -31,9 +31,9 @@ void Tchat::playerJoined(const PlayerNews& news) {
     if (news.own) {
         systemLine("You are Connected.");
         // The host renames a blank name, or one another seat already has.
-        if (news.name != proto::printable(state_.loginName))
+        if (news.name != proto::printable(state_.loginName()))
             systemLine("The host shows you as " + name + ".");
-        boardPanel_->showBar(state_.mySeat);
+        boardPanel_->showBar(state_.mySeat());
         loadinifile();
     } else {
         systemLine(name + " is Connected.");
@@ -87,8 +87,8 @@ void Tchat::tilesCounted(int left) {
 }
 
 void Tchat::outOfTiles(int seat) {
-    systemLine(seat == state_.mySeat ? QString("You are out of tiles")
-                                     : shownName(state_.seatLabel(seat)) + " is out of tiles");
+    systemLine(seat == state_.mySeat() ? QString("You are out of tiles")
+                                       : shownName(state_.seatLabel(seat)) + " is out of tiles");
     playsounds("notiles");
 }
 
@@ -165,10 +165,10 @@ void Tchat::turnBegan(int) {
 
 void Tchat::scored(const ScoreNews& news) {
     scoreboard_->showSeats();
-    if (news.seat == state_.mySeat) record_.onMyMovePlayed(sentMove_, news.points, news.effect);
-    systemLine("*" + shownName(state_.names[news.seat]) + ": " +
+    if (news.seat == state_.mySeat()) record_.onMyMovePlayed(sentMove_, news.points, news.effect);
+    systemLine("*" + shownName(state_.names()[news.seat]) + ": " +
                shown(news.word, kMaxShownWord).toUpper() + " " +
-               QString::fromStdString(state_.bonus[news.seat]) + " points.*");
+               QString::fromStdString(state_.bonus()[news.seat]) + " points.*");
     if (news.effect < 1 || news.effect > 3) return;
     boardPanel_->playEffect(news.effect);
     playsounds(news.effect == 3 ? "znbad" : "zngood");
@@ -178,9 +178,9 @@ void Tchat::scored(const ScoreNews& news) {
 void Tchat::turnEnded(int seat, bool timeUp) {
     boardPanel_->cancelPick();
     boardPanel_->refresh();
-    if (seat == state_.mySeat) record_.onMyPass();
-    if (seat != state_.mySeat) {
-        systemLine(shownName(state_.names[seat]) + (timeUp ? "'s Time is up" : " Passed"));
+    if (seat == state_.mySeat()) record_.onMyPass();
+    if (seat != state_.mySeat()) {
+        systemLine(shownName(state_.names()[seat]) + (timeUp ? "'s Time is up" : " Passed"));
     } else if (!timeUp) {
         systemLine("You Passed");
     } else {
@@ -210,27 +210,27 @@ void Tchat::winnersNamed(const std::vector<int>& seats) {
     boardPanel_->cancelPick();
     playsounds("gameover");
     QStringList names;
-    for (int s : seats) names << shownName(state_.names[s]);
+    for (int s : seats) names << shownName(state_.names()[s]);
     showMoveButtons(false);
     gameOver_->showWinners(names, hintsTaken_, hintsTaken_ > 0 || coachAvailable(),
                            record_.size() > 0);
     playsounds("winner");
-    if (state_.isHost) {
+    if (state_.isHost()) {
         menus_->setStartEnabled(true);
         scoreboard_->showStartButton(true);
     }
     // The tally counts one game per start, and only a seated player's games:
     // a time-out and the game time can end a game twice on one tick.
-    if (seats.size() != 1 || countedThisGame_ || !isPlayer(state_.mySeat)) return;
+    if (seats.size() != 1 || countedThisGame_ || !isPlayer(state_.mySeat())) return;
     const QStringList others = otherPlayers();
     if (others.isEmpty() || !windows_.addgame) return;
     countedThisGame_ = true;
-    windows_.addgame(seats[0] == state_.mySeat ? QString("addtomine") : names[0]);
+    windows_.addgame(seats[0] == state_.mySeat() ? QString("addtomine") : names[0]);
 }
 
 void Tchat::watchingChanged(int seat, bool on) {
-    if (seat == state_.mySeat) menus_->setJustWatching(on);
-    systemLine(shownName(state_.names[seat]) + (on ? " is just watching" : " now playing again"));
+    if (seat == state_.mySeat()) menus_->setJustWatching(on);
+    systemLine(shownName(state_.names()[seat]) + (on ? " is just watching" : " now playing again"));
     scoreboard_->showSeats();
 }
 
@@ -248,7 +248,8 @@ void Tchat::clockTick() {
 QStringList Tchat::otherPlayers() const {
     QStringList names;
     for (int s = 1; s <= kPlayerSeats; ++s)
-        if (s != state_.mySeat && state_.names[s] != kWaiting) names << shownName(state_.names[s]);
+        if (s != state_.mySeat() && state_.names()[s] != kWaiting)
+            names << shownName(state_.names()[s]);
     return names;
 }
 

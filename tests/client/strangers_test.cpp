@@ -38,7 +38,7 @@ TEST(WindowAmongStrangers, NoLineIsForgedAndATakenNameIsTold) {
     HostRig rig;
     Window ann({"Ann", "somewhere", "true"}, rig.server.get(), 0);
     ann.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn; }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn(); }));
     Window twin({"Ann", "127.0.0.1", "join"}, rig.server.get(), rig.port());
     twin.chat->show();
     EXPECT_TRUE(
