@@ -19,7 +19,7 @@ HostLink::HostLink(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, &HostLink::tick);
     for (TSock* s : {&game_, &lobby_}) {
         s->OnRead = [this](TSock& t, int) { receive(t.Text(), &t == &lobby_); };
-        s->OnInfo = [this](TSock& t, TSocketInfo k, const std::string& m) { report(t, k, m); };
+        s->OnInfo = [this](TSock& t, SockEvent e, const std::string&) { report(t, e); };
     }
 }
 
@@ -55,10 +55,10 @@ void HostLink::send(const std::string& message) {
     }
 }
 
-void HostLink::report(TSock& s, TSocketInfo kind, const std::string& msg) {
+void HostLink::report(TSock& s, SockEvent event) {
     const bool game = &s == &game_;
-    if (game && kind == siError && s.Connected()) broke_ = true;
-    if (msg != "Socket Closed") return;
+    if (game && event == SockEvent::Error && s.Connected()) broke_ = true;
+    if (event != SockEvent::Closed) return;
     emit ended(!game ? Ending::LobbyClosed : broke_ ? Ending::Lost : Ending::HostClosed);
 }
 

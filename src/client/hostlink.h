@@ -46,7 +46,7 @@ signals:
 private:
     void tick();
     void openSocket(TSock& s, const std::string& host, const std::string& port);
-    void report(TSock& s, TSocketInfo kind, const std::string& msg);
+    void report(TSock& s, SockEvent event);
 
     TSock game_;
     TSock lobby_;
