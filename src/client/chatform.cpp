@@ -61,6 +61,9 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     connect(&link_, &HostLink::ended, this, &Tchat::onLinkEnded);
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &Tchat::clockTick);
+    computers_.hints().answered = [this](std::uint64_t serial, const coach::Suggestion& s) {
+        hintAnswered(serial, s);
+    };
     connect(&computers_, &ComputerPlayers::ready, this, [this] {
         if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName()));
     });

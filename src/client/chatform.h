@@ -142,6 +142,7 @@ private:
     // the review of the player's turns after any game.
     bool coachAvailable() const;
     void onHintClicked();
+    void hintAnswered(std::uint64_t serial, const coach::Suggestion& s);
     void openGameReview();
 
     ChatSetup setup_;
@@ -176,6 +177,9 @@ private:
     coach::GameRecord record_;
     std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
     int hintsTaken_ = 0;
+    // Changes whenever a turn of ours begins or ends: a hint worked out for another turn is
+    // dropped when it comes back.
+    std::uint64_t turnSerial_ = 0;
 };
 
 }  // namespace zindle

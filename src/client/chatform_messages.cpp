@@ -117,6 +117,7 @@ void Tchat::wordLaid(const std::vector<Placement>&) {
 }
 
 void Tchat::tilesExchanged(const TileNews& news) {
+    if (news.own) ++turnSerial_;  // a new rack
     boardPanel_->cancelPick();
     scoreboard_->showSeats();
     if (news.own) {
@@ -132,6 +133,7 @@ void Tchat::tilesExchanged(const TileNews& news) {
 }
 
 void Tchat::gameStarted(const StartNews& news) {
+    ++turnSerial_;
     gameOver_->hide();
     boardPanel_->forgetLaid();
     boardPanel_->showRack();
@@ -150,6 +152,7 @@ void Tchat::gameStarted(const StartNews& news) {
 }
 
 void Tchat::turnBegan(int) {
+    ++turnSerial_;
     boardPanel_->refresh();
     scoreboard_->showTurn();
     if (!state_.ownTurn()) {
@@ -176,6 +179,7 @@ void Tchat::scored(const ScoreNews& news) {
 
 // A pass or a time-up: the seat's laid tiles went back and its turn is over.
 void Tchat::turnEnded(int seat, bool timeUp) {
+    ++turnSerial_;
     boardPanel_->cancelPick();
     boardPanel_->refresh();
     if (seat == state_.mySeat()) record_.onMyPass();
@@ -202,10 +206,12 @@ void Tchat::exchangeRefused(bool alreadyBought) {
 }
 
 void Tchat::gameEnded(const std::string& reason) {
+    ++turnSerial_;
     gameOver_->setReason(QString::fromStdString(reason));
 }
 
 void Tchat::winnersNamed(const std::vector<int>& seats) {
+    ++turnSerial_;
     clockTimer_.stop();
     boardPanel_->cancelPick();
     playsounds("gameover");

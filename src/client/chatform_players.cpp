@@ -73,6 +73,7 @@ void Tchat::onDoneClicked() {
     for (int slot = 1; slot <= kRackSize; ++slot)
         if (const Cell c = state_.laid()[slot]; c != kNoCell)
             sentMove_.push_back({c.x, c.y, state_.rack()[slot].shown()});
+    ++turnSerial_;  // the turn is ours to end: a hint still coming is for a turn over
     sendToHost(*msg);
 }
 
@@ -82,14 +83,16 @@ void Tchat::onClearClicked() {
 
 void Tchat::onNewTilesClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn())
-        sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat()}));
+    if (!state_.ownTurn() || !state_.loggedIn()) return;
+    ++turnSerial_;
+    sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat()}));
 }
 
 void Tchat::onPassClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn())
-        sendToHost(proto::message(proto::cmd::pass, {state_.mySeat()}));
+    if (!state_.ownTurn() || !state_.loggedIn()) return;
+    ++turnSerial_;
+    sendToHost(proto::message(proto::cmd::pass, {state_.mySeat()}));
 }
 
 void Tchat::showMoveButtons(bool on) {
@@ -145,11 +148,18 @@ bool Tchat::coachAvailable() const {
 }
 
 // The hint is laid on the board as a preview the player can play or clear.
+// It is worked out on the computer players' thread while the window runs on.
 void Tchat::onHintClicked() {
     if (!coachAvailable() || !state_.ownTurn() || !state_.canLay()) return;
+    if (computers_.hints().busy()) return;  // one at a time
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const coach::Suggestion s = coach::Coach::hint(state_);
+    computers_.hints().ask(coach::HintQuestion::of(state_), turnSerial_);
+}
+
+void Tchat::hintAnswered(std::uint64_t serial, const coach::Suggestion& s) {
     QApplication::restoreOverrideCursor();
+    if (serial != turnSerial_ || !coachAvailable() || !state_.ownTurn() || !state_.canLay())
+        return;  // the turn it was for is over
     onClearClicked();
     if (!s.found) {
         systemLine("No word fits this rack. New Tiles may help.");

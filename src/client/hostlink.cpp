@@ -30,6 +30,7 @@ HostLink::~HostLink() {
 }
 
 void HostLink::open(const std::string& host, const std::string& port) {
+    cutOff_ = false;
     openSocket(game_, host, port);
 }
 
@@ -59,17 +60,20 @@ void HostLink::report(TSock& s, SockEvent event) {
     const bool game = &s == &game_;
     if (game && event == SockEvent::Error && s.Connected()) broke_ = true;
     if (event != SockEvent::Closed) return;
+    if (game && cutOff_) return;  // its end was told when it was cut off
     emit ended(!game ? Ending::LobbyClosed : broke_ ? Ending::Lost : Ending::HostClosed);
 }
 
 void HostLink::receive(std::string_view bytes, bool lobby) {
+    if (!lobby && cutOff_) return;
     std::vector<std::string> entries;
     (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
     for (auto& e : entries) {
         if (e.empty()) continue;  // two terminators in a row: nothing to do
         if (queue_.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
             std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
-            emit ended(Ending::Lost);  // before the close reports itself
+            cutOff_ = true;
+            emit ended(Ending::Lost);  // once: the close that follows is not told again
             game_.Close();
             return;
         }
