@@ -137,7 +137,7 @@ void catchUp() {
         Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->port());
         late.chat->show();
         const bool ok = pump([&] {
-            return late.chat->state().letters() == server->referee().state().letters() &&
+            return late.chat->state().letters() == server->referee().state().letters &&
                    late.chat->state().turnSeat() != 0;
         });
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
