@@ -26,6 +26,7 @@
 #include "side/downloadform.h"
 #include "side/helpform.h"
 #include "stats/tallylistform.h"
+#include "support/contrast.h"
 #include "support/qtprint.h"
 #include "widgets/dialogs.h"
 #include "widgets/placement.h"
@@ -33,19 +34,6 @@
 
 namespace zindle {
 namespace {
-
-double luminance(QRgb c) {
-    auto channel = [](int v) {
-        const double s = v / 255.0;
-        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * channel(qRed(c)) + 0.7152 * channel(qGreen(c)) + 0.0722 * channel(qBlue(c));
-}
-
-double contrast(QRgb a, QRgb b) {
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
 
 // The strongest contrast inside rect against the colour at background: what the eye gets
 // from the ink of the glyphs or the border of a box drawn there.
