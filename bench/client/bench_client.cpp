@@ -98,7 +98,7 @@ void idle() {
     auto server = newHost();
     Window w({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     w.chat->show();
-    if (!pump([&] { return w.chat->state().loggedIn && w.chat->queued() == 0; })) {
+    if (!pump([&] { return w.chat->state().loggedIn() && w.chat->queued() == 0; })) {
         std::printf("idle: the window did not connect\n");
         return;
     }
@@ -121,10 +121,10 @@ void catchUp() {
     server->listen();
     Window ann({"Ann", "127.0.0.1", "join"}, nullptr, server->port());
     ann.chat->show();
-    pump([&] { return ann.chat->state().loggedIn; });
+    pump([&] { return ann.chat->state().loggedIn(); });
     ann.chat->sendToHost(
         proto::message(proto::cmd::startgame, {"Ann", 90, 12, 0, 0, "n", "n", ""}));
-    pump([&] { return server->referee().state().gameon && ann.chat->state().turnSeat != 0; });
+    pump([&] { return server->referee().state().gameon && ann.chat->state().turnSeat() != 0; });
     // 150 letters, as if many moves had been played.
     int laid = 0;
     for (int x = 0; x < zindle::kBoardSize && laid < 150; ++x)
@@ -137,8 +137,8 @@ void catchUp() {
         Window late({"Cat", "127.0.0.1", "join"}, nullptr, server->port());
         late.chat->show();
         const bool ok = pump([&] {
-            return late.chat->state().letters == server->referee().state().letters &&
-                   late.chat->state().turnSeat != 0;
+            return late.chat->state().letters() == server->referee().state().letters &&
+                   late.chat->state().turnSeat() != 0;
         });
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (!ok) std::printf("catch-up: the board did not arrive\n");
@@ -189,8 +189,8 @@ void startup() {
             std::string got;
             bool failed = false;
             probe.OnRead = [&](TSock& s, int) { got += s.Text(); };
-            probe.OnInfo = [&](TSock&, TSocketInfo kind, const std::string&) {
-                failed = failed || kind == siError || kind == siClose;
+            probe.OnInfo = [&](TSock&, SockEvent e, const std::string&) {
+                failed = failed || infoKind(e) == siError || infoKind(e) == siClose;
             };
             try {
                 probe.Open();
@@ -293,16 +293,16 @@ void hostileChat() {
     auto server = newHost();
     Window ann({"Ann", "127.0.0.1", "true"}, server.get(), 0);
     ann.chat->show();
-    pump([&] { return ann.chat->state().loggedIn; });
+    pump([&] { return ann.chat->state().loggedIn(); });
     Window cat({"Cat", "127.0.0.1", "join"}, nullptr, server->port());
     cat.chat->show();
     Window eve({"Eve", "127.0.0.1", "join"}, nullptr, server->port());
     eve.chat->show();
-    if (!pump([&] { return cat.chat->state().loggedIn && eve.chat->state().loggedIn; })) {
+    if (!pump([&] { return cat.chat->state().loggedIn() && eve.chat->state().loggedIn(); })) {
         std::printf("hostile chat: the windows did not connect\n");
         return;
     }
-    const std::string flood = "CMD_chat+" + std::to_string(eve.chat->state().mySeat) + "+" +
+    const std::string flood = "CMD_chat+" + std::to_string(eve.chat->state().mySeat()) + "+" +
                               std::string(64 * 1024, 'x') + '\xFF';
     const long start = residentKiB();
     long peak = start;

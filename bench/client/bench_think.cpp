@@ -55,7 +55,7 @@ GameGaps playWatched(uint32_t seed) {
         bots.back()->start();
         QElapsedTimer seated;
         seated.start();
-        while (bots.back()->seat().state().mySeat != i + 1 && seated.elapsed() < 5000)
+        while (bots.back()->seat().state().mySeat() != i + 1 && seated.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
     server.handle("CMD_startgame+Computer 1+90+12+0+0+y+n+", 1);
@@ -70,7 +70,7 @@ GameGaps playWatched(uint32_t seed) {
         gaps.push_back(static_cast<double>(tick.nsecsElapsed()) / 1e6);
         tick.restart();
         bool over = true;
-        for (const auto& b : bots) over = over && b->seat().state().gameOver;
+        for (const auto& b : bots) over = over && b->seat().state().gameOver();
         if (over) {
             g.ended = true;
             loop.quit();

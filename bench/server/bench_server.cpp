@@ -286,8 +286,8 @@ int main(int argc, char** argv) {
     auto flood = [&](Flood& f, Window& flooder, const std::string& bytes, int line) {
         f.before = residentKiB(host);
         bool closedNow = false;
-        flooder.sock.OnInfo = [&](TSock&, TSocketInfo, const std::string& m) {
-            if (m == "Socket Closed") closedNow = true;
+        flooder.sock.OnInfo = [&](TSock&, SockEvent e, const std::string&) {
+            if (e == SockEvent::Closed) closedNow = true;
         };
         flooder.sock.Send(bytes);
         const std::string text = "flood " + std::to_string(line);

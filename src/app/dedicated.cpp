@@ -63,7 +63,7 @@ void DedicatedTable::seatComputers(const TableStatus& status) {
     // may hold it as a person, which only delays the computers' leaving.
     int seated = 0;
     for (const auto& b : bots_)
-        if (const int s = b->seat().state().mySeat; s >= 1 && s <= kPlayerSeats) ++seated;
+        if (const int s = b->seat().state().mySeat(); s >= 1 && s <= kPlayerSeats) ++seated;
     const int people = status.seated - seated;
     if (people <= 0 && !bots_.empty()) {
         for (auto& b : bots_) b->leave();

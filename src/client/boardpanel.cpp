@@ -109,9 +109,9 @@ void BoardPanel::setScale(qreal scale, const Artwork& art) {
     board_->setScale(scale, art);
     frame_->setPixmap(art.boardFrame());
     sortButton_->setPixmap(art.sortPicture());
-    if (isPlayerSeat(barSeat_)) bar_->setPixmap(art.bar(barSeat_));
+    if (isPlayer(barSeat_)) bar_->setPixmap(art.bar(barSeat_));
     const int picked = dragging_->property("tag").toInt();
-    if (isSlot(picked)) dragging_->setPixmap(art.little(state_.rack[picked].shown()));
+    if (isSlot(picked)) dragging_->setPixmap(art.little(state_.rack()[picked].shown()));
     showRack();
 }
 
@@ -125,16 +125,17 @@ void BoardPanel::focusBoard() {
 
 int BoardPanel::laidCount() const {
     int n = 0;
-    for (int slot = 1; slot <= kRackSize; ++slot) n += state_.laid[slot] != kNoCell;
+    for (int slot = 1; slot <= kRackSize; ++slot) n += state_.laid()[slot] != kNoCell;
     return n;
 }
 
 void BoardPanel::refresh(int laidBefore) {
     for (int n = laidCount(); n < laidBefore; ++n) emit sound("remove");
-    while (!layOrder_.empty() && state_.laid[layOrder_.back()] == kNoCell) layOrder_.pop_back();
+    while (!layOrder_.empty() && state_.laid()[layOrder_.back()] == kNoCell) layOrder_.pop_back();
     showRack();
     board_->update();
     updatePreview();
+    shownLaid_ = laidCount();
 }
 
 void BoardPanel::showBoard() {
@@ -148,10 +149,10 @@ void BoardPanel::forgetLaid() {
 void BoardPanel::showRack() {
     if (!art_) return;
     for (int pos = 0; pos < kRackSize; ++pos) {
-        const int slot = state_.rackorder[pos].slot;
+        const int slot = state_.rackorder()[pos].slot;
         if (!isSlot(slot)) continue;
         PictureControl* t = tiles_[slot];
-        const RackTile& tile = state_.rack[slot];
+        const RackTile& tile = state_.rack()[slot];
         layout_.place(t, rackPlace(pos));
         t->setProperty("hint", QString::fromStdString(tile.hint()));
         if (isLetterCode(tile.shown())) t->setPixmap(art_->big(tile.shown()));
@@ -160,7 +161,7 @@ void BoardPanel::showRack() {
         t->setAccessibleName(
             QString("Rack tile %1: %2").arg(pos + 1).arg(letterName(tile.shown())));
     }
-    if (state_.pickedSlot == 0) cancelPick();
+    if (state_.pickedSlot() == 0) cancelPick();
 }
 
 void BoardPanel::cancelPick() {
@@ -172,7 +173,7 @@ void BoardPanel::cancelPick() {
 }
 
 void BoardPanel::clearLaid() {
-    const int before = laidCount();
+    const int before = std::max(shownLaid_, laidCount());  // the host may have taken them back
     state_.clearLaid();
     layOrder_.clear();
     refresh(before);
@@ -180,7 +181,7 @@ void BoardPanel::clearLaid() {
 
 void BoardPanel::layMove(const std::vector<Lay>& tiles) {
     for (const Lay& t : tiles) {
-        if (state_.rack[t.slot].back != t.flipped) state_.flippit(t.slot);
+        if (state_.rack()[t.slot].back != t.flipped) state_.flippit(t.slot);
         state_.rackClick(t.slot, false);
         if (state_.boardClick(t.x, t.y, true) == GameState::BoardClick::Laid)
             layOrder_.push_back(t.slot);
@@ -191,7 +192,7 @@ void BoardPanel::layMove(const std::vector<Lay>& tiles) {
 
 void BoardPanel::showBar(int seat) {
     barSeat_ = seat;
-    if (art_ && isPlayerSeat(seat)) bar_->setPixmap(art_->bar(seat));
+    if (art_ && isPlayer(seat)) bar_->setPixmap(art_->bar(seat));
 }
 
 void BoardPanel::playEffect(int effect) {
@@ -223,7 +224,7 @@ void BoardPanel::onBoardPressed(QMouseEvent* e) {
 }
 
 void BoardPanel::layAt(int x, int y, bool leftButton) {
-    const int slot = state_.pickedSlot;
+    const int slot = state_.pickedSlot();
     const int before = laidCount();
     switch (state_.boardClick(x, y, leftButton)) {
         case GameState::BoardClick::Laid:
@@ -234,7 +235,7 @@ void BoardPanel::layAt(int x, int y, bool leftButton) {
             break;
         case GameState::BoardClick::Cancelled:
         case GameState::BoardClick::None:
-            if (state_.pickedSlot == 0) cancelPick();
+            if (state_.pickedSlot() == 0) cancelPick();
             return;
     }
     cancelPick();
@@ -242,13 +243,13 @@ void BoardPanel::layAt(int x, int y, bool leftButton) {
 }
 
 void BoardPanel::followPointer(QWidget* from, const QPoint& pos) {
-    if (state_.pickedSlot == 0 || !from) return;
+    if (state_.pickedSlot() == 0 || !from) return;
     dragging_->move(from->mapTo(this, pos) + layout_.map(QPoint(3, 3)));
 }
 
 void BoardPanel::pick(int slot, const QPoint& at) {
-    const RackTile& t = state_.rack[slot];
-    state_.pickedSlot = slot;
+    const RackTile& t = state_.rack()[slot];
+    state_.pick(slot);
     dragging_->setProperty("tag", slot);
     dragging_->setProperty("hint", QString::fromStdString(t.hint()));
     if (art_) dragging_->setPixmap(art_->little(t.shown()));
@@ -294,10 +295,10 @@ void BoardPanel::onBoardKey(QKeyEvent* e) {
     } else if (e->key() == Qt::Key_Down) {
         c.setY(std::min(kBoardSize - 1, c.y() + 1));
     } else if (e->key() == Qt::Key_Space) {
-        if (state_.pickedSlot != 0) layAt(c.x(), c.y(), true);
+        if (state_.pickedSlot() != 0) layAt(c.x(), c.y(), true);
     } else if (e->key() == Qt::Key_Backspace) {
         if (!layOrder_.empty()) {
-            const Cell at = state_.laid[layOrder_.back()];
+            const Cell at = state_.laid()[layOrder_.back()];
             layAt(at.x, at.y, false);
         }
     } else if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
@@ -308,8 +309,8 @@ void BoardPanel::onBoardKey(QKeyEvent* e) {
         emit hintRequested();  // a capital H: a small h still picks an H tile
     } else if (text.size() == 1 && text[0] >= 'a' && text[0] <= 'z') {
         const int code = text[0].unicode() - 'a';
-        for (const RackPos& p : state_.rackorder) {
-            const RackTile& t = state_.rack[p.slot];
+        for (const RackPos& p : state_.rackorder()) {
+            const RackTile& t = state_.rack()[p.slot];
             if (t.visible && t.shown() == code) {
                 cancelPick();
                 pick(p.slot,
@@ -331,7 +332,7 @@ void BoardPanel::announceCursor() {
     board_->setAccessibleDescription(QString("Cell %1, %2: %3")
                                          .arg(c.x() + 1)
                                          .arg(c.y() + 1)
-                                         .arg(letterName(state_.letters[c.x()][c.y()])));
+                                         .arg(letterName(state_.letters()[c.x()][c.y()])));
 }
 
 // What Done would score, judged on our own copy of the board with the
@@ -341,19 +342,19 @@ void BoardPanel::updatePreview() {
         emit previewChanged({});
         return;
     }
-    Grid fixed = state_.letters;
+    Grid fixed = state_.letters();
     PlacedSet placed{};
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        const Cell c = state_.laid[slot];
+        const Cell c = state_.laid()[slot];
         if (c == kNoCell) continue;
         fixed[c.x][c.y] = kNoTile;
-        placed[slot] = {c.x, c.y, state_.rack[slot].shown(), true};
+        placed[slot] = {c.x, c.y, state_.rack()[slot].shown(), true};
     }
     bool first = true;
     for (const auto& column : fixed)
         for (int32_t code : column) first = first && code == kNoTile;
     const Verdict v =
-        checkword({state_.colours, fixed, state_.mySeat, first}, placed, *dictionary_);
+        checkword({state_.colours(), fixed, state_.mySeat(), first}, placed, *dictionary_);
     emit previewChanged(v.valid ? QString("%1 points").arg(v.wordscore)
                                 : QString("not a word yet"));
 }

@@ -32,8 +32,10 @@ public:
     void setDictionary(const TDictn* dictionary) { dictionary_ = dictionary; }
 
     // After the model changed: the rack, the board and the preview. Tiles that went back
-    // since laidBefore were counted are told by sound.
+    // since laidBefore were counted are told by sound; without a count, since they were last
+    // shown.
     void refresh(int laidBefore);
+    void refresh() { refresh(shownLaid_); }
     void showRack();
     void showBoard();
     void cancelPick();
@@ -88,6 +90,7 @@ private:
     bool hintOffered_ = false;
     int barSeat_ = 0;
     int effectFrames_ = 0;
+    int shownLaid_ = 0;          // tiles laid this turn, as last shown
     std::vector<int> layOrder_;  // slots in the order they were laid
 };
 

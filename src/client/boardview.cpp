@@ -86,13 +86,13 @@ void BoardView::paintEvent(QPaintEvent*) {
     for (int x = 0; x < kBoardSize; ++x) {
         for (int y = 0; y < kBoardSize; ++y) {
             const QRect at = cellPixelRect({x, y});
-            p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours[x][y])));
-            if (state_.letters[x][y] != kNoTile)
-                p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters[x][y])));
-            if (state_.newest[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26)));
-            if (state_.cellslot[x][y] != kNoTile) {
+            p.drawPixmap(at.topLeft(), fitted(art.colour(state_.colours()[x][y])));
+            if (state_.letters()[x][y] != kNoTile)
+                p.drawPixmap(at.topLeft(), fitted(art.little(state_.letters()[x][y])));
+            if (state_.newest()[x][y] > 0) p.drawPixmap(at.topLeft(), fitted(art.little(26)));
+            if (state_.cellslot()[x][y] != kNoTile) {
                 // Tiles laid this turn, not yet judged: a dashed outline in the seat colour.
-                p.setPen(QPen(seatColour(state_.mySeat), pen, Qt::DashLine));
+                p.setPen(QPen(seatColour(state_.mySeat()), pen, Qt::DashLine));
                 p.setBrush(Qt::NoBrush);
                 p.drawRect(QRectF(at).adjusted(pen / 2, pen / 2, -pen / 2, -pen / 2));
             }

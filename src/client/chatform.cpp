@@ -51,16 +51,21 @@ Tchat::Tchat(ChatSetup setup, QWidget* parent)
     designedMenuHeight_ = menuBar()->sizeHint().height();
     buildPanels();
     connectPanels();
-    buildDispatch();
 
+    session_.setListener(this);
     link_.setParent(this);
-    link_.onMessage = [this](std::string_view entry) { table_.dispatch(entry); };
+    link_.onMessage = [this](std::string_view entry) {
+        if (auto answer = session_.receive(entry)) sendToHost(*answer);
+    };
     connect(&link_, &HostLink::problem, this, &Tchat::systemLine);
     connect(&link_, &HostLink::ended, this, &Tchat::onLinkEnded);
     clockTimer_.setInterval(1000);
     connect(&clockTimer_, &QTimer::timeout, this, &Tchat::clockTick);
+    computers_.hints().answered = [this](std::uint64_t serial, const coach::Suggestion& s) {
+        hintAnswered(serial, s);
+    };
     connect(&computers_, &ComputerPlayers::ready, this, [this] {
-        if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName));
+        if (windows_.options) sendToHost(windows_.options->startMessage(state_.playerName()));
     });
 
     state_.clearall();
@@ -125,11 +130,14 @@ void Tchat::buildPanels() {
     chatPanel_ = new ChatPanel(*setup_.dialogs, stage_);
     gameOver_ = new GameOverPanel(stage_);
     screenNotice_ = new ScreenNotice(stage_);
-    stage_->add(boardPanel_, {0, 0, 560, 604},
+    // The board on the left; the scoreboard at the top right, the chat at the bottom right.
+    const int right = BoardPanel::kDesigned.width();
+    stage_->add(boardPanel_, QRect(QPoint(0, 0), BoardPanel::kDesigned),
                 [this](qreal s, const Artwork& art) { boardPanel_->setScale(s, art); });
-    stage_->add(scoreboard_, {560, 0, 297, 284},
+    stage_->add(scoreboard_, QRect(QPoint(right, 0), Scoreboard::kDesigned),
                 [this](qreal s, const Artwork& art) { scoreboard_->setScale(s, art); });
-    stage_->add(chatPanel_, {560, 290, 297, 314},
+    const int chatTop = PanelStage::kDesigned.height() - ChatPanel::kDesigned.height();
+    stage_->add(chatPanel_, QRect(QPoint(right, chatTop), ChatPanel::kDesigned),
                 [this](qreal s, const Artwork&) { chatPanel_->setScale(s); });
     stage_->add(gameOver_, GameOverPanel::kDesigned,
                 [this](qreal s, const Artwork&) { gameOver_->setScale(s); });
@@ -244,17 +252,17 @@ void Tchat::showEvent(QShowEvent* e) {
 void Tchat::processparams() {
     menus_->setStartEnabled(false);
     scoreboard_->showStartButton(false);
-    state_.loginName.clear();
+    state_.setLoginName({});
     const QStringList& p = setup_.params;
     if (p.isEmpty()) {
         systemLine("Loading Solo Game..Please wait.");
         if (windows_.download) windows_.download->show();
-        state_.playerName = "You";
+        state_.setPlayerName("You");
         hostpress();
         return;
     }
     systemLine("Loading Multi-player Game.. Please Wait.");
-    state_.playerName = toWire(p.value(0).left(20));
+    state_.setPlayerName(toWire(p.value(0).left(20)));
     // Room for a full IPv6 address or a long host name.
     const std::string address = toWire(p.value(1).left(255));
     if (p.size() < 3) return;
@@ -269,14 +277,14 @@ void Tchat::hostpress() {
     std::string port = setup_.port;
     if (windows_.server) {
         try {
-            windows_.server->listener.setListen(true);
-            port = std::to_string(windows_.server->listener.LocalPort());
+            windows_.server->listen();
+            port = std::to_string(windows_.server->port());
         } catch (const ESockException& e) {
             systemLine(QString::fromStdString(e.what()));
         }
     }
-    state_.loginName = state_.playerName;
-    state_.isHost = true;
+    state_.setLoginName(state_.playerName());
+    state_.setHost(true);
     link_.open("127.0.0.1", port);
     menus_->setStartEnabled(true);
     scoreboard_->showStartButton(true);
@@ -284,7 +292,7 @@ void Tchat::hostpress() {
 }
 
 void Tchat::joinpress(const std::string& address) {
-    state_.loginName = state_.playerName;
+    state_.setLoginName(state_.playerName());
     QString host = QString::fromStdString(address);
     if (host.startsWith('[') && host.endsWith(']')) host = host.mid(1, host.size() - 2);
     if (!QHostAddress(host).isNull()) {
@@ -310,8 +318,7 @@ void Tchat::onLinkEnded(HostLink::Ending why) {
         return;
     }
     // A removal is told just before the close and may still wait in the queue.
-    const bool removed = state_.mySeat != 0 && link_.waiting("CMD_playerdisconnected+" +
-                                                             std::to_string(state_.mySeat) + "+");
+    const bool removed = state_.mySeat() != 0 && link_.waiting(goneNoticePrefix(state_.mySeat()));
     closeWindow(removed ? QString("You were removed from the game by the host.")
                 : why == HostLink::Ending::Lost ? QString("The connection to the host was lost.")
                                                 : QString("The host closed the game."));

@@ -1,6 +1,7 @@
 // Tchat: the game window. It builds the panels (the board with the rack, the scoreboard,
-// the chat, the game-over panel), connects them, and owns the connection to the host: the
-// queue of the host's messages, their dispatch to the seat model, and what is sent back.
+// the chat, the game-over panel), connects them, and owns the connection to the host. The
+// host's messages go to the seat session, which tells the window what changed; the window
+// shows it and sends what the player asks.
 //
 // chatform.cpp builds the window and keeps its settings and geometry;
 // chatform_messages.cpp follows the host's messages; chatform_players.cpp is what the
@@ -21,6 +22,7 @@
 #include "client/hostlink.h"
 #include "client/panelstage.h"
 #include "clientstate/gamestate.h"
+#include "clientstate/session.h"
 #include "coach/coach.h"
 
 namespace zindle {
@@ -32,7 +34,7 @@ class GameOverPanel;
 class Scoreboard;
 class ScreenNotice;
 
-class Tchat : public QMainWindow {
+class Tchat : public QMainWindow, private SessionListener {
 public:
     // The least client area, room permitting: the designed panels and their margins.
     static constexpr QSize kDesignedClient = PanelStage::kDesigned + PanelStage::kMargins;
@@ -89,27 +91,31 @@ private:
     void chooseActionColour();
     void playsounds(const QString& name);
 
-    // ---- the host's messages (chatform_messages.cpp)
-    void buildDispatch();
-    void sendloginfo(std::string_view f);
-    void newplayerinfo(std::string_view f);
-    void playerdisconnected(std::string_view f);
-    void gamesettings(std::string_view f);
-    void tilecount(std::string_view f);
-    void notiles(std::string_view f);
-    void arrangeboard(std::string_view f);
-    void showboard(std::string_view f);
-    void atile(std::string_view f);
-    void reposition(std::string_view f);
-    void newword(std::string_view f);
-    void newtiles(std::string_view f);
-    void startthegame(std::string_view f);
-    void getnextplayer(std::string_view f);
-    void postscore(std::string_view f);
-    void turnEnded(std::string_view f, bool timeUp);
-    void winner(std::string_view f);
-    void justwatching(std::string_view f);
-    void chatrecieved(std::string_view f);
+    // ---- what the host's messages changed, told by the session (chatform_messages.cpp)
+    void chatLine(std::string_view text) override;
+    void playerJoined(const PlayerNews& news) override;
+    void playerLeft(const PlayerNews& news) override;
+    void otherVersion(std::string_view name) override;
+    void ownVersionDiffers() override;
+    void tableFull() override;
+    void settingsChanged() override;
+    void boardArranged() override;
+    void gameStarted(const StartNews& news) override;
+    void turnBegan(int seat) override;
+    void turnEnded(int seat, bool timeUp) override;
+    void tileDealt(int slot) override;
+    void cellShown(const Placement& cell) override;
+    void tilesRepositioned(const std::vector<Placement>& cells) override;
+    void wordLaid(const std::vector<Placement>& cells) override;
+    void scored(const ScoreNews& news) override;
+    void tilesExchanged(const TileNews& news) override;
+    void moveRefused(const std::vector<int>& slots) override;
+    void exchangeRefused(bool alreadyBought) override;
+    void tilesCounted(int left) override;
+    void outOfTiles(int seat) override;
+    void watchingChanged(int seat, bool watching) override;
+    void gameEnded(const std::string& reason) override;
+    void winnersNamed(const std::vector<int>& seats) override;
     void addlinetochat(const QString& text, ColorRef color);
     void systemLine(const QString& text) { addlinetochat(text, kYellow); }
     QStringList otherPlayers() const;
@@ -136,11 +142,13 @@ private:
     // the review of the player's turns after any game.
     bool coachAvailable() const;
     void onHintClicked();
+    void hintAnswered(std::uint64_t serial, const coach::Suggestion& s);
     void openGameReview();
 
     ChatSetup setup_;
     ChatWindows windows_;
-    GameState state_;
+    SeatSession session_;
+    GameState& state_ = session_.state();
 
     BoardPanel* boardPanel_ = nullptr;
     Scoreboard* scoreboard_ = nullptr;
@@ -154,7 +162,6 @@ private:
     qreal menuScale_ = 1.0;
 
     HostLink link_;
-    proto::DispatchTable<> table_;
     QTimer clockTimer_;  // the clocks, 1 s
 
     ColorRef textColor_ = kWhite;
@@ -170,6 +177,9 @@ private:
     coach::GameRecord record_;
     std::vector<Placement> sentMove_;  // the tiles of the last Done, for the record
     int hintsTaken_ = 0;
+    // Changes whenever a turn of ours begins or ends: a hint worked out for another turn is
+    // dropped when it comes back.
+    std::uint64_t turnSerial_ = 0;
 };
 
 }  // namespace zindle

@@ -19,15 +19,15 @@
 namespace zindle {
 
 void Tchat::sendit(const QString& text) {
-    if (!state_.loggedIn) return;
+    if (!state_.loggedIn()) return;
     if (!text.isEmpty()) {
         if (!text.startsWith('/')) {
-            sendToHost(proto::message(proto::cmd::chat,
-                                      {state_.mySeat, toWire(text) + "|" + colorText(textColor_)}));
+            sendToHost(proto::message(
+                proto::cmd::chat, {state_.mySeat(), toWire(text) + "|" + colorText(textColor_)}));
         } else if (text.startsWith("/me")) {
             sendToHost(proto::message(
                 proto::cmd::action,
-                {state_.mySeat, toWire(text.mid(4)) + "|" + colorText(actionColor_)}));
+                {state_.mySeat(), toWire(text.mid(4)) + "|" + colorText(actionColor_)}));
         }
     }
     chatPanel_->clearEntry();
@@ -38,7 +38,7 @@ void Tchat::onPhraseClicked(int n) {
     const QString p = chatPanel_->phrase(n);
     const QString text = p.startsWith("/me ") ? p.mid(4) : "says: " + p;
     sendToHost(proto::message(proto::cmd::action,
-                              {state_.mySeat, toWire(text) + "|" + colorText(actionColor_)}));
+                              {state_.mySeat(), toWire(text) + "|" + colorText(actionColor_)}));
     link_.phraseSent();
 }
 
@@ -71,8 +71,9 @@ void Tchat::onDoneClicked() {
     if (!msg) return;
     sentMove_.clear();
     for (int slot = 1; slot <= kRackSize; ++slot)
-        if (const Cell c = state_.laid[slot]; c != kNoCell)
-            sentMove_.push_back({c.x, c.y, state_.rack[slot].shown()});
+        if (const Cell c = state_.laid()[slot]; c != kNoCell)
+            sentMove_.push_back({c.x, c.y, state_.rack()[slot].shown()});
+    ++turnSerial_;  // the turn is ours to end: a hint still coming is for a turn over
     sendToHost(*msg);
 }
 
@@ -82,14 +83,16 @@ void Tchat::onClearClicked() {
 
 void Tchat::onNewTilesClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn)
-        sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat}));
+    if (!state_.ownTurn() || !state_.loggedIn()) return;
+    ++turnSerial_;
+    sendToHost(proto::message(proto::cmd::newtiles, {state_.mySeat()}));
 }
 
 void Tchat::onPassClicked() {
     onClearClicked();
-    if (state_.ownTurn() && state_.loggedIn)
-        sendToHost(proto::message(proto::cmd::pass, {state_.mySeat}));
+    if (!state_.ownTurn() || !state_.loggedIn()) return;
+    ++turnSerial_;
+    sendToHost(proto::message(proto::cmd::pass, {state_.mySeat()}));
 }
 
 void Tchat::showMoveButtons(bool on) {
@@ -99,7 +102,7 @@ void Tchat::showMoveButtons(bool on) {
 }
 
 void Tchat::openGameOptions() {
-    if (!state_.loggedIn) {
+    if (!state_.loggedIn()) {
         setup_.dialogs->message(this, "Zindle", "You are not connected");
         return;
     }
@@ -111,19 +114,18 @@ void Tchat::openGameOptions() {
 }
 
 void Tchat::onJustWatchToggled() {
-    if (!state_.loggedIn || !isPlayerSeat(state_.mySeat)) return;
-    sendToHost(
-        proto::message(proto::cmd::justwatch, {state_.mySeat, menus_->justWatching() ? "2" : "1"}));
+    if (!state_.loggedIn() || !isPlayer(state_.mySeat())) return;
+    sendToHost(watchMessage(state_.mySeat(), !menus_->justWatching()));
 }
 
 void Tchat::kicking(int seat) {
-    if (!state_.isHost || !state_.loggedIn) return;
-    sendToHost(proto::message(proto::cmd::kickhim, {state_.mySeat, seat, ""}));
+    if (!state_.isHost() || !state_.loggedIn()) return;
+    sendToHost(proto::message(proto::cmd::kickhim, {state_.mySeat(), seat, ""}));
 }
 
 void Tchat::setJustWatch(int seat, bool on) {
-    if (!state_.loggedIn || seat >= 5 || seat < 1) return;
-    sendToHost(proto::message(proto::cmd::justwatch, {seat, on ? "1" : "2"}));
+    if (!state_.loggedIn() || !isPlayer(seat)) return;
+    sendToHost(watchMessage(seat, on));
 }
 
 // Computer players are seated first; the start goes out once they are.
@@ -131,26 +133,33 @@ void Tchat::startWithComputers() {
     Tgameoptions* options = windows_.options;
     if (!options) return;
     if (!windows_.server) {
-        sendToHost(options->startMessage(state_.playerName));
+        sendToHost(options->startMessage(state_.playerName()));
         return;
     }
     const auto level = engine::levelFromName(options->combo_level->currentText().toStdString());
     computers_.seat(options->spin_computers->value(), level.value_or(engine::Level::Normal),
-                    windows_.server->listener.LocalPort(), state_);
+                    windows_.server->port(), state_);
 }
 
 // A hint is offered only when every other seat is one of this window's own computer
 // players, so nobody is coached against people.
 bool Tchat::coachAvailable() const {
-    return state_.isHost && isPlayerSeat(state_.mySeat) && computers_.holdAllOtherSeats(state_);
+    return state_.isHost() && isPlayer(state_.mySeat()) && computers_.holdAllOtherSeats(state_);
 }
 
 // The hint is laid on the board as a preview the player can play or clear.
+// It is worked out on the computer players' thread while the window runs on.
 void Tchat::onHintClicked() {
     if (!coachAvailable() || !state_.ownTurn() || !state_.canLay()) return;
+    if (computers_.hints().busy()) return;  // one at a time
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const coach::Suggestion s = coach::Coach::hint(state_);
+    computers_.hints().ask(coach::HintQuestion::of(state_), turnSerial_);
+}
+
+void Tchat::hintAnswered(std::uint64_t serial, const coach::Suggestion& s) {
     QApplication::restoreOverrideCursor();
+    if (serial != turnSerial_ || !coachAvailable() || !state_.ownTurn() || !state_.canLay())
+        return;  // the turn it was for is over
     onClearClicked();
     if (!s.found) {
         systemLine("No word fits this rack. New Tiles may help.");

@@ -26,7 +26,7 @@ void ComputerPlayers::seat(int wanted, engine::Level level, int port, const Game
         bots_.pop_back();
     }
     int free = 0;
-    for (int s = 1; s <= 4; ++s) free += state.names[s] == kWaiting;
+    for (int s = 1; s <= kPlayerSeats; ++s) free += state.names()[s] == kWaiting;
     for (const auto& b : bots_) b->setLevel(level);  // those who stay
     for (int n = 1; static_cast<int>(bots_.size()) < wanted && free > 0; ++n) {
         const std::string name = "Computer " + std::to_string(n);
@@ -58,7 +58,7 @@ void ComputerPlayers::readyWhenSeated(const GameState* state) {
         if (!state) break;
         if (b->closed()) continue;
         const std::string& name = b->options().name;
-        if (std::none_of(state->names.begin() + 1, state->names.end(),
+        if (std::none_of(state->names().begin() + 1, state->names().end(),
                          [&](const std::string& n) { return n == name; }))
             return;
     }
@@ -69,10 +69,10 @@ void ComputerPlayers::readyWhenSeated(const GameState* state) {
 
 bool ComputerPlayers::holdAllOtherSeats(const GameState& state) const {
     if (bots_.empty()) return false;
-    for (int s = 1; s <= 4; ++s) {
-        if (s == state.mySeat || state.names[s] == kWaiting) continue;
+    for (int s = 1; s <= kPlayerSeats; ++s) {
+        if (s == state.mySeat() || state.names()[s] == kWaiting) continue;
         const bool ours = std::any_of(bots_.begin(), bots_.end(), [s](const auto& b) {
-            return !b->closed() && b->seat().state().mySeat == s;
+            return !b->closed() && b->seat().state().mySeat() == s;
         });
         if (!ours) return false;
     }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "coach/hintthread.h"
 #include "engine/choose.h"
 
 namespace zindle {
@@ -27,6 +28,8 @@ public:
     void seatsChanged(const GameState& state);  // after a player is announced
     // Every other player of the game is one of ours: the coach may help.
     bool holdAllOtherSeats(const GameState& state) const;
+    // The coach's hints are worked out on the computer players' own thread, off the window's.
+    coach::HintThread& hints() { return hints_; }
 
 signals:
     void ready();
@@ -38,6 +41,7 @@ private:
     bool pending_ = false;
     QTimer timeout_;
     int thinkMs_;
+    coach::HintThread hints_;
 };
 
 }  // namespace zindle

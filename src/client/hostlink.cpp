@@ -19,7 +19,7 @@ HostLink::HostLink(QObject* parent) : QObject(parent) {
     connect(&timer_, &QTimer::timeout, this, &HostLink::tick);
     for (TSock* s : {&game_, &lobby_}) {
         s->OnRead = [this](TSock& t, int) { receive(t.Text(), &t == &lobby_); };
-        s->OnInfo = [this](TSock& t, TSocketInfo k, const std::string& m) { report(t, k, m); };
+        s->OnInfo = [this](TSock& t, SockEvent e, const std::string&) { report(t, e); };
     }
 }
 
@@ -30,6 +30,7 @@ HostLink::~HostLink() {
 }
 
 void HostLink::open(const std::string& host, const std::string& port) {
+    cutOff_ = false;
     openSocket(game_, host, port);
 }
 
@@ -55,21 +56,24 @@ void HostLink::send(const std::string& message) {
     }
 }
 
-void HostLink::report(TSock& s, TSocketInfo kind, const std::string& msg) {
+void HostLink::report(TSock& s, SockEvent event) {
     const bool game = &s == &game_;
-    if (game && kind == siError && s.Connected()) broke_ = true;
-    if (msg != "Socket Closed") return;
+    if (game && event == SockEvent::Error && s.Connected()) broke_ = true;
+    if (event != SockEvent::Closed) return;
+    if (game && cutOff_) return;  // its end was told when it was cut off
     emit ended(!game ? Ending::LobbyClosed : broke_ ? Ending::Lost : Ending::HostClosed);
 }
 
 void HostLink::receive(std::string_view bytes, bool lobby) {
+    if (!lobby && cutOff_) return;
     std::vector<std::string> entries;
     (lobby ? lobbyFramer_ : gameFramer_).feed(bytes, entries);
     for (auto& e : entries) {
         if (e.empty()) continue;  // two terminators in a row: nothing to do
         if (queue_.size() >= kMaxQueued || queuedBytes_ + e.size() > kMaxQueuedBytes) {
             std::fprintf(stderr, "zindle: the host sends faster than a window can follow\n");
-            emit ended(Ending::Lost);  // before the close reports itself
+            cutOff_ = true;
+            emit ended(Ending::Lost);  // once: the close that follows is not told again
             game_.Close();
             return;
         }

@@ -46,7 +46,7 @@ signals:
 private:
     void tick();
     void openSocket(TSock& s, const std::string& host, const std::string& port);
-    void report(TSock& s, TSocketInfo kind, const std::string& msg);
+    void report(TSock& s, SockEvent event);
 
     TSock game_;
     TSock lobby_;
@@ -57,7 +57,8 @@ private:
     QTimer timer_;
     bool phraseReady_ = true;
     int phraseTicks_ = 0;
-    bool broke_ = false;  // an error came before the host's socket closed
+    bool broke_ = false;   // an error came before the host's socket closed
+    bool cutOff_ = false;  // the host sent faster than the window follows: nothing more is taken
 };
 
 }  // namespace zindle

@@ -85,7 +85,7 @@ void Scoreboard::buildSeats() {
             [this] { emit justWatchRequested(menuSeat_, true); });
     connect(unsetWatchAction_, &QAction::triggered, this,
             [this] { emit justWatchRequested(menuSeat_, false); });
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         const int y = 6 + 23 * (s - 1);
         auto add = [&](const QString& name, const QString& text, QRect designed) {
             auto* l = new QLabel(text, frame);
@@ -148,7 +148,7 @@ void Scoreboard::buildButtons() {
 }
 
 void Scoreboard::setScale(qreal scale, const Artwork& art) {
-    for (int s = 1; s <= 4; ++s) eyes_[s]->setPixmap(art.eyes());
+    for (int s = 1; s <= kPlayerSeats; ++s) eyes_[s]->setPixmap(art.eyes());
     if (scale == layout_.scale()) return;
     setFont(scaledFont(scale));
     layout_.apply(scale);
@@ -202,37 +202,37 @@ void Scoreboard::showStartButton(bool on) {
 }
 
 void Scoreboard::showSeats() {
-    for (int s = 1; s <= 4; ++s) {
+    for (int s = 1; s <= kPlayerSeats; ++s) {
         // A long name is cut with an ellipsis rather than run under the score.
-        const QString name = shownName(state_.names[s]);
+        const QString name = shownName(state_.names()[s]);
         QLabel* l = names_[s];
         l->setText(l->fontMetrics().elidedText(name, Qt::ElideRight, l->width()));
         l->setToolTip(name);
-        scores_[s]->setText(QString::number(state_.scores[s]));
-        bonuses_[s]->setText(QString::fromStdString(state_.bonus[s]));
-        eyes_[s]->setVisible(state_.watching[s]);
+        scores_[s]->setText(QString::number(state_.scores()[s]));
+        bonuses_[s]->setText(QString::fromStdString(state_.bonus()[s]));
+        eyes_[s]->setVisible(state_.watching()[s]);
     }
 }
 
 void Scoreboard::showSettings() {
-    turnTime_->setText(QString::number(state_.turnLength));
-    gameTime_->setText(state_.gameLength == 0 ? QString("No Limit")
-                                              : QString("%1 mins").arg(state_.gameLength));
-    playToScore_->setText(state_.playToScore == 0 ? QString("Until out of Tiles")
-                                                  : QString::number(state_.playToScore));
-    doubleTiles_->setText(state_.doubleTiles ? "Yes" : "No");
-    partners_->setText(state_.partners ? "Yes" : "No");
+    turnTime_->setText(QString::number(state_.turnLength()));
+    gameTime_->setText(state_.gameLength() == 0 ? QString("No Limit")
+                                                : QString("%1 mins").arg(state_.gameLength()));
+    playToScore_->setText(state_.playToScore() == 0 ? QString("Until out of Tiles")
+                                                    : QString::number(state_.playToScore()));
+    doubleTiles_->setText(state_.doubleTiles() ? "Yes" : "No");
+    partners_->setText(state_.partners() ? "Yes" : "No");
 }
 
 void Scoreboard::showTurn() {
-    const int seat = state_.turnSeat;
-    if (!isPlayerSeat(seat)) return;
+    const int seat = state_.turnSeat();
+    if (!isPlayer(seat)) return;
     names_[seat]->show();
     scores_[seat]->show();
     for (QLabel* l : {turn_, gameClock_, turnClock_, tilesLeft_}) setSeatColour(l, seat);
     // Own turn by seat: two players may share a name.
     turn_->setText(state_.ownTurn() ? QString("Your Turn.")
-                                    : shownName(state_.names[seat]) + "'s turn.");
+                                    : shownName(state_.names()[seat]) + "'s turn.");
 }
 
 void Scoreboard::showClocks(const QString& game, const QString& turn) {
@@ -256,8 +256,8 @@ void Scoreboard::startGame() {
 
 void Scoreboard::openSeatMenu(int seat, const QPoint& at) {
     for (QAction* a : {removeAction_, setWatchAction_, unsetWatchAction_})
-        a->setEnabled(state_.isHost);
-    if (state_.names[seat] == kWaiting) removeAction_->setEnabled(false);
+        a->setEnabled(state_.isHost());
+    if (state_.names()[seat] == kWaiting) removeAction_->setEnabled(false);
     menuSeat_ = seat;
     seatMenu_->popup(names_[seat]->mapToGlobal(at));
 }

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "client/scaledlayout.h"
+#include "rules/seats.h"
 
 class QAction;
 class QLabel;
@@ -63,10 +64,10 @@ private:
     QLabel* playToScore_ = nullptr;
     QLabel* doubleTiles_ = nullptr;
     QLabel* partners_ = nullptr;
-    std::array<QLabel*, 5> names_{};
-    std::array<QLabel*, 5> scores_{};
-    std::array<QLabel*, 5> bonuses_{};
-    std::array<QLabel*, 5> eyes_{};
+    PerPlayerSeat<QLabel*> names_{};
+    PerPlayerSeat<QLabel*> scores_{};
+    PerPlayerSeat<QLabel*> bonuses_{};
+    PerPlayerSeat<QLabel*> eyes_{};
     QLabel* turn_ = nullptr;
     QLabel* gameClock_ = nullptr;
     QLabel* turnClock_ = nullptr;

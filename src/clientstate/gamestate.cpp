@@ -49,18 +49,18 @@ std::string clockText(int seconds) {
 }
 
 GameState::GameState()
-    : colours(makeGrid(0)),
-      letters(makeGrid(kNoTile)),
-      newest(makeGrid(0)),
-      cellslot(makeGrid(kNoTile)) {
-    names.fill(std::string(kWaiting));
-    laid.fill(kNoCell);
-    for (int i = 0; i < kRackSize; ++i) rackorder[i] = {kNoTile, i + 1};
+    : colours_(makeGrid(0)),
+      letters_(makeGrid(kNoTile)),
+      newest_(makeGrid(0)),
+      cellslot_(makeGrid(kNoTile)) {
+    names_.fill(std::string(kWaiting));
+    laid_.fill(kNoCell);
+    for (int i = 0; i < kRackSize; ++i) rackorder_[i] = {kNoTile, i + 1};
     getboard({1, 2, 3, 4});
 }
 
 bool GameState::boardEmpty() const {
-    for (const auto& column : letters)
+    for (const auto& column : letters_)
         for (int32_t code : column)
             if (code != kNoTile) return false;
     return true;
@@ -68,12 +68,12 @@ bool GameState::boardEmpty() const {
 
 int GameState::positionOf(int slot) const {
     for (int i = 0; i < kRackSize; ++i)
-        if (rackorder[i].slot == slot) return i;
+        if (rackorder_[i].slot == slot) return i;
     return -1;
 }
 
 std::string GameState::seatLabel(int seat) const {
-    return isPlayer(seat) ? names[seat] : std::string();
+    return isPlayer(seat) ? names_[seat] : std::string();
 }
 
 // ---- host messages -----------------------------------------------------------
@@ -81,20 +81,20 @@ std::string GameState::seatLabel(int seat) const {
 std::optional<LoginAnswer> GameState::sendlogininfo(std::string_view fields) {
     const auto seat = proto::parseNumber(fields);
     if (!seat || !isSeat(*seat)) return std::nullopt;
-    mySeat = *seat;
-    loggedIn = true;
+    mySeat_ = *seat;
+    loggedIn_ = true;
     return LoginAnswer{*seat,
-                       proto::message(proto::cmd::logininfo, {*seat, proto::kVersion, loginName})};
+                       proto::message(proto::cmd::logininfo, {*seat, proto::kVersion, loginName_})};
 }
 
 std::optional<PlayerNews> GameState::newplayerinfo(std::string_view fields) {
     FieldReader r(fields);
     const auto seat = seatField(r, false);
     if (!seat) return std::nullopt;
-    PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat, {}};
+    PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat_, {}};
     if (isPlayer(*seat)) {
-        news.previous = names[*seat];
-        names[*seat] = news.name;
+        news.previous = names_[*seat];
+        names_[*seat] = news.name;
     }
     return news;
 }
@@ -103,41 +103,41 @@ std::optional<PlayerNews> GameState::playerdisconnected(std::string_view fields)
     FieldReader r(fields);
     const auto seat = seatField(r, false);
     if (!seat) return std::nullopt;
-    PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat, {}};
-    if (news.own) loggedIn = false;
+    PlayerNews news{*seat, std::string(r.rest()), *seat == mySeat_, {}};
+    if (news.own) loggedIn_ = false;
     if (isPlayer(*seat)) {
-        news.previous = names[*seat];
-        names[*seat] = std::string(kWaiting);
-        watching[*seat] = false;
+        news.previous = names_[*seat];
+        names_[*seat] = std::string(kWaiting);
+        watching_[*seat] = false;
     }
     return news;
 }
 
 bool GameState::gamesettings(std::string_view fields) {
     FieldReader r(fields);
-    if (auto n = r.number()) turnLength = *n;
+    if (auto n = r.number()) turnLength_ = *n;
     const auto count = r.number();
     if (!count) return false;
-    zindleCount = *count;
+    zindleCount_ = *count;
     const auto minutes = r.number();
     if (!minutes) return false;
-    gameLength = *minutes;
+    gameLength_ = *minutes;
     const auto elapsed = r.number();
     if (!elapsed) return false;
-    gameSeconds = std::max(0, *elapsed);
+    gameSeconds_ = std::max(0, *elapsed);
     const auto target = r.number();
     if (!target) return false;
-    playToScore = *target;
-    doubleTiles = r.field() == "y";
-    partners = r.rest() == "y";
-    getzindle(colours, zindleCount);
+    playToScore_ = *target;
+    doubleTiles_ = r.field() == "y";
+    partners_ = r.rest() == "y";
+    getzindle(colours_, zindleCount_);
     return true;
 }
 
 std::optional<int> GameState::tilecount(std::string_view fields) {
     const auto n = proto::parseNumber(fields);
     if (!n || *n < 0 || *n > kMaxDrawn) return std::nullopt;
-    tilesDrawn = *n;
+    tilesDrawn_ = *n;
     return tilesLeft();
 }
 
@@ -149,26 +149,26 @@ std::optional<int> GameState::notiles(std::string_view fields) {
 std::optional<StartNews> GameState::startthegame(std::string_view fields) {
     FieldReader r(fields);
     StartNews news{std::string(r.field()), false};
-    tilesDrawn = -2;
-    gameOver = false;
+    tilesDrawn_ = -2;
+    gameOver_ = false;
     clearall();
-    if (auto n = r.number()) turnLength = *n;
+    if (auto n = r.number()) turnLength_ = *n;
     const auto count = r.number();
     if (!count) return std::nullopt;
-    zindleCount = *count;
+    zindleCount_ = *count;
     const auto minutes = r.number();
     if (!minutes) return std::nullopt;
-    gameLength = *minutes;
+    gameLength_ = *minutes;
     const auto target = r.number();
     if (!target) return std::nullopt;
-    playToScore = *target;
-    doubleTiles = r.field() == "y";
+    playToScore_ = *target;
+    doubleTiles_ = r.field() == "y";
     r.field();  // the partners flag as asked
-    partners = r.rest() == "y";
-    news.ownStart = news.starter == playerName;
-    gameSeconds = 0;
-    clockRunning = true;
-    boughtTiles = false;
+    partners_ = r.rest() == "y";
+    news.ownStart = news.starter == playerName_;
+    gameSeconds_ = 0;
+    clockRunning_ = true;
+    boughtTiles_ = false;
     return news;
 }
 
@@ -176,15 +176,15 @@ std::optional<int> GameState::getnextplayer(std::string_view fields) {
     const auto seat = proto::parseNumber(fields);
     clearLaid();
     if (!seat || !isPlayer(*seat)) return std::nullopt;
-    turnSeat = *seat;
-    turnSecondsLeft = saturatedAdd(turnLength, -1);
-    clockRunning = true;
+    turnSeat_ = *seat;
+    turnSecondsLeft_ = saturatedAdd(turnLength_, -1);
+    clockRunning_ = true;
     return seat;
 }
 
 std::optional<ScoreNews> GameState::postscore(std::string_view fields) {
     FieldReader r(fields);
-    for (auto& b : bonus) b.clear();
+    for (auto& b : bonus_) b.clear();
     ScoreNews news;
     if (!r.number()) return std::nullopt;  // tiles drawn: not shown here
     const auto seat = seatField(r, true);
@@ -194,15 +194,15 @@ std::optional<ScoreNews> GameState::postscore(std::string_view fields) {
     news.seat = *seat;
     news.effect = *effect;
     news.points = *points;
-    bonus[*seat] = std::to_string(*points).insert(0, 1, '+');
+    bonus_[*seat] = std::to_string(*points).insert(0, 1, '+');
     const auto score = r.number();
     if (!score) return std::nullopt;
-    news.score = scores[*seat] = *score;
+    news.score = scores_[*seat] = *score;
     const auto seat2 = seatField(r, true);
     const auto score2 = r.number();
     if (!seat2 || !score2) return std::nullopt;
     news.seat2 = *seat2;
-    news.score2 = scores[*seat2] = *score2;
+    news.score2 = scores_[*seat2] = *score2;
     news.word = std::string(r.field());
     return news;
 }
@@ -210,16 +210,16 @@ std::optional<ScoreNews> GameState::postscore(std::string_view fields) {
 std::optional<int> GameState::passed(std::string_view fields) {
     const auto seat = proto::parseNumber(fields);
     if (!seat || !isPlayer(*seat)) return std::nullopt;
-    if (*seat == mySeat) clearLaid();
+    if (*seat == mySeat_) clearLaid();
     cancelPick();
     return seat;
 }
 
 std::vector<int> GameState::winner(std::string_view fields) {
-    turnSeat = 0;
-    clockRunning = false;
+    turnSeat_ = 0;
+    clockRunning_ = false;
     cancelPick();
-    gameOver = true;
+    gameOver_ = true;
     std::vector<int> seats;
     proto::ListReader r(fields);
     while (r.more()) {
@@ -242,8 +242,8 @@ bool GameState::arrangeboard(std::string_view fields) {
 }
 
 void GameState::getboard(const Arrangement& a) {
-    zindle::getboard(colours, a);
-    getzindle(colours, zindleCount);
+    zindle::getboard(colours_, a);
+    getzindle(colours_, zindleCount_);
 }
 
 std::optional<int> GameState::atile(std::string_view fields) {
@@ -251,12 +251,12 @@ std::optional<int> GameState::atile(std::string_view fields) {
     const auto slot = r.number();
     const auto code = r.restNumber();
     if (!slot || !code || !isSlot(*slot) || !isLetterCode(*code)) return std::nullopt;
-    RackTile& t = rack[*slot];
+    RackTile& t = rack_[*slot];
     t.code = *code;
     t.back = false;
     t.visible = true;
     const int pos = positionOf(*slot);
-    if (pos >= 0) rackorder[pos].code = *code;
+    if (pos >= 0) rackorder_[pos].code = *code;
     return slot;
 }
 
@@ -266,7 +266,7 @@ std::optional<Placement> GameState::showboard(std::string_view fields) {
     const auto y = r.number();
     const auto code = r.restNumber();
     if (!x || !y || !code || !onBoard(*x, *y) || !isLetterCode(*code)) return std::nullopt;
-    letters[*x][*y] = *code;
+    letters_[*x][*y] = *code;
     return Placement{*x, *y, *code};
 }
 
@@ -274,27 +274,27 @@ std::optional<std::vector<Placement>> GameState::reposition(std::string_view fie
     auto groups = placements(fields);
     if (!groups) return std::nullopt;
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        const Cell c = laid[slot];
+        const Cell c = laid_[slot];
         if (c == kNoCell) continue;
-        cellslot[c.x][c.y] = kNoTile;
-        letters[c.x][c.y] = kNoTile;
-        laid[slot] = kNoCell;
+        cellslot_[c.x][c.y] = kNoTile;
+        letters_[c.x][c.y] = kNoTile;
+        laid_[slot] = kNoCell;
     }
-    for (const Placement& p : *groups) letters[p.x][p.y] = p.code;
+    for (const Placement& p : *groups) letters_[p.x][p.y] = p.code;
     return groups;
 }
 
 std::optional<std::vector<Placement>> GameState::newword(std::string_view fields) {
     auto groups = placements(fields);
     if (!groups) return std::nullopt;
-    fillGrid(newest, 0);
+    fillGrid(newest_, 0);
     for (const Placement& p : *groups) {
-        newest[p.x][p.y] = 1;
-        letters[p.x][p.y] = p.code;
-        const int slot = cellslot[p.x][p.y];
+        newest_[p.x][p.y] = 1;
+        letters_[p.x][p.y] = p.code;
+        const int slot = cellslot_[p.x][p.y];
         if (ownTurn() && isSlot(slot)) {
-            laid[slot] = kNoCell;
-            cellslot[p.x][p.y] = kNoTile;
+            laid_[slot] = kNoCell;
+            cellslot_[p.x][p.y] = kNoTile;
         }
     }
     cancelPick();
@@ -309,16 +309,16 @@ std::optional<TileNews> GameState::newtiles(std::string_view fields) {
     const auto partnerScore = r.restNumber();
     cancelPick();
     if (!seat || !score) return std::nullopt;
-    TileNews news{*seat, *score, 0, 0, *seat == mySeat};
-    scores[*seat] = *score;
-    bonus[*seat] = "-10";
+    TileNews news{*seat, *score, 0, 0, *seat == mySeat_};
+    scores_[*seat] = *score;
+    bonus_[*seat] = "-10";
     if (partner && partnerScore && isPlayer(*partner)) {
         news.partner = *partner;
-        news.partnerScore = scores[*partner] = *partnerScore;
+        news.partnerScore = scores_[*partner] = *partnerScore;
     }
     if (news.own) {
         clearLaid();
-        boughtTiles = true;
+        boughtTiles_ = true;
     }
     return news;
 }
@@ -328,38 +328,38 @@ std::optional<std::pair<int, bool>> GameState::justwatching(std::string_view fie
     const auto seat = seatField(r, true);
     if (!seat) return std::nullopt;
     const bool on = r.rest() == "1";
-    watching[*seat] = on;
+    watching_[*seat] = on;
     return std::make_pair(*seat, on);
 }
 
-// ---- board and rack steps ------------------------------------------------------
+// ---- board and rack_ steps ------------------------------------------------------
 
 void GameState::clearall() {
     for (int s = 1; s <= kPlayerSeats; ++s) {
-        watching[s] = false;
-        bonus[s].clear();
-        scores[s] = 0;
+        watching_[s] = false;
+        bonus_[s].clear();
+        scores_[s] = 0;
     }
-    fillGrid(letters, kNoTile);
-    fillGrid(cellslot, kNoTile);
-    fillGrid(newest, 0);
-    laid.fill(kNoCell);
-    for (auto& t : rack) t.visible = false;
-    pickedSlot = 0;
+    fillGrid(letters_, kNoTile);
+    fillGrid(cellslot_, kNoTile);
+    fillGrid(newest_, 0);
+    laid_.fill(kNoCell);
+    for (auto& t : rack_) t.visible = false;
+    pickedSlot_ = 0;
 }
 
 void GameState::takeBack(int slot) {
-    const Cell c = laid[slot];
-    rack[slot].visible = true;
-    cellslot[c.x][c.y] = kNoTile;
-    letters[c.x][c.y] = kNoTile;
-    laid[slot] = kNoCell;
+    const Cell c = laid_[slot];
+    rack_[slot].visible = true;
+    cellslot_[c.x][c.y] = kNoTile;
+    letters_[c.x][c.y] = kNoTile;
+    laid_[slot] = kNoCell;
 }
 
 std::vector<int> GameState::clearLaid() {
     std::vector<int> slots;
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        if (laid[slot] == kNoCell) continue;
+        if (laid_[slot] == kNoCell) continue;
         takeBack(slot);
         slots.push_back(slot);
     }
@@ -368,17 +368,17 @@ std::vector<int> GameState::clearLaid() {
 
 GameState::BoardClick GameState::boardClick(int x, int y, bool leftButton) {
     if (!canLay() || !onBoard(x, y)) return BoardClick::None;
-    const int slot = cellslot[x][y];
+    const int slot = cellslot_[x][y];
     if (slot == kNoTile) {
-        const int picked = pickedSlot;
+        const int picked = pickedSlot_;
         cancelPick();
         if (!isSlot(picked)) return BoardClick::None;
-        if (letters[x][y] != kNoTile || laid[picked] != kNoCell || rack[picked].code == kNoTile)
+        if (letters_[x][y] != kNoTile || laid_[picked] != kNoCell || rack_[picked].code == kNoTile)
             return BoardClick::Cancelled;
-        letters[x][y] = rack[picked].shown();
-        rack[picked].visible = false;
-        laid[picked] = {x, y};
-        cellslot[x][y] = picked;
+        letters_[x][y] = rack_[picked].shown();
+        rack_[picked].visible = false;
+        laid_[picked] = {x, y};
+        cellslot_[x][y] = picked;
         return BoardClick::Laid;
     }
     if (leftButton || !isSlot(slot)) return BoardClick::None;
@@ -390,17 +390,17 @@ RackClick GameState::rackClick(int slot, bool rightButton) {
     if (!isSlot(slot)) return RackClick::None;
     if (rightButton) {
         cancelPick();
-        return doubleTiles && flippit(slot) ? RackClick::Flipped : RackClick::Cancelled;
+        return doubleTiles_ && flippit(slot) ? RackClick::Flipped : RackClick::Cancelled;
     }
-    if (pickedSlot != 0) {
-        const int picked = pickedSlot;
+    if (pickedSlot_ != 0) {
+        const int picked = pickedSlot_;
         cancelPick();
         if (picked == slot) return RackClick::Cancelled;
         swapSlots(picked, slot);
         return RackClick::Swapped;
     }
-    if (rack[slot].code == kNoTile) return RackClick::None;
-    pickedSlot = slot;
+    if (rack_[slot].code == kNoTile) return RackClick::None;
+    pickedSlot_ = slot;
     return RackClick::Picked;
 }
 
@@ -408,31 +408,31 @@ void GameState::swapSlots(int a, int b) {
     const int pa = positionOf(a);
     const int pb = positionOf(b);
     if (pa < 0 || pb < 0) return;
-    std::swap(rackorder[pa], rackorder[pb]);
+    std::swap(rackorder_[pa], rackorder_[pb]);
 }
 
 bool GameState::flippit(int slot) {
-    if (!isSlot(slot) || rack[slot].code == kNoTile) return false;
-    rack[slot].back = !rack[slot].back;
+    if (!isSlot(slot) || rack_[slot].code == kNoTile) return false;
+    rack_[slot].back = !rack_[slot].back;
     return true;
 }
 
 void GameState::sortthem() {
     for (int pass = 0; pass < 10; ++pass)
         for (int i = kRackSize - 1; i >= 1; --i)
-            if (rackorder[i].code < rackorder[i - 1].code)
-                std::swap(rackorder[i], rackorder[i - 1]);
+            if (rackorder_[i].code < rackorder_[i - 1].code)
+                std::swap(rackorder_[i], rackorder_[i - 1]);
 }
 
 std::optional<std::string> GameState::doneMessage() const {
-    if (!loggedIn) return std::nullopt;
+    if (!loggedIn_) return std::nullopt;
     proto::Builder b(proto::cmd::done);
-    b << mySeat;
+    b << mySeat_;
     bool any = false;
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        const Cell c = laid[slot];
+        const Cell c = laid_[slot];
         if (c == kNoCell) continue;
-        b << slot << (rack[slot].back ? "y" : "n") << c.x << c.y;
+        b << slot << (rack_[slot].back ? "y" : "n") << c.x << c.y;
         any = true;
     }
     if (!any) return std::nullopt;
@@ -441,15 +441,12 @@ std::optional<std::string> GameState::doneMessage() const {
 
 ClockTick GameState::clockTick() {
     ClockTick t;
-    gameSeconds = saturatedAdd(gameSeconds, 1);
-    t.gameText = "Game Time: " + clockText(gameSeconds);
-    if (turnSecondsLeft <= 0) {
-        t.turnText = "Turn Time: 0:00";
-        return t;
-    }
-    --turnSecondsLeft;
-    t.tick = turnSecondsLeft == 20 || (turnSecondsLeft >= 1 && turnSecondsLeft <= 10);
-    t.turnText = "Turn Time: " + clockText(turnSecondsLeft);
+    gameSeconds_ = saturatedAdd(gameSeconds_, 1);
+    t.gameSeconds = gameSeconds_;
+    if (turnSecondsLeft_ <= 0) return t;
+    --turnSecondsLeft_;
+    t.tick = turnSecondsLeft_ == 20 || (turnSecondsLeft_ >= 1 && turnSecondsLeft_ <= 10);
+    t.turnSeconds = turnSecondsLeft_;
     return t;
 }
 

@@ -27,9 +27,6 @@ namespace zindle {
 inline constexpr std::string_view kWaiting = "<Waiting>";
 inline constexpr Cell kNoCell{kNoTile, kNoTile};
 
-inline constexpr bool isPlayerSeat(int seat) {
-    return isPlayer(seat);
-}
 inline constexpr bool isSlot(int slot) {
     return slot >= 1 && slot <= kRackSize;
 }
@@ -92,9 +89,9 @@ struct TileNews {
 };
 
 struct ClockTick {
-    std::string gameText;  // "Game Time: 3:07"
-    std::string turnText;  // "Turn Time: 1:28"
-    bool tick = false;     // the tick sound is due
+    int gameSeconds = 0;  // since the game began
+    int turnSeconds = 0;  // left of the turn, 0 when none
+    bool tick = false;    // the tick sound is due
 };
 
 enum class RackClick { None, Picked, Swapped, Cancelled, Flipped };
@@ -103,51 +100,54 @@ class GameState {
 public:
     GameState();
 
-    // ---- client state
-    int mySeat = 0;
-    bool loggedIn = false;
-    bool isHost = false;
-    int turnSeat = 0;
-    std::string playerName;  // wire bytes, at most 20
-    std::string loginName;
+    // ---- the seat
+    int mySeat() const { return mySeat_; }
+    bool loggedIn() const { return loggedIn_; }
+    bool isHost() const { return isHost_; }
+    int turnSeat() const { return turnSeat_; }
+    const std::string& playerName() const { return playerName_; }  // wire bytes, at most 20
+    const std::string& loginName() const { return loginName_; }    // sent with the login
+    void setPlayerName(std::string name) { playerName_ = std::move(name); }
+    void setLoginName(std::string name) { loginName_ = std::move(name); }
+    void setHost(bool host) { isHost_ = host; }
 
     // ---- scoreboard, [1..4]
-    PerPlayerSeat<std::string> names;  // label texts; kWaiting when empty
-    PerPlayerSeat<int32_t> scores{};
-    PerPlayerSeat<std::string> bonus;  // "+15", "-10" or empty
-    PerPlayerSeat<bool> watching{};    // the eyes marks
+    const PerPlayerSeat<std::string>& names() const { return names_; }  // kWaiting when empty
+    const PerPlayerSeat<int32_t>& scores() const { return scores_; }
+    const PerPlayerSeat<std::string>& bonus() const { return bonus_; }  // "+15", "-10" or empty
+    const PerPlayerSeat<bool>& watching() const { return watching_; }   // the eyes marks
 
     // ---- settings and clocks
-    int turnLength = 0;
-    int zindleCount = 0;
-    int gameLength = 0;   // minutes, 0 no limit
-    int playToScore = 0;  // 0 until out of tiles
-    bool doubleTiles = false;
-    bool partners = false;
-    int gameSeconds = 0;
-    int turnSecondsLeft = 0;
-    bool clockRunning = false;  // clockTimer
-    int tilesDrawn = -2;        // before any count: "Tiles Left: 100"
-    bool boughtTiles = false;   // own exchange used this game
-    std::string reason = "Game Over!";
-    bool gameOver = false;
+    int turnLength() const { return turnLength_; }
+    int zindleCount() const { return zindleCount_; }
+    int gameLength() const { return gameLength_; }    // minutes, 0 no limit
+    int playToScore() const { return playToScore_; }  // 0 until out of tiles
+    bool doubleTiles() const { return doubleTiles_; }
+    bool partners() const { return partners_; }
+    int gameSeconds() const { return gameSeconds_; }
+    int turnSecondsLeft() const { return turnSecondsLeft_; }
+    bool clockRunning() const { return clockRunning_; }
+    bool boughtTiles() const { return boughtTiles_; }  // own exchange used this game
+    const std::string& reason() const { return reason_; }
+    void setReason(std::string why) { reason_ = std::move(why); }
+    bool gameOver() const { return gameOver_; }
 
     // ---- board, indexed [x][y]
-    Grid colours;
-    Grid letters;
-    Grid newest;
-    Grid cellslot;
-    std::array<Cell, kRackSize + 1> laid{};  // [1..10]
+    const Grid& colours() const { return colours_; }
+    const Grid& letters() const { return letters_; }
+    const Grid& newest() const { return newest_; }
+    const Grid& cellslot() const { return cellslot_; }
+    const std::array<Cell, kRackSize + 1>& laid() const { return laid_; }  // [1..10]
 
     // ---- rack
-    std::array<RackTile, kRackSize + 1> rack{};  // [1..10]
-    std::array<RackPos, kRackSize> rackorder{};  // positions left to right
-    int pickedSlot = 0;                          // 0: nothing picked
+    const std::array<RackTile, kRackSize + 1>& rack() const { return rack_; }  // [1..10]
+    const std::array<RackPos, kRackSize>& rackorder() const { return rackorder_; }
+    int pickedSlot() const { return pickedSlot_; }  // 0: nothing picked
+    void pick(int slot) { pickedSlot_ = isSlot(slot) ? slot : 0; }
 
     // ---- derived
-    bool ownTurn() const { return mySeat != 0 && turnSeat == mySeat; }
-    int tilesLeft() const { return tilesDrawn == -2 ? 100 : kMaxDrawn - tilesDrawn; }
-    std::string tilesLeftText() const { return "Tiles Left: " + std::to_string(tilesLeft()); }
+    bool ownTurn() const { return mySeat_ != 0 && turnSeat_ == mySeat_; }
+    int tilesLeft() const { return tilesDrawn_ == -2 ? 100 : kMaxDrawn - tilesDrawn_; }
     bool boardEmpty() const;
     int positionOf(int slot) const;         // 0..9, -1 when no entry holds the slot
     std::string seatLabel(int seat) const;  // name label text; "" outside 1..4
@@ -176,12 +176,12 @@ public:
     void clearall();                      // scores, bonus, eyes, board and laid tiles
     std::vector<int> clearLaid();         // Clear: the slots that went back to the rack
     void getboard(const Arrangement& a);  // colours, then the Zindle squares
-    bool canLay() const { return ownTurn() && turnSecondsLeft > 1; }
+    bool canLay() const { return ownTurn() && turnSecondsLeft_ > 1; }
     // boardMouseDown on cell (x, y): lays the picked tile, or (right) takes a laid one back.
     enum class BoardClick { None, Laid, TakenBack, Cancelled };
     BoardClick boardClick(int x, int y, bool leftButton);
     RackClick rackClick(int slot, bool rightButton);
-    void cancelPick() { pickedSlot = 0; }
+    void cancelPick() { pickedSlot_ = 0; }
     void swapSlots(int a, int b);
     bool flippit(int slot);
     void sortthem();
@@ -193,6 +193,42 @@ public:
 
 private:
     void takeBack(int slot);
+
+    int mySeat_ = 0;
+    bool loggedIn_ = false;
+    bool isHost_ = false;
+    int turnSeat_ = 0;
+    std::string playerName_;
+    std::string loginName_;
+
+    PerPlayerSeat<std::string> names_;
+    PerPlayerSeat<int32_t> scores_{};
+    PerPlayerSeat<std::string> bonus_;
+    PerPlayerSeat<bool> watching_{};
+
+    int turnLength_ = 0;
+    int zindleCount_ = 0;
+    int gameLength_ = 0;
+    int playToScore_ = 0;
+    bool doubleTiles_ = false;
+    bool partners_ = false;
+    int gameSeconds_ = 0;
+    int turnSecondsLeft_ = 0;
+    bool clockRunning_ = false;
+    int tilesDrawn_ = -2;  // before any count: 100 tiles left
+    bool boughtTiles_ = false;
+    std::string reason_ = "Game Over!";
+    bool gameOver_ = false;
+
+    Grid colours_;
+    Grid letters_;
+    Grid newest_;
+    Grid cellslot_;
+    std::array<Cell, kRackSize + 1> laid_{};
+
+    std::array<RackTile, kRackSize + 1> rack_{};
+    std::array<RackPos, kRackSize> rackorder_{};
+    int pickedSlot_ = 0;
 };
 
 // The game-over reason a reason message sets ("CMD_gametimeup" ...); nothing for others.

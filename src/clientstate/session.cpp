@@ -73,8 +73,8 @@ std::optional<std::string> SeatSession::receive(std::string_view entry) {
     } else if (c == cmd::notiles) {
         if (auto seat = g.notiles(f)) tell.outOfTiles(*seat);
     } else if (auto why = reasonFor(c)) {
-        g.reason = *why;
-        tell.gameEnded(g.reason);
+        g.setReason(*why);
+        tell.gameEnded(g.reason());
     }
     return std::nullopt;
 }

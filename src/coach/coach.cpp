@@ -7,14 +7,14 @@
 namespace zindle::coach {
 
 HintQuestion HintQuestion::of(const GameState& state) {
-    HintQuestion q{state.colours, state.letters, engine::visibleRack(state), state.mySeat,
-                   state.doubleTiles};
+    HintQuestion q{state.colours(), state.letters(), engine::visibleRack(state), state.mySeat(),
+                   state.doubleTiles()};
     for (int x = 0; x < kBoardSize; ++x)
         for (int y = 0; y < kBoardSize; ++y) {
-            const int slot = state.cellslot[x][y];
+            const int slot = state.cellslot()[x][y];
             if (!isSlot(slot)) continue;
             q.letters[x][y] = kNoTile;
-            if (isLetterCode(state.rack[slot].code)) q.rack[slot] = state.rack[slot].code;
+            if (isLetterCode(state.rack()[slot].code)) q.rack[slot] = state.rack()[slot].code;
         }
     return q;
 }
@@ -75,8 +75,8 @@ std::string mainWord(const Grid& letters, const std::vector<Placement>& laid) {
 }
 
 void GameRecord::onMyTurnStarts(const GameState& state) {
-    onMyTurnStarts(state.colours, state.letters, engine::visibleRack(state), state.mySeat,
-                   state.doubleTiles);
+    onMyTurnStarts(state.colours(), state.letters(), engine::visibleRack(state), state.mySeat(),
+                   state.doubleTiles());
 }
 
 void GameRecord::onMyTurnStarts(const Grid& colours, const Grid& letters, const Rack& rack,

@@ -25,9 +25,9 @@ Bot::Bot(BotOptions options, QObject* parent)
     sock_.setPortName(std::to_string(options_.port));
     sock_.OnConnect = [this](TSock&) { connected_ = true; };
     sock_.OnRead = [this](TSock& s, int) { onRead(s); };
-    sock_.OnInfo = [this](TSock&, TSocketInfo kind, const std::string& msg) {
-        if (kind == siClose && msg == "Socket Closed") finish(false);
-        if (kind == siError && !connected_) finish(true);
+    sock_.OnInfo = [this](TSock&, SockEvent event, const std::string&) {
+        if (event == SockEvent::Closed) finish(false);
+        if (event == SockEvent::Error && !connected_) finish(true);
     };
     thinker_ = new Thinker(sharedLexicon());
     thinker_->moveToThread(&worker_);
@@ -38,7 +38,7 @@ Bot::Bot(BotOptions options, QObject* parent)
     connect(&delay_, &QTimer::timeout, this, &Bot::sendIfDue);
     clock_.setInterval(1000);
     connect(&clock_, &QTimer::timeout, this, [this] {
-        if (seat_.state().clockRunning) seat_.state().clockTick();
+        if (seat_.state().clockRunning()) seat_.state().clockTick();
     });
 }
 
@@ -109,7 +109,7 @@ void Bot::startThinking() {
     int delay = options_.delayMs;
     Budget budget;
     budget.time = std::chrono::milliseconds(options_.thinkMs);
-    const int left = seat_.state().turnSecondsLeft;
+    const int left = seat_.state().turnSecondsLeft();
     if (left > 0) {
         delay = std::min(delay, std::max(0, (left - 2) * 1000));
         budget.time =

@@ -14,7 +14,7 @@ const Lexicon& sharedLexicon() {
 Rack visibleRack(const GameState& state) {
     Rack rack = emptyRack();
     for (int slot = 1; slot <= kRackSize; ++slot) {
-        const RackTile& t = state.rack[slot];
+        const RackTile& t = state.rack()[slot];
         if (t.visible && isLetterCode(t.code)) rack[slot] = t.code;
     }
     return rack;
@@ -24,8 +24,8 @@ BotSeat::BotSeat(const Lexicon& lex, std::string name, Level level, uint32_t see
     : lex_(lex), level_(level), random_(seed) {
     session_.setListener(this);
     if (name.size() > 20) name.resize(20);  // the host keeps no more
-    state_.loginName = name;
-    state_.playerName = std::move(name);
+    state_.setLoginName(name);
+    state_.setPlayerName(std::move(name));
 }
 
 std::optional<std::string> BotSeat::receive(std::string_view entry) {
@@ -38,15 +38,15 @@ std::optional<std::string> BotSeat::receive(std::string_view entry) {
 void BotSeat::turnBegan(int seat) {
     if (!isPlayer(seat)) return;
     passed_[seat] = false;
-    pending_ = seat == state_.mySeat;
+    pending_ = seat == state_.mySeat();
     if (pending_) exchangeRefused_ = false;
     turnChanged_ = true;
 }
 
 void BotSeat::turnEnded(int seat, bool timeUp) {
-    if (seat != state_.mySeat && timeUp) return;
+    if (seat != state_.mySeat() && timeUp) return;
     if (!timeUp) passed_[seat] = true;
-    if (seat == state_.mySeat) {
+    if (seat == state_.mySeat()) {
         pending_ = false;
         turnChanged_ = true;
     }
@@ -69,7 +69,7 @@ void BotSeat::winnersNamed(const std::vector<int>&) {
 
 void BotSeat::tilesExchanged(const TileNews& news) {
     // New Tiles keeps the turn: think again with the new rack.
-    if (news.seat != state_.mySeat || !state_.ownTurn()) return;
+    if (news.seat != state_.mySeat() || !state_.ownTurn()) return;
     pending_ = true;
     turnChanged_ = true;
 }
@@ -92,17 +92,17 @@ void BotSeat::moveRefused(const std::vector<int>&) {
 
 Situation BotSeat::situation() const {
     Situation s;
-    s.seat = state_.mySeat;
-    s.partner = state_.partners && isPlayer(s.seat) ? partnerOf(s.seat) : 0;
+    s.seat = state_.mySeat();
+    s.partner = state_.partners() && isPlayer(s.seat) ? partnerOf(s.seat) : 0;
     for (int seat = 1; seat <= kPlayerSeats; ++seat) {
-        s.playing[seat] = state_.names[seat] != kWaiting && !state_.watching[seat];
-        s.scores[seat] = state_.scores[seat];
+        s.playing[seat] = state_.names()[seat] != kWaiting && !state_.watching()[seat];
+        s.scores[seat] = state_.scores()[seat];
         s.passed[seat] = passed_[seat];
     }
     s.playing[s.seat] = true;
     s.tilesLeft = state_.tilesLeft();
-    s.mayExchange = !state_.boughtTiles && !exchangeRefused_;
-    s.playto = state_.playToScore;
+    s.mayExchange = !state_.boughtTiles() && !exchangeRefused_;
+    s.playto = state_.playToScore();
     return s;
 }
 
@@ -117,17 +117,17 @@ std::optional<Turn> BotSeat::beginTurn() {
     pending_ = false;
     Turn t;
     t.serial = serial_;
-    t.seat = state_.mySeat;
+    t.seat = state_.mySeat();
     if (passNext_) {
         passNext_ = false;
         t.passOnly = true;
         return t;
     }
     t.rack = visibleRack(state_);
-    t.colours = state_.colours;
-    t.letters = state_.letters;
+    t.colours = state_.colours();
+    t.letters = state_.letters();
     t.firstword = state_.boardEmpty();
-    t.doubletiles = state_.doubleTiles;
+    t.doubletiles = state_.doubleTiles();
     t.situation = situation();
     t.level = level_;
     t.seed = static_cast<uint32_t>(random_.random(0x7fffffff)) + 1;
@@ -136,7 +136,7 @@ std::optional<Turn> BotSeat::beginTurn() {
 
 std::optional<std::string> BotSeat::finishTurn(const Turn& turn, const Decision& d) {
     if (turn.serial != serial_ || !state_.ownTurn()) return std::nullopt;
-    const int me = state_.mySeat;
+    const int me = state_.mySeat();
     if (turn.passOnly || d.kind == Decision::Pass) return proto::message(cmd::pass, {me});
     if (d.kind == Decision::Exchange) return proto::message(cmd::newtiles, {me});
 
@@ -144,7 +144,7 @@ std::optional<std::string> BotSeat::finishTurn(const Turn& turn, const Decision&
     state_.clearLaid();
     for (int i = 0; i < d.move.count; ++i) {
         const TileLay& t = d.move.tiles[i];
-        if (state_.rack[t.slot].back != t.flipped) state_.flippit(t.slot);
+        if (state_.rack()[t.slot].back != t.flipped) state_.flippit(t.slot);
         state_.rackClick(t.slot, false);
         if (state_.boardClick(t.x, t.y, true) != GameState::BoardClick::Laid) {
             state_.clearLaid();

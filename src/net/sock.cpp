@@ -352,12 +352,42 @@ void TSock::Loaded() {
 
 // ---- Reports and notifications --------------------------------------------
 
-void TSock::report(TSocketInfo kind, const std::string& msg) {
+TSocketInfo infoKind(SockEvent event) {
+    switch (event) {
+        case SockEvent::HostLookup:
+        case SockEvent::PortLookup:
+        case SockEvent::NotWhileConnected:
+            return siLookup;
+        case SockEvent::ListeningStarted:
+        case SockEvent::ListeningStopped:
+        case SockEvent::AlreadyListening:
+            return siListen;
+        case SockEvent::Connected:
+            return siConnect;
+        case SockEvent::CannotConnect:
+        case SockEvent::Closed:
+        case SockEvent::PeerClosed:
+            return siClose;
+        case SockEvent::BlockingAccept:
+        case SockEvent::AcceptFailed:
+        case SockEvent::Accepted:
+            return siAccept;
+        case SockEvent::Sent:
+            return siSend;
+        case SockEvent::Received:
+            return siReceive;
+        case SockEvent::Error:
+            break;
+    }
+    return siError;
+}
+
+void TSock::report(SockEvent event, const std::string& text) {
     if (!OnInfo) return;
     InfoEvent h = OnInfo;  // the handler may replace OnInfo while it runs
     // Callers catch ESockException; whatever the handler threw keeps its cause.
     try {
-        h(*this, kind, msg);
+        h(*this, event, text);
     } catch (const ESockException&) {
         throw;
     } catch (const std::exception& e) {
@@ -421,13 +451,14 @@ void TSock::setSocketType(TSocketType t) {
 
 void TSock::setHostName(const std::string& name) {
     if (socketType_ == stStream && connected_)
-        report(siLookup, "Setting HostName While Connected Has No Effect");
+        report(SockEvent::NotWhileConnected, "Setting HostName While Connected Has No Effect");
     hostName_ = name;
     if (socketType_ == stDatagram && connected_) peerAddr_ = lookupHost(hostName_);
 }
 
 void TSock::setPortName(const std::string& name) {
-    if (connected_) report(siLookup, "Setting PortName While Connected Has No Effect");
+    if (connected_)
+        report(SockEvent::NotWhileConnected, "Setting PortName While Connected Has No Effect");
     portName_ = name;
 }
 
@@ -449,7 +480,7 @@ int TSock::LocalPort() const {
 
 std::uint32_t TSock::lookupHost(const std::string& name) {
     if (name.empty()) return htonl(INADDR_ANY);
-    report(siLookup, "Lookup Of Host " + name);
+    report(SockEvent::HostLookup, "Lookup Of Host " + name);
     if (std::isdigit(static_cast<unsigned char>(name[0]))) return inet_addr(name.c_str());
     for (const HostEntry& e : hostCache())
         if (sameName(e.name, name)) return e.addr;
@@ -460,7 +491,7 @@ std::uint32_t TSock::lookupHost(const std::string& name) {
 }
 
 std::uint16_t TSock::lookupPort(const std::string& name) {
-    report(siLookup, "Lookup Of Port " + name);
+    report(SockEvent::PortLookup, "Lookup Of Port " + name);
     if (!name.empty() && std::isdigit(static_cast<unsigned char>(name[0]))) {
         unsigned long v = 0;
         for (char c : name) {
@@ -502,11 +533,11 @@ void TSock::setListen(bool on) {
         listen_ = false;
         auto alive = alive_;
         Close();
-        if (*alive) report(siListen, "Listening Stopped");
+        if (*alive) report(SockEvent::ListeningStopped, "Listening Stopped");
         return;
     }
     if (listen_) {
-        report(siListen, "Listening Already Running");
+        report(SockEvent::AlreadyListening, "Listening Already Running");
         return;
     }
     std::uint16_t port = lookupPort(portName_);
@@ -539,7 +570,7 @@ void TSock::setListen(bool on) {
     if (::listen(fd_, SOMAXCONN) < 0) throw ESockException("Listen - Error Starting Listen");
     listen_ = true;
     registerNotifications();
-    report(siListen, "Listening Started");
+    report(SockEvent::ListeningStarted, "Listening Started");
 }
 
 // ---- Open / Close ---------------------------------------------------------
@@ -563,7 +594,7 @@ bool TSock::Open() {
     }
     if (!createSocket(socketType_ == stStream ? SOCK_STREAM : SOCK_DGRAM,
                       v6 ? AF_INET6 : AF_INET)) {
-        report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
+        report(SockEvent::Error, wsaErrorText(wsaErrorFromErrno(errno)));
         return false;
     }
     if (!v6 && socketType_ == stStream && !localHost_.empty()) {
@@ -572,7 +603,7 @@ bool TSock::Open() {
             const int err = errno;
             ::close(fd_);
             fd_ = -1;
-            report(siError, wsaErrorText(wsaErrorFromErrno(err)));
+            report(SockEvent::Error, wsaErrorText(wsaErrorFromErrno(err)));
             return false;
         }
     }
@@ -592,7 +623,7 @@ bool TSock::Open() {
     auto alive = alive_;
     auto announceConnected = [&](const char* text) {
         connected_ = true;
-        report(siConnect, text);
+        report(SockEvent::Connected, text);
         if (*alive && OnConnect) {
             NotifyEvent h = OnConnect;  // a copy: the handler may replace itself
             h(*this);
@@ -604,7 +635,7 @@ bool TSock::Open() {
         if (::bind(fd_, sa, targetLen) == 0) {
             announceConnected("Datagram Socket Connected");
         } else {
-            report(siError, wsaErrorText(wsaErrorFromErrno(errno)));
+            report(SockEvent::Error, wsaErrorText(wsaErrorFromErrno(errno)));
         }
         return *alive && connected_;
     }
@@ -642,7 +673,7 @@ bool TSock::Open() {
     if (r == 0) {
         announceConnected("Blocking Socket Connected");
     } else {
-        report(siClose, "Blocking Socket Can't Connect");
+        report(SockEvent::CannotConnect, "Blocking Socket Can't Connect");
         if (*alive) Close();
     }
     return *alive && connected_;
@@ -660,7 +691,7 @@ bool TSock::Close() {
         // Unsent data belonged to this connection, not to the next one.
         sendBuf_.clear();
         sendHead_ = 0;
-        if (!listen_) report(siClose, "Socket Closed");
+        if (!listen_) report(SockEvent::Closed, "Socket Closed");
     } catch (const std::exception& e) {
         // Close never throws: it runs from the destructor too.
         handlerFailed("Close", e);
@@ -673,7 +704,7 @@ bool TSock::Close() {
 
 bool TSock::Accept(TSock*& newSock) {
     if (!listen_) throw ESockException("Accept - Socket Not In Listening Mode");
-    if (blocking_) report(siAccept, "Blocking Accept");
+    if (blocking_) report(SockEvent::BlockingAccept, "Blocking Accept");
     sockaddr_storage peer{};
     socklen_t len = sizeof peer;
     int nfd;
@@ -682,7 +713,7 @@ bool TSock::Accept(TSock*& newSock) {
     } while (nfd < 0 && errno == EINTR);
     if (readNotifier_ && fd_ >= 0) readNotifier_->setEnabled(true);
     if (nfd < 0) {
-        report(siAccept, "Could Not Accept Connection");
+        report(SockEvent::AcceptFailed, "Could Not Accept Connection");
         return false;
     }
     auto* s = new TSock(this);
@@ -718,6 +749,6 @@ bool TSock::Accept(TSock*& newSock) {
     newSock = s;
     s->setPortName(portName_);
     s->setHostName(peerName);
-    report(siAccept, "Created New TSock Structure");
+    report(SockEvent::Accepted, "Created New TSock Structure");
     return true;
 }

@@ -20,7 +20,7 @@ class QSocketNotifier;
 enum TSocketType { stStream, stDatagram };
 enum TLineBreak { lbCRLF, lbCR, lbLF, lbSmart };
 
-// The kind of an OnInfo report; the numbers are part of the interface.
+// The kind of an OnInfo report, by number; the numbers are part of the interface.
 enum TSocketInfo {
     siLookup = 0,
     siConnect = 1,
@@ -31,6 +31,32 @@ enum TSocketInfo {
     siAccept = 6,
     siError = 7,
 };
+
+// What an OnInfo report tells; code decides by this. The text that comes
+// with it is for a person (a log line, the window's chat): a fixed text, or
+// for Error the Windows Sockets name of the failure
+// ("Error #10061 (WSAECONNREFUSED)").
+enum class SockEvent {
+    HostLookup,         // "Lookup Of Host NAME"
+    PortLookup,         // "Lookup Of Port NAME"
+    NotWhileConnected,  // a HostName or PortName set while connected waits for the next connection
+    ListeningStarted,
+    ListeningStopped,
+    AlreadyListening,
+    Connected,      // blocking or not
+    CannotConnect,  // a blocking connect failed
+    Closed,         // "Socket Closed": the end of every connection, told once
+    PeerClosed,     // a blocking read found the connection closed
+    BlockingAccept,
+    AcceptFailed,
+    Accepted,  // "Created New TSock Structure"
+    Sent,
+    Received,
+    Error,
+};
+
+// The numbered kind an event belongs to.
+TSocketInfo infoKind(SockEvent event);
 
 // Raised by every failing operation; what() is one of the fixed texts
 // ("Listen - Socket Already In Use", "Send - Socket Not Connected", ...).
@@ -64,7 +90,7 @@ private:
 class TSock : public QObject {
 public:
     using NotifyEvent = std::function<void(TSock&)>;
-    using InfoEvent = std::function<void(TSock&, TSocketInfo, const std::string&)>;
+    using InfoEvent = std::function<void(TSock&, SockEvent, const std::string& text)>;
     using ReadEvent = std::function<void(TSock&, int count)>;
     using AutoAcceptEvent = std::function<void(TSock&, TSock& newSock)>;
 
@@ -161,7 +187,7 @@ public:
     static void clearHostCache();
 
 private:
-    void report(TSocketInfo kind, const std::string& msg);
+    void report(SockEvent event, const std::string& text);
     void registerNotifications();
     void dropNotifiers();
     void updateWriteWatch();

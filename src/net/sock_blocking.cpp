@@ -43,11 +43,11 @@ void TSock::sendBlocking() {
         if (n < 0) {
             int err = errno;
             if (err == EINTR || err == EINPROGRESS) continue;
-            report(siError, "Socket Error On Send");
+            report(SockEvent::Error, "Socket Error On Send");
             throw ESockException("Send - Socket Error");
         }
         sendHead_ += static_cast<std::size_t>(n);
-        report(siSend, "Blocking Outgoing Data");
+        report(SockEvent::Sent, "Blocking Outgoing Data");
     }
     sendBuf_.clear();
     sendHead_ = 0;
@@ -56,7 +56,7 @@ void TSock::sendBlocking() {
 std::string TSock::receiveBlocking(int readSize) {
     auto alive = alive_;
     if (connected_ && fd_ >= 0 && waitReadable(fd_, blockingTimeout_)) {
-        report(siReceive, "Blocking Incoming Data");
+        report(SockEvent::Received, "Blocking Incoming Data");
         if (!*alive) return {};
         std::string chunk(static_cast<std::size_t>(readSize), '\0');
         ssize_t n;
@@ -67,13 +67,13 @@ std::string TSock::receiveBlocking(int readSize) {
             int err = errno;
             recvBuf_.clear();
             std::string name = wsaErrorName(wsaErrorFromErrno(err));
-            report(siError, "Socket Error On Receive");
+            report(SockEvent::Error, "Socket Error On Receive");
             throw ESockException("Receive - Socket Error " + name);
         }
         if (n > 0) {
             recvBuf_.append(chunk.data(), static_cast<std::size_t>(n));
         } else {
-            report(siClose, "Socket Disconnected On Receive");
+            report(SockEvent::PeerClosed, "Socket Disconnected On Receive");
             if (!*alive) return {};
             Close();
             if (*alive && OnDisconnect) {

@@ -49,7 +49,7 @@ void TSock::onWriteReady() {
         auto alive = alive_;
         Send(std::string());
         if (!*alive || fd_ < 0) return;
-        report(siSend, "Non-Blocking Outgoing Data");
+        report(SockEvent::Sent, "Non-Blocking Outgoing Data");
         if (!*alive || !OnWrite) return;
         NotifyEvent h = OnWrite;
         h(*this);
@@ -76,7 +76,7 @@ void TSock::handleRead() {
         deadConnection(wsaErrorFromErrno(err));
         return;
     }
-    report(siReceive, "Non-Blocking Incoming Data");
+    report(SockEvent::Received, "Non-Blocking Incoming Data");
     if (!*alive || !OnRead) return;
     ReadEvent h = OnRead;
     h(*this, static_cast<int>(recvBuf_.size()));
@@ -123,7 +123,7 @@ void TSock::handleConnectDone() {
     connecting_ = false;
     connected_ = true;
     registerNotifications();
-    report(siConnect, "Non-Blocking Socket Connected");
+    report(SockEvent::Connected, "Non-Blocking Socket Connected");
     if (!*alive || !OnConnect) return;
     NotifyEvent h = OnConnect;
     h(*this);
@@ -136,7 +136,7 @@ void TSock::connectFailed(int err) {
     connectFailed_ = true;
     if (readNotifier_) readNotifier_->setEnabled(false);
     updateWriteWatch();
-    report(siError, wsaErrorText(wsaErrorFromErrno(err)));
+    report(SockEvent::Error, wsaErrorText(wsaErrorFromErrno(err)));
 }
 
 void TSock::handleClose() {
@@ -154,7 +154,7 @@ void TSock::deadConnection(int wsaCode) {
     auto alive = alive_;
     unsigned gen = gen_;
     try {
-        report(siError, wsaErrorText(wsaCode));
+        report(SockEvent::Error, wsaErrorText(wsaCode));
     } catch (const ESockException& e) {
         handlerFailed("error report", e);  // the close below must still happen
     }
@@ -233,7 +233,7 @@ bool TSock::Send(const std::string& data) {
         return true;
     }
     auto alive = alive_;
-    report(siSend, "Non-Blocking Outgoing Data");
+    report(SockEvent::Sent, "Non-Blocking Outgoing Data");
     if (!*alive || fd_ < 0) return true;
     flushNonBlocking();
     return true;

@@ -151,8 +151,8 @@ void TServer::tempsockDisconnect(TSock& sock) {
     if (seatOfSock(sock) != 0) sock.Close();
 }
 
-void TServer::tempsockInfo(TSock& sock, TSocketInfo, const std::string& msg) {
-    if (shuttingDown_ || msg != "Socket Closed") return;
+void TServer::tempsockInfo(TSock& sock, SockEvent event) {
+    if (shuttingDown_ || event != SockEvent::Closed) return;
     // The second report of one close finds no seat any more.
     if (const int seat = seatOfSock(sock)) connectionClosed(seat);
 }

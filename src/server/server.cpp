@@ -56,9 +56,7 @@ TServer::TServer(ServerOptions options, QObject* parent)
     listener.OnAccept = [this](TSock& s) { onAccept(s); };
     listener.OnRead = [this](TSock& s, int n) { onRead(s, n); };
     tempsock.OnDisconnect = [this](TSock& s) { tempsockDisconnect(s); };
-    tempsock.OnInfo = [this](TSock& s, TSocketInfo k, const std::string& m) {
-        tempsockInfo(s, k, m);
-    };
+    tempsock.OnInfo = [this](TSock& s, SockEvent e, const std::string&) { tempsockInfo(s, e); };
 
     socktimer.setInterval(kQueueTickMs);
     clockTimer.setInterval(1000);

@@ -136,10 +136,6 @@ public:
     // event loop's next turn).
     std::size_t socketsAlive() const;
 
-    // The game port's socket. Only the window still reaches it, for its
-    // port; everything else goes through listen() and port().
-    TSock listener;
-
 signals:
     // Something a table's status is made of may have changed: a seat taken
     // or freed, a login, a message handled, a clock second.
@@ -164,7 +160,7 @@ private:
     void onAccept(TSock& from);
     void onRead(TSock& sock, int count);
     void tempsockDisconnect(TSock& sock);
-    void tempsockInfo(TSock& sock, TSocketInfo kind, const std::string& msg);
+    void tempsockInfo(TSock& sock, SockEvent event);
 
     // ---- seat handlers (fromSeat is the sending connection's seat)
     void receivedlogininfo(std::string_view fields, int fromSeat);
@@ -196,6 +192,7 @@ private:
     std::string distinctName(std::string name, int seat) const;
 
     // ---- components
+    TSock listener;  // the game port
     TSock tempsock;  // never opened: holds the handlers copied onto each connection
     QTimer socktimer;
     QTimer clockTimer;

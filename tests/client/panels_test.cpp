@@ -127,9 +127,13 @@ TEST(HostLink, AFloodingHostIsCutOffAndTheQueueStaysBounded) {
         link.receive(burst);
         most = std::max(most, link.queued());
     }
-    ASSERT_GE(ended.count(), 1);
+    ASSERT_EQ(ended.count(), 1);
     EXPECT_EQ(ended[0][0].value<HostLink::Ending>(), HostLink::Ending::Lost);
     EXPECT_LE(most, 200000u);
+    const std::size_t left = link.queued();
+    link.receive(burst);  // nothing more is taken once cut off, and the end is told once
+    EXPECT_EQ(link.queued(), left);
+    EXPECT_EQ(ended.count(), 1);
 }
 
 // Every menu item reports by its own signal; the marks that follow the host
@@ -181,10 +185,11 @@ TEST(GameMenus, EveryItemReportsAndTheMarksFollowTheWindow) {
 // The move buttons share their row without overlap and within the panel at
 // every scale, with or without Hint, and each click is reported.
 TEST(Scoreboard, MoveButtonsShareTheirRowAndReportTheirClicks) {
-    GameState state;
-    state.names[1] = "Ann";
-    state.names[2] = "A name much longer than the label has room for";
-    state.scores[1] = 120;
+    SeatSession session;
+    const GameState& state = session.state();
+    session.receive("CMD_newplayerinfo+1+Ann");
+    session.receive("CMD_newplayerinfo+2+A name much longer than the label has room for");
+    session.receive("CMD_postscore+10+1+0+120+120+1+120+word");
     Scoreboard board(state);
     board.resize(Scoreboard::kDesigned);
     board.show();
@@ -295,19 +300,19 @@ TEST(BoardPanel, ClicksLayAndTakeBackOnTheRightCellAtEveryScale) {
             sounds.clear();
             previews.clear();
             QTest::mouseClick(tile, Qt::LeftButton, {}, tile->rect().center());
-            EXPECT_EQ(state.pickedSlot, slot);
+            EXPECT_EQ(state.pickedSlot(), slot);
             // The cells are whole pixels, centred on the board: the drawn cell's middle.
             const QPoint at = board->cellRect(c).center();
             EXPECT_TRUE(board->rect().contains(at));
             QTest::mouseClick(board, Qt::LeftButton, {}, at);
-            EXPECT_EQ(state.laid[slot], (Cell{c.x(), c.y()})) << c.x() << "," << c.y();
-            EXPECT_EQ(state.pickedSlot, 0);
+            EXPECT_EQ(state.laid()[slot], (Cell{c.x(), c.y()})) << c.x() << "," << c.y();
+            EXPECT_EQ(state.pickedSlot(), 0);
             EXPECT_FALSE(tile->isVisible());
             ASSERT_EQ(sounds.count(), 1);
             EXPECT_EQ(sounds[0][0].toString(), "place");
             EXPECT_GE(previews.count(), 1);
             QTest::mouseClick(board, Qt::RightButton, {}, at);
-            EXPECT_EQ(state.laid[slot], kNoCell);
+            EXPECT_EQ(state.laid()[slot], kNoCell);
             EXPECT_TRUE(tile->isVisible());
         }
     }
@@ -336,24 +341,24 @@ TEST(ComputerPlayers, SeatReportReadyLeaveAndTellWhoHoldsTheTable) {
             computers.seatsChanged(state);
         }
     };
-    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.mySeat == 1; }, follow));
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.mySeat() == 1; }, follow));
 
     computers.seat(2, engine::Level::Easy, server.port(), state);
     ASSERT_TRUE(testsupport::pumpUntil([&] { return ready.count() > 0; }, follow, 5000));
-    EXPECT_EQ(state.names[2], "Computer 1");
-    EXPECT_EQ(state.names[3], "Computer 2");
+    EXPECT_EQ(state.names()[2], "Computer 1");
+    EXPECT_EQ(state.names()[3], "Computer 2");
     EXPECT_TRUE(computers.holdAllOtherSeats(state));
     testsupport::pumpUntil([] { return false; }, follow, 100);
     EXPECT_EQ(ready.count(), 1);  // once, however many players are announced after
 
     computers.seat(1, engine::Level::Hard, server.port(), state);
-    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names[3] == kWaiting; }, follow, 5000));
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names()[3] == kWaiting; }, follow, 5000));
     EXPECT_EQ(ready.count(), 2);
     EXPECT_TRUE(computers.holdAllOtherSeats(state));
 
     testsupport::ScriptedClient bob(server.port(), "Bob");
     bob.open();
-    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names[3] == "Bob"; }, follow, 5000));
+    ASSERT_TRUE(testsupport::pumpUntil([&] { return state.names()[3] == "Bob"; }, follow, 5000));
     EXPECT_FALSE(computers.holdAllOtherSeats(state));
 }
 

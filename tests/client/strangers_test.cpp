@@ -38,7 +38,7 @@ TEST(WindowAmongStrangers, NoLineIsForgedAndATakenNameIsTold) {
     HostRig rig;
     Window ann({"Ann", "somewhere", "true"}, rig.server.get(), 0);
     ann.chat->show();
-    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn; }));
+    ASSERT_TRUE(rig.pump([&] { return ann.chat->state().loggedIn(); }));
     Window twin({"Ann", "127.0.0.1", "join"}, rig.server.get(), rig.port());
     twin.chat->show();
     EXPECT_TRUE(
@@ -102,7 +102,7 @@ TEST(WindowAmongStrangers, KeepsABoundedRecordOfTurnsWhateverAHostSends) {
 // box that says why, which may wait for OK until the desktop session ends.
 TEST(WindowAtItsEnd, SavesBeforeItTellsWhyItEnds) {
     HostRig rig;
-    rig.server->listener.setListen(true);
+    rig.server->listen();
     Window w({"Ann", "127.0.0.1", "join"}, nullptr, rig.port());
     Tchat& chat = *w.chat;
     chat.show();

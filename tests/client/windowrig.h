@@ -74,7 +74,7 @@ struct HostRig {
         return testsupport::pumpUntil(
             done, [this] { server->socktimerTimer(); }, ms);
     }
-    int port() const { return server->listener.LocalPort(); }
+    int port() const { return server->port(); }
     std::unique_ptr<TServer> server;
 };
 

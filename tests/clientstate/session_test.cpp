@@ -33,24 +33,24 @@ public:
     void otherVersion(std::string_view name) override { add("version " + std::string(name)); }
     void ownVersionDiffers() override { add("own version"); }
     void tableFull() override { add("full"); }
-    void settingsChanged() override { add("settings " + std::to_string(g().turnLength)); }
+    void settingsChanged() override { add("settings " + std::to_string(g().turnLength())); }
     void boardArranged() override { add("arranged"); }
     void gameStarted(const StartNews& n) override {
         add("started by " + n.starter + (n.ownStart ? " own" : ""));
     }
     void turnBegan(int seat) override {
-        EXPECT_EQ(g().turnSeat, seat);
+        EXPECT_EQ(g().turnSeat(), seat);
         add("turn " + std::to_string(seat));
     }
     void turnEnded(int seat, bool timeUp) override {
         add((timeUp ? "time up " : "passed ") + std::to_string(seat));
     }
     void tileDealt(int slot) override {
-        EXPECT_TRUE(g().rack[slot].visible);
+        EXPECT_TRUE(g().rack()[slot].visible);
         add("dealt " + std::to_string(slot));
     }
     void cellShown(const Placement& p) override {
-        EXPECT_EQ(g().letters[p.x][p.y], p.code);
+        EXPECT_EQ(g().letters()[p.x][p.y], p.code);
         add("cell " + std::to_string(p.x) + "," + std::to_string(p.y));
     }
     void tilesRepositioned(const std::vector<Placement>& p) override {
@@ -60,12 +60,12 @@ public:
         add("word " + std::to_string(p.size()));
     }
     void scored(const ScoreNews& n) override {
-        EXPECT_EQ(g().scores[n.seat], n.score);
+        EXPECT_EQ(g().scores()[n.seat], n.score);
         add("score " + std::to_string(n.seat) + " " + std::to_string(n.score));
     }
     void tilesExchanged(const TileNews& n) override { add("exchanged " + std::to_string(n.seat)); }
     void moveRefused(const std::vector<int>& slots) override {
-        for (int slot : slots) EXPECT_TRUE(g().rack[slot].visible);
+        for (int slot : slots) EXPECT_TRUE(g().rack()[slot].visible);
         add("refused " + std::to_string(slots.size()));
     }
     void exchangeRefused(bool already) override {
@@ -74,22 +74,22 @@ public:
     void tilesCounted(int left) override { add("left " + std::to_string(left)); }
     void outOfTiles(int seat) override { add("no tiles " + std::to_string(seat)); }
     void watchingChanged(int seat, bool on) override {
-        EXPECT_EQ(g().watching[seat], on);
+        EXPECT_EQ(g().watching()[seat], on);
         add("watch " + std::to_string(seat) + (on ? " on" : " off"));
     }
     void gameEnded(const std::string& reason) override {
-        EXPECT_EQ(g().reason, reason);
+        EXPECT_EQ(g().reason(), reason);
         add("ended " + reason);
     }
     void winnersNamed(const std::vector<int>& seats) override {
-        EXPECT_TRUE(g().gameOver);
+        EXPECT_TRUE(g().gameOver());
         add("winners " + std::to_string(seats.size()));
     }
 };
 
 TEST(SeatSession, TellsEachChangeAfterTheModelHasIt) {
     SeatSession s;
-    s.state().loginName = "Ann";
+    s.state().setLoginName("Ann");
     Recorder r(s);
     s.setListener(&r);
     EXPECT_EQ(s.receive("CMD_sendlogininfo+2"), "CMD_logininfo+2+2.1.0+Ann\xFF");
@@ -170,13 +170,13 @@ TEST(SeatSession, AMalformedMessageIsNeitherTakenNorTold) {
           "CMD_notiles+0+", "CMD_arrangeboard+1+2+3", "CMD_nosuchthing+1", "", "CMD_newtiles+7+5"})
         EXPECT_EQ(s.receive(m), std::nullopt) << m;
     EXPECT_EQ(r.told, std::vector<std::string>{});
-    EXPECT_EQ(s.state().names, before.names);
-    EXPECT_EQ(s.state().turnSeat, before.turnSeat);
-    EXPECT_EQ(s.state().letters, before.letters);
+    EXPECT_EQ(s.state().names(), before.names());
+    EXPECT_EQ(s.state().turnSeat(), before.turnSeat());
+    EXPECT_EQ(s.state().letters(), before.letters());
     // Without a listener the model still follows.
     s.setListener(nullptr);
     s.receive("CMD_gametimeup+");
-    EXPECT_EQ(s.state().reason, "Game Time is Up, Game Over!");
+    EXPECT_EQ(s.state().reason(), "Game Time is Up, Game Over!");
 }
 
 TEST(SeatSession, WireTextAboutSeats) {

@@ -187,7 +187,7 @@ TEST(Coach, HintOnAnEmptyBoardAndARackWithoutWords) {
 TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
     SeatSession session;
     GameState& g = session.state();
-    g.loginName = "Ann";
+    g.setLoginName("Ann");
     session.receive("CMD_sendlogininfo+1");
     session.receive("CMD_startgame+Ann+90+0+0+0+n+n+n");
     const std::string tiles = "seatsroned";
@@ -200,7 +200,7 @@ TEST(Coach, HintLaidAsAPreviewOnTheWindowsModel) {
     ASSERT_TRUE(hint.found);
     for (int i = 0; i < hint.move.count; ++i) {
         const TileLay& t = hint.move.tiles[i];
-        if (g.rack[t.slot].back != t.flipped) g.flippit(t.slot);
+        if (g.rack()[t.slot].back != t.flipped) g.flippit(t.slot);
         g.rackClick(t.slot, false);
         ASSERT_EQ(g.boardClick(t.x, t.y, true), GameState::BoardClick::Laid);
     }

@@ -47,7 +47,7 @@ protected:
             b.seed = seed * 10 + static_cast<uint32_t>(i);
             bots.push_back(std::make_unique<Bot>(b));
             bots.back()->start();
-            ASSERT_TRUE(pump([&] { return bots.back()->seat().state().mySeat == i + 1; }));
+            ASSERT_TRUE(pump([&] { return bots.back()->seat().state().mySeat() == i + 1; }));
         }
         watcher = std::make_unique<ScriptedClient>(server->port(), "Watcher");
         watcher->open();
@@ -95,7 +95,7 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
             // The players hear who won (a spectator is not told).
             ASSERT_TRUE(pump([&] {
                 for (const auto& b : bots)
-                    if (!b->seat().state().gameOver) return false;
+                    if (!b->seat().state().gameOver()) return false;
                 return true;
             }));
             EXPECT_FALSE(server->referee().state().gameon);
@@ -105,7 +105,7 @@ TEST_F(Bots, FourBotsPlayWholeGamesToEveryEnd) {
                 EXPECT_FALSE(b->closed());
                 // Each window's scoreboard agrees with the host.
                 for (int s = 1; s <= 4; ++s)
-                    EXPECT_EQ(b->seat().state().scores[s], server->referee().player(s).score);
+                    EXPECT_EQ(b->seat().state().scores()[s], server->referee().player(s).score);
             }
         }
     }

@@ -126,8 +126,8 @@ TEST(SockDrop, AGivenUpConnectionStopsReadingAndClosesLikeAStalledOne) {
     TSock& a = p.peer();
     std::vector<std::string> events;
     int reads = 0;
-    a.OnInfo = [&](TSock&, TSocketInfo k, const std::string& m) {
-        events.push_back(std::to_string(k) + ":" + m);
+    a.OnInfo = [&](TSock&, SockEvent e, const std::string& m) {
+        events.push_back(std::to_string(infoKind(e)) + ":" + m);
     };
     a.OnDisconnect = [&](TSock&) { events.push_back("disconnect"); };
     a.OnRead = [&](TSock& me, int) {

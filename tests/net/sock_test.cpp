@@ -33,8 +33,8 @@ void pumpFor(int rounds) {
 struct Recorder {
     Strings events;
     void attach(TSock& s, const std::string& who = "") {
-        s.OnInfo = [this, who](TSock&, TSocketInfo k, const std::string& m) {
-            events.push_back(who + "info" + std::to_string(k) + ":" + m);
+        s.OnInfo = [this, who](TSock&, SockEvent e, const std::string& m) {
+            events.push_back(who + "info" + std::to_string(infoKind(e)) + ":" + m);
         };
         s.OnConnect = [this, who](TSock&) { events.push_back(who + "connect"); };
         s.OnDisconnect = [this, who](TSock&) { events.push_back(who + "disconnect"); };
@@ -280,7 +280,7 @@ TEST(SockInfo, AHandlersFailureKeepsItsCause) {
     s.setHostName("127.0.0.1");
     const std::string port = deadPort();
     s.setPortName(port);
-    s.OnInfo = [](TSock&, TSocketInfo, const std::string& msg) {
+    s.OnInfo = [](TSock&, SockEvent, const std::string& msg) {
         throw std::runtime_error("handler saw " + msg);
     };
     EXPECT_EQ(throwText([&] { s.Open(); }), "OnInfo - handler saw Lookup Of Port " + port);
@@ -292,8 +292,8 @@ TEST(SockInfo, AHandlersFailureKeepsItsCause) {
     refused.setHostName("127.0.0.1");
     refused.setPortName(port);
     bool told = false;
-    refused.OnInfo = [&](TSock&, TSocketInfo kind, const std::string& msg) {
-        if (kind != siError) return;
+    refused.OnInfo = [&](TSock&, SockEvent event, const std::string& msg) {
+        if (event != SockEvent::Error) return;
         told = true;
         throw std::runtime_error("refused: " + msg);
     };
@@ -501,8 +501,8 @@ TEST(SockClose, OwnerMayDeleteTheSocketFromItsCloseHandler) {
     Server srv;
     bool gone = false;
     srv.onNew = [&](TSock& s) {
-        s.OnInfo = [&](TSock& me, TSocketInfo, const std::string& m) {
-            if (m == "Socket Closed") {
+        s.OnInfo = [&](TSock& me, SockEvent e, const std::string&) {
+            if (e == SockEvent::Closed) {
                 delete &me;
                 gone = true;
             }
@@ -739,8 +739,8 @@ TEST(SockFamilies, OneListenerJoinedOverIpv6Ipv4AndAName) {
     stray.setPortName(srv.port());
     stray.setLocalHost("192.0.2.1");
     std::string error;
-    stray.OnInfo = [&](TSock&, TSocketInfo kind, const std::string& m) {
-        if (kind == siError) error = m;
+    stray.OnInfo = [&](TSock&, SockEvent event, const std::string& m) {
+        if (event == SockEvent::Error) error = m;
     };
     EXPECT_FALSE(stray.Open());
     EXPECT_EQ(error, "Error #10049 (WSAEADDRNOTAVAIL)");

@@ -35,8 +35,8 @@ ScriptedClient::ScriptedClient(int port, std::string name, bool autoLogin, std::
     sock_.setHostName("127.0.0.1");
     sock_.setPortName(std::to_string(port));
     sock_.OnRead = [this](TSock& s, int) { onRead(s); };
-    sock_.OnInfo = [this](TSock&, TSocketInfo, const std::string& msg) {
-        if (msg == "Socket Closed") closed_ = true;
+    sock_.OnInfo = [this](TSock&, SockEvent event, const std::string&) {
+        if (event == SockEvent::Closed) closed_ = true;
     };
 }
 
