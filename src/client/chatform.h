@@ -101,6 +101,7 @@ private:
     void settingsChanged() override;
     void boardArranged() override;
     void gameStarted(const StartNews& news) override;
+    void modelCleared() override;
     void turnBegan(int seat) override;
     void turnEnded(int seat, bool timeUp) override;
     void tileDealt(int slot) override;

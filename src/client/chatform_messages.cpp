@@ -132,6 +132,12 @@ void Tchat::tilesExchanged(const TileNews& news) {
     }
 }
 
+void Tchat::modelCleared() {
+    boardPanel_->refresh();
+    boardPanel_->showBoard();
+    scoreboard_->showSeats();
+}
+
 void Tchat::gameStarted(const StartNews& news) {
     ++turnSerial_;
     gameOver_->hide();

@@ -39,9 +39,15 @@ std::optional<std::string> SeatSession::receive(std::string_view entry) {
     } else if (c == cmd::full) {
         tell.tableFull();
     } else if (c == cmd::startgame) {
-        if (auto news = g.startthegame(f)) tell.gameStarted(*news);
+        if (auto news = g.startthegame(f))
+            tell.gameStarted(*news);
+        else
+            tell.modelCleared();
     } else if (c == cmd::nextplayer) {
-        if (auto seat = g.getnextplayer(f)) tell.turnBegan(*seat);
+        if (auto seat = g.getnextplayer(f))
+            tell.turnBegan(*seat);
+        else
+            tell.modelCleared();
     } else if (c == cmd::winner) {
         tell.winnersNamed(g.winner(f));
     } else if (c == cmd::arrangeboard) {

@@ -16,7 +16,7 @@ namespace zindle {
 
 // What a message changed, told after the model has taken it. Every call has
 // an empty default, so a listener names only what it shows or acts on. A
-// malformed message changes nothing and is not told.
+// malformed message is not told, except where it cleared something first.
 class SessionListener {
 public:
     virtual ~SessionListener() = default;
@@ -31,6 +31,9 @@ public:
     virtual void settingsChanged() {}
     virtual void boardArranged() {}
     virtual void gameStarted(const StartNews&) {}
+    // A start or turn message that failed after it had cleared the board, the rack's laid
+    // tiles or the scores: what is shown must follow the model all the same.
+    virtual void modelCleared() {}
     virtual void turnBegan(int /*seat*/) {}
     virtual void turnEnded(int /*seat*/, bool /*timeUp*/) {}
     virtual void tileDealt(int /*slot*/) {}

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <algorithm>
 #include <csignal>
 #include <cstring>
@@ -96,6 +97,40 @@ TEST(WindowAmongStrangers, KeepsABoundedRecordOfTurnsWhateverAHostSends) {
     EXPECT_EQ(review->table()->rowCount(), static_cast<int>(coach::GameRecord::kMaxTurns));
     EXPECT_EQ(review->table()->item(0, 0)->text(), "1");
     review->close();
+}
+
+// A turn message that fails after it took the laid tiles back still shows them back on the rack,
+// and a start that fails after clearing the scores shows them cleared.
+TEST(WindowAmongStrangers, AMalformedTurnOrStartStillShowsWhatItCleared) {
+    Window w({}, nullptr, 1);
+    Tchat& chat = *w.chat;
+    std::string deal =
+        "CMD_sendlogininfo+2\xFF"
+        "CMD_newplayerinfo+2+Eve\xFF"
+        "CMD_startgame+Eve+90+0+0+0+n+n+n\xFF";
+    for (int slot = 1; slot <= kRackSize; ++slot)
+        deal += "CMD_atile+" + std::to_string(slot) + "+" + std::to_string(slot) + "\xFF";
+    chat.receive(deal + "CMD_nextplayer+2\xFF");
+    drain(chat);
+    chat.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&chat));
+    auto* tile = part(chat, "tile_1");
+    auto* board = part(chat, "board");
+    QTest::mouseClick(tile, Qt::LeftButton, {}, tile->rect().center());
+    QTest::mouseClick(board, Qt::LeftButton, {}, board->rect().center());
+    ASSERT_FALSE(tile->isVisible());
+
+    chat.receive("CMD_nextplayer+x\xFF");
+    drain(chat);
+    EXPECT_EQ(chat.state().laid()[1], kNoCell);
+    EXPECT_TRUE(tile->isVisible());
+
+    chat.receive("CMD_postscore+10+2+0+45+45+1+45+word\xFF");
+    drain(chat);
+    ASSERT_EQ(text(chat, "label_score2"), "45");
+    chat.receive("CMD_startgame+Eve+90\xFF");
+    drain(chat);
+    EXPECT_EQ(text(chat, "label_score2"), "0");
 }
 
 // When the host drops the window, what a close keeps is written before the
