@@ -62,10 +62,4 @@ QString dataFile(const QString& name) {
     return dataFolder() + "/" + name;
 }
 
-QString runtimeDir() {
-    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
-    return QDir::tempPath();
-}
-
 }  // namespace zindle

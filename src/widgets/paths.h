@@ -18,10 +18,6 @@ QString dataFolder();
 // dataFolder() + "/" + name.
 QString dataFile(const QString& name);
 
-// Where short-lived sockets go: $XDG_RUNTIME_DIR when set (private to the
-// user, emptied at logout), else the temporary folder.
-QString runtimeDir();
-
 // The files older versions kept beside the program.
 QStringList legacyDataFiles();
 
