@@ -61,6 +61,11 @@ public:
         output_ += QString::fromLocal8Bit(process_.readAll());
         return output_.contains(text);
     }
+    // The host's line that holds text, for the log.
+    void show(const QString& text) {
+        for (const QString& line : output_.split('\n'))
+            if (line.contains(text)) std::printf("%s\n", qPrintable(line));
+    }
     std::string output() {
         says({});
         return (output_ + " [" + process_.errorString() + "]").toStdString();
@@ -107,6 +112,8 @@ Way join(Player& joiner, const QString& table, std::unique_ptr<JoinPath>& path, 
     });
     path->start();
     waitFor([&] { return !way.how.isEmpty(); }, 20000);
+    std::printf("Join until the window can connect: %s in %lld ms\n", qPrintable(way.how),
+                static_cast<long long>(way.ms));
     return way;
 }
 
@@ -128,6 +135,7 @@ TEST(Routers, MappingRouterLetsTheJoinerInDirectlyAndTheMappingGoesWithTheTable)
     ASSERT_TRUE(joiner.waitForTable("tmap", -1, 20000)) << host->output();
     ASSERT_TRUE(waitFor([&] { return host->says("open to the Internet"); }, 15000))
         << host->output();
+    host->show("the table is");
     EXPECT_TRUE(routerRules("rmap").contains("dport 7772")) << routerRules("rmap").toStdString();
 
     std::unique_ptr<JoinPath> path;
@@ -153,6 +161,8 @@ TEST(Routers, RefusingRouterSendsTheJoinerThroughTheRelay) {
     ASSERT_TRUE(joiner.waitOnline());
     ASSERT_TRUE(joiner.waitForTable("tdeny", -1, 20000)) << host.output();
     ASSERT_TRUE(waitFor([&] { return host.says("through the relay"); }, 15000)) << host.output();
+    waitFor([&] { return host.says(", after"); }, 10000);
+    host.show("the table is");
 
     std::unique_ptr<JoinPath> path;
     const Way way = join(joiner, "tdeny", path, false);
