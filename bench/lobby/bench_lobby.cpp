@@ -4,7 +4,10 @@
 //  2. from Join until the game window is seated (a real zindle, offscreen);
 //  3. the CPU a signed-in, idle lobby takes;
 //  4. how long one table change takes to reach every lobby in a room of
-//     10, 100 and 500 occupants (headless clients in this process).
+//     10, 100 and 500 occupants (headless clients in this process);
+//  5. the relay on loopback: Join until connected, direct and relayed; a
+//     move's round trip through the relay against the direct one, in one
+//     run; what one relayed connection carries a second.
 //   bench_lobby [--occupants 10,100,500] [--idle-seconds 10]
 #include <sys/resource.h>
 
@@ -14,17 +17,20 @@
 #include <QFile>
 #include <QProcess>
 #include <QTcpServer>
+#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "lobby/hostedtable.h"
 #include "lobby/lobbyclient.h"
 #include "lobby/prosody.h"
+#include "lobby/relay.h"
 #include "lobby/statuslink.h"
 
 using namespace zindle::lobby;
@@ -246,6 +252,128 @@ void roomOf(TestProsody& p, int n) {
 
 }  // namespace
 
+// Runs the event loop until done, without the 10 ms naps of QTest's wait,
+// which would swamp a round trip on loopback.
+bool spinUntil(const std::function<bool()>& done, int ms) {
+    QElapsedTimer t;
+    t.start();
+    QTimer wake;  // the deadline is looked at even when nothing happens
+    wake.start(5);
+    while (!done()) {
+        if (t.elapsed() > ms) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+// Round trips of a move-sized line, in ms each.
+std::vector<double> roundTrips(QTcpSocket& s, int n) {
+    std::vector<double> ms;
+    const QByteArray line(60, 'm');
+    for (int i = 0; i < n; ++i) {
+        QElapsedTimer t;
+        t.start();
+        s.write(line);
+        qint64 got = 0;
+        spinUntil(
+            [&] {
+                got += s.readAll().size();
+                return got >= line.size();
+            },
+            5000);
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+    }
+    return ms;
+}
+
+void relayFigures(TestProsody& p) {
+    // The game port: an echo, so the bench sees both ways.
+    QTcpServer echo;
+    echo.listen(QHostAddress::LocalHost, 0);
+    QObject::connect(&echo, &QTcpServer::newConnection, [&] {
+        while (QTcpSocket* c = echo.nextPendingConnection())
+            QObject::connect(c, &QTcpSocket::readyRead, [c] { c->write(c->readAll()); });
+    });
+    auto host = online(p, "benchrelayh");
+    auto joiner = online(p, "benchrelayj");
+    waitFor(
+        [&] { return host->proxy().has_value() && joiner->state() == LobbyClient::State::Online; },
+        20000);
+    HostedTable table(*host);
+    table.reachableAddress = [] { return QStringLiteral("127.0.0.1"); };
+    TableInfo info;
+    info.version = "2.1.0";
+    table.update(echo.serverPort(), info);
+    waitFor([&] { return joiner->occupants().value("benchrelayh").table.has_value(); }, 20000);
+
+    // Join until the window could connect, each way (the host answers three
+    // requests from one occupant at once, then one every 10 s).
+    auto joinOnce = [&](bool relayOnly, std::unique_ptr<JoinPath>& path, int& port) {
+        QElapsedTimer t;
+        t.start();
+        JoinOffer offer;
+        bool answered = false;
+        auto c = QObject::connect(joiner.get(), &LobbyClient::joinAnswered,
+                                  [&](const QString&, Refusal, const JoinOffer& o) {
+                                      offer = o;
+                                      answered = true;
+                                  });
+        joiner->requestJoin("benchrelayh", false);
+        spinUntil([&] { return answered; }, 10000);
+        QObject::disconnect(c);
+        path = std::make_unique<JoinPath>(*joiner, "benchrelayh", offer, relayOnly);
+        port = 0;
+        QObject::connect(path.get(), &JoinPath::direct, [&](const QString&, int p) { port = p; });
+        QObject::connect(path.get(), &JoinPath::relayed, [&](int p) { port = p; });
+        path->start();
+        spinUntil([&] { return port != 0; }, 10000);
+        return double(t.nsecsElapsed()) / 1e6;
+    };
+    std::unique_ptr<JoinPath> path;
+    int port = 0;
+    const double direct = joinOnce(false, path, port);
+    const double relayed = joinOnce(true, path, port);
+    std::printf(
+        "join until the window can connect: direct %.0f ms, relayed %.0f ms (targets 2 s and "
+        "3 s; starting the window and its login add about 240 ms)\n",
+        direct, relayed);
+
+    // Move round trips: direct and through the relay, alternating, in one run.
+    QTcpSocket straight, through;
+    straight.connectToHost(QHostAddress::LocalHost, echo.serverPort());
+    through.connectToHost(QHostAddress::LocalHost, quint16(port));
+    waitFor([&] {
+        return straight.state() == QAbstractSocket::ConnectedState &&
+               through.state() == QAbstractSocket::ConnectedState;
+    });
+    std::vector<double> d, r;
+    for (int i = 0; i < 10; ++i) {
+        auto a = roundTrips(straight, 20), b = roundTrips(through, 20);
+        d.insert(d.end(), a.begin(), a.end());
+        r.insert(r.end(), b.begin(), b.end());
+    }
+    std::printf(
+        "move round trip: direct median %.2f ms, relayed median %.2f ms: %.2f ms added, ratio "
+        "%.1f (target <= 20 ms added)\n",
+        median(d), median(r), median(r) - median(d), median(r) / std::max(median(d), 0.001));
+
+    // Throughput: 8 MB out and back through one relayed connection.
+    const QByteArray block(8 << 20, 'x');
+    QElapsedTimer t;
+    t.start();
+    through.write(block);
+    qint64 got = 0;
+    spinUntil(
+        [&] {
+            got += through.readAll().size();
+            return got >= block.size();
+        },
+        120000);
+    const double s = double(t.nsecsElapsed()) / 1e9;
+    std::printf("relay throughput: %.1f MB each way in %.2f s, %.2f MB/s each way\n",
+                double(got) / (1 << 20), s, double(got) / (1 << 20) / s);
+}
+
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QList<int> sizes{10, 100, 500};
@@ -268,11 +396,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_lobby: %s\n", qPrintable(prosody.why()));
         return 1;
     }
-    for (const char* name : {"benchhost", "benchseer", "benchtable", "benchjoin", "benchidle"})
+    for (const char* name : {"benchhost", "benchseer", "benchtable", "benchjoin", "benchidle",
+                             "benchrelayh", "benchrelayj"})
         prosody.registerAccount(name);
+    if (args.contains("--relay-only")) {
+        relayFigures(prosody);
+        return 0;
+    }
     hostUntilListed(prosody, 5);
     joinUntilSeated(prosody, 5);
     idleCost(prosody, idleSeconds);
+    relayFigures(prosody);
     for (int n : sizes) roomOf(prosody, n);
     return 0;
 }

@@ -19,9 +19,12 @@ DedicatedTable::DedicatedTable(TServer& server, DedicatedOptions options, QObjec
         const lobby::Mapping& m = table_.mapper().mapping();
         QString how = lobby::describe(table_.reach());
         if (m.ok)
-            how += QStringLiteral(" (%1, %2:%3)").arg(m.method, m.external).arg(m.externalPort);
+            how += QStringLiteral(" (%1, %2:%3, mapped in %4 ms)")
+                       .arg(m.method, m.external)
+                       .arg(m.externalPort)
+                       .arg(m.ms);
         else if (!m.why.isEmpty())
-            how += " (" + m.why + ")";
+            how += QStringLiteral(" (%1, after %2 ms)").arg(m.why).arg(m.ms);
         if (how == lastReach_) return;
         lastReach_ = how;
         std::fprintf(stderr, "zindle-host: the table is %s\n", qPrintable(how));

@@ -4,8 +4,9 @@
 
 namespace zindle::cli {
 
-void LobbyOptionSet::addTo(Parser& parser, bool withRegister) {
+void LobbyOptionSet::addTo(Parser& parser, bool takesRegister) {
     parser.addOptions({server, account, passwordFile, caFile, room, relayOnly, noMapping});
+    withRegister = takesRegister;
     if (withRegister) parser.addOption(registerAccount);
 }
 
@@ -30,7 +31,8 @@ std::optional<LobbyOptions> LobbyOptionSet::read(const Parser& parser, QString& 
     o.account = parser.value(account).trimmed();
     o.caFile = parser.value(caFile);
     o.room = parser.value(room).trimmed();
-    o.registerAccount = parser.isSet(registerAccount);
+    // Asking about an option never added makes Qt warn on stderr.
+    o.registerAccount = withRegister && parser.isSet(registerAccount);
     o.relayOnly = parser.isSet(relayOnly);
     o.mapping = !parser.isSet(noMapping) && !o.relayOnly;
     if (!o.account.isEmpty()) {

@@ -34,7 +34,8 @@ struct LobbyOptionSet {
                                  "address."};
     QCommandLineOption noMapping{"no-mapping", "Do not ask the router to open the game port."};
 
-    void addTo(Parser& parser, bool withRegister);
+    void addTo(Parser& parser, bool takesRegister);
+    bool withRegister = false;  // zindle-host takes no --register
     // The values, or the reason they cannot be used.
     std::optional<LobbyOptions> read(const Parser& parser, QString& why) const;
 };

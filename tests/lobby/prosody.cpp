@@ -91,27 +91,28 @@ log = { info = "%1/prosody.log" }
 modules_enabled = { "roster", "saslauth", "tls", "disco", "ping", "register", "posix" }
 modules_disabled = { "s2s" }
 c2s_ports = { %2 }
-c2s_interfaces = { "127.0.0.1" }
+c2s_interfaces = { "%4" }
 c2s_direct_tls_ports = {}
 s2s_ports = {}
 component_ports = {}
 http_ports = {}
 https_ports = {}
 proxy65_ports = { %3 }
-proxy65_interfaces = { "127.0.0.1" }
+proxy65_interfaces = { "%4" }
 allow_registration = true
-registration_whitelist = { "127.0.0.1" }
+registration_whitelist = { "127.0.0.1", "%4" }
 authentication = "internal_hashed"
 c2s_require_encryption = true
 ssl = { key = "%1/server.key", certificate = "%1/server.pem" }
 VirtualHost "localhost"
 Component "conference.localhost" "muc"
 Component "proxy.localhost" "proxy65"
-    proxy65_address = "127.0.0.1"
+    proxy65_address = "%4"
 )")
                              .arg(d)
                              .arg(c2sPort_)
-                             .arg(proxyPort_);
+                             .arg(proxyPort_)
+                             .arg(address_);
     cfg.write(text.toUtf8());
     return true;
 }
@@ -143,7 +144,7 @@ bool TestProsody::waitForPort(int ms) {
     while (!deadline.hasExpired()) {
         if (process_->state() == QProcess::NotRunning) return false;
         QTcpSocket probe;
-        probe.connectToHost(QHostAddress::LocalHost, quint16(c2sPort_));
+        probe.connectToHost(QHostAddress(address_), quint16(c2sPort_));
         if (probe.waitForConnected(200)) return true;
         QThread::msleep(50);
     }

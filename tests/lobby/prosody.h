@@ -31,8 +31,12 @@ public:
 
     QString domain() const { return QStringLiteral("localhost"); }
     QString server() const {
-        return external_.isEmpty() ? QStringLiteral("127.0.0.1:%1").arg(c2sPort_) : external_;
+        return external_.isEmpty() ? QStringLiteral("%1:%2").arg(address_).arg(c2sPort_)
+                                   : external_;
     }
+    // Listens (and has its proxy listen) on this address rather than
+    // 127.0.0.1; set before start().
+    void setAddress(const QString& address) { address_ = address; }
     // Another server already running (ZINDLE_TEST_SERVER=HOST:PORT with
     // ZINDLE_TEST_CA=PEM, domain localhost): the scenarios run against it,
     // as they were tried against ejabberd. It cannot be restarted from here.
@@ -61,6 +65,7 @@ private:
 
     QTemporaryDir dir_;
     std::unique_ptr<QProcess> process_;
+    QString address_ = QStringLiteral("127.0.0.1");
     int c2sPort_ = 0;
     int proxyPort_ = 0;
     QString why_;

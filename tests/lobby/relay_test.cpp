@@ -55,6 +55,46 @@ int onTurn(const ScriptedClient& c) {
 
 }  // namespace
 
+TEST(LobbyRelay, AHostsAnswerIsReadWithinItsBoundsOrNotAtAll) {
+    xmpp_initialize();
+    xmpp_ctx_t* ctx = xmpp_ctx_new(nullptr, nullptr);
+    const QString dst(40, 'a');
+    auto read = [&](const QString& children) {
+        xmpp_stanza_t* iq = xmpp_stanza_new_from_string(
+            ctx, ("<iq type='result'><join xmlns='urn:zindle:lobby:1'>" + children + "</join></iq>")
+                     .toUtf8()
+                     .constData());
+        const auto offer = readOffer(iq);
+        xmpp_stanza_release(iq);
+        return offer;
+    };
+    const QString relay = "<relay jid='proxy.example.org' sid='abcdefgh12' dst='" + dst + "'/>";
+    // The relay alone, and beside three addresses of which a reader keeps three.
+    auto offer = read(relay);
+    ASSERT_TRUE(offer);
+    EXPECT_FALSE(offer->direct());
+    EXPECT_EQ(offer->relay, (RelayOffer{"proxy.example.org", "abcdefgh12", dst}));
+    offer = read(
+        "<direct host='203.0.113.5' port='7772'/><direct host='10.0.0.2' port='7772'/>"
+        "<direct host='2001:db8::5' port='7772'/><direct host='10.0.0.9' port='1'/>" +
+        relay);
+    ASSERT_TRUE(offer);
+    EXPECT_EQ(offer->host, "203.0.113.5");
+    ASSERT_EQ(offer->others.size(), 2);
+    EXPECT_EQ(offer->others[1].host, "2001:db8::5");
+    // Anything out of bounds spoils the answer: no half-read offers.
+    for (const QString& bad :
+         {QString("<relay jid='proxy.example.org' sid='short' dst='" + dst + "'/>"),
+          QString("<relay jid='proxy.example.org' sid='abcdefgh12' dst='" + dst.toUpper() + "'/>"),
+          QString("<relay jid='proxy.example.org' sid='abcdefgh12' dst='abc'/>"),
+          QString("<relay jid='-proxy' sid='abcdefgh12' dst='" + dst + "'/>"),
+          QString("<relay jid='proxy.example.org' sid='abc def gh12' dst='" + dst + "'/>"),
+          QString("<direct host='--help' port='7772'/>" + relay),
+          QString("<direct host='203.0.113.5' port='70000'/>"), QString()})
+        EXPECT_FALSE(read(bad)) << bad.toStdString();
+    xmpp_ctx_free(ctx);
+}
+
 TEST(LobbyRelay, EveryByteGoesThroughBothWaysFromEachJoinersOwnAddressAndAFastWriterIsHeldBack) {
     NEED_PROSODY(prosody);
     for (const char* name : {"rhost", "rjoin1", "rjoin2"})
