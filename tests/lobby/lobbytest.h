@@ -7,12 +7,23 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <cstdlib>
 #include <memory>
 
 #include "lobby/lobbyclient.h"
 #include "lobby/prosody.h"
+#include "support/scriptedclient.h"
 
 namespace testsupport {
+
+// Whose turn it is, from the host's last "CMD_nextplayer" or start message.
+inline int onTurn(const ScriptedClient& c) {
+    for (auto it = c.received().rbegin(); it != c.received().rend(); ++it) {
+        if (it->rfind("CMD_nextplayer+", 0) == 0) return std::atoi(it->c_str() + 15);
+        if (it->rfind("CMD_startgame+", 0) == 0) return std::atoi(it->c_str() + 14);
+    }
+    return 0;
+}
 
 #define NEED_PROSODY(p)                     \
     TestProsody* p = TestProsody::shared(); \

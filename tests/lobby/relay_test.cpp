@@ -45,14 +45,6 @@ QByteArray pattern(qint64 size) {
     return out;
 }
 
-int onTurn(const ScriptedClient& c) {
-    for (auto it = c.received().rbegin(); it != c.received().rend(); ++it) {
-        if (it->rfind("CMD_nextplayer+", 0) == 0) return std::atoi(it->c_str() + 15);
-        if (it->rfind("CMD_startgame+", 0) == 0) return std::atoi(it->c_str() + 14);
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST(LobbyRelay, AHostsAnswerIsReadWithinItsBoundsOrNotAtAll) {

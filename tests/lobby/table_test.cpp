@@ -10,19 +10,6 @@
 using namespace zindle::lobby;
 using namespace testsupport;
 
-namespace {
-
-// Whose turn it is, from the host's last "CMD_nextplayer" or start message.
-int onTurn(const ScriptedClient& c) {
-    for (auto it = c.received().rbegin(); it != c.received().rend(); ++it) {
-        if (it->rfind("CMD_nextplayer+", 0) == 0) return std::atoi(it->c_str() + 15);
-        if (it->rfind("CMD_startgame+", 0) == 0) return std::atoi(it->c_str() + 14);
-    }
-    return 0;
-}
-
-}  // namespace
-
 TEST(LobbyTable, SeenJoinedPlayedEndedAndGone) {
     NEED_PROSODY(prosody);
     for (const char* name : {"table1", "alice", "bob"}) ASSERT_TRUE(prosody->registerAccount(name));
