@@ -250,8 +250,10 @@ void OnlinePanel::buildRoom(QWidget* page) {
     reach->addWidget(check_relayOnly);
     reach->addWidget(check_mapping);
     reach->addStretch();
-    reach->addWidget(label_reach);
     tables->addLayout(reach);
+    // A line of its own: beside the boxes it squeezed their captions.
+    tables->addWidget(label_reach);
+    label_reach->hide();
 
     auto* people = new QVBoxLayout;
     auto* peopleLabel = new QLabel("Pla&yers online", page);
@@ -503,6 +505,7 @@ bool OnlinePanel::mappingWanted() const {
 
 void OnlinePanel::setReach(const QString& how) {
     label_reach->setText(how.isEmpty() ? QString() : "Your table: " + how);
+    label_reach->setVisible(!how.isEmpty());
 }
 
 void OnlinePanel::addLine(const QString& line) {
