@@ -50,8 +50,7 @@ QString writeSettings(const QString& path, const SettingKeys& keys) {
     const std::string text = ini.text();
     if (!out.open(QIODevice::WriteOnly) ||
         out.write(text.data(), qint64(text.size())) != qint64(text.size()) || !out.commit()) {
-        const QString why =
-            out.errorString().isEmpty() ? QString("unknown error") : out.errorString();
+        QString why = out.errorString().isEmpty() ? QString("unknown error") : out.errorString();
         std::fprintf(stderr, "zindle: cannot write %s: %s\n", qPrintable(path), qPrintable(why));
         return why;
     }

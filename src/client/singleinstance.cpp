@@ -18,7 +18,7 @@ namespace {
 // itself any other user could take the socket's name first and keep the
 // game from starting. When someone else holds that folder, the data folder.
 QString socketFolder(const QString& dataFolder) {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir()) return runtime;
     const QString own = QDir::temp().filePath(QString("zindle-%1").arg(::getuid()));
     const QByteArray path = QFile::encodeName(own);

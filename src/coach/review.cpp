@@ -21,7 +21,7 @@ constexpr int kCell = 28;  // the board artwork's cell
 QString played(const TurnRecord& t) {
     switch (t.kind) {
         case TurnRecord::Move: {
-            const QString word = QString::fromStdString(t.word);
+            QString word = QString::fromStdString(t.word);
             if (t.effect == kPlusTwenty) return GameReview::tr("%1 (Zindle +20)").arg(word);
             if (t.effect == kMinusTwenty) return GameReview::tr("%1 (Zindle -20)").arg(word);
             if (t.effect == kDouble) return GameReview::tr("%1 (Zindle doubled)").arg(word);

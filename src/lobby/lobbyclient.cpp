@@ -601,7 +601,7 @@ void LobbyClient::tryProxyCandidates(QStringList candidates) {
 }
 
 void LobbyClient::requestRelay(const QString& hostNick, const QString& sid,
-                               std::function<void(bool)> done) {
+                               const std::function<void(bool)>& done) {
     if (state_ != State::Online ||
         !query(occupantJid(hostNick), "set", relayRequestElement(session_.context(), sid),
                [done](xmpp_stanza_t* result) { done(result != nullptr); }))

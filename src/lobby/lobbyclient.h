@@ -82,7 +82,8 @@ public:
     bool query(const QString& to, const char* type, xmpp_stanza_t* payload, Answer answer,
                int timeoutMs = 8000);
     // Tells a host we wait at its proxy; ok once it has activated the stream.
-    void requestRelay(const QString& hostNick, const QString& sid, std::function<void(bool)> done);
+    void requestRelay(const QString& hostNick, const QString& sid,
+                      const std::function<void(bool)>& done);
     // A joiner waits at our proxy for the stream sid; call done once, when
     // the stream is active or has failed.
     std::function<void(const QString& nick, const QString& sid, std::function<void(bool)> done)>

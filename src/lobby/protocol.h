@@ -10,8 +10,11 @@
 
 #include "rules/seats.h"
 
+// libstrophe's own names, declared ahead so that its header stays out of ours.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 typedef struct _xmpp_ctx_t xmpp_ctx_t;
 typedef struct _xmpp_stanza_t xmpp_stanza_t;
+// NOLINTEND(bugprone-reserved-identifier)
 
 namespace zindle::lobby {
 

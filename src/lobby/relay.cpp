@@ -248,7 +248,7 @@ void RelayHost::request(const QString& nick, const QString& sid, std::function<v
     const StreamHost proxy = *client_.proxy();
     auto* socks = new Socks5Connect(proxy, dst, connectTimeoutMs, this);
     // Whichever way it ends, done is called once and the count comes back.
-    auto finish = [this, done, socks](bool ok) {
+    auto finish = [this, done = std::move(done), socks](bool ok) {
         --connecting_;
         socks->deleteLater();
         done(ok);

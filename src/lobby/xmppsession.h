@@ -12,10 +12,13 @@
 #include <functional>
 #include <memory>
 
+// libstrophe's own names, declared ahead so that its header stays out of ours.
+// NOLINTBEGIN(bugprone-reserved-identifier)
 typedef struct _xmpp_ctx_t xmpp_ctx_t;
 typedef struct _xmpp_conn_t xmpp_conn_t;
 typedef struct _xmpp_stanza_t xmpp_stanza_t;
 struct _xmpp_log_t;
+// NOLINTEND(bugprone-reserved-identifier)
 class QSocketNotifier;
 
 namespace zindle::lobby {
