@@ -267,20 +267,26 @@ bool spinUntil(const std::function<bool()>& done, int ms) {
 }
 
 // Round trips of a move-sized line, in ms each.
+// Writes bytes to an echo and waits until as many have come back; how many did.
+qint64 echoed(QTcpSocket& s, const QByteArray& bytes, int ms) {
+    s.write(bytes);
+    qint64 got = 0;
+    spinUntil(
+        [&] {
+            got += s.readAll().size();
+            return got >= bytes.size();
+        },
+        ms);
+    return got;
+}
+
 std::vector<double> roundTrips(QTcpSocket& s, int n) {
     std::vector<double> ms;
     const QByteArray line(60, 'm');
     for (int i = 0; i < n; ++i) {
         QElapsedTimer t;
         t.start();
-        s.write(line);
-        qint64 got = 0;
-        spinUntil(
-            [&] {
-                got += s.readAll().size();
-                return got >= line.size();
-            },
-            5000);
+        echoed(s, line, 5000);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
     }
     return ms;
@@ -361,14 +367,7 @@ void relayFigures(TestProsody& p) {
     const QByteArray block(8 << 20, 'x');
     QElapsedTimer t;
     t.start();
-    through.write(block);
-    qint64 got = 0;
-    spinUntil(
-        [&] {
-            got += through.readAll().size();
-            return got >= block.size();
-        },
-        120000);
+    const qint64 got = echoed(through, block, 120000);
     const double s = double(t.nsecsElapsed()) / 1e9;
     std::printf("relay throughput: %.1f MB each way in %.2f s, %.2f MB/s each way\n",
                 double(got) / (1 << 20), s, double(got) / (1 << 20) / s);

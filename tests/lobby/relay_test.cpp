@@ -45,6 +45,18 @@ QByteArray pattern(qint64 size) {
     return out;
 }
 
+// Reads from s until at least n bytes have come, or ms have passed.
+QByteArray readAtLeast(QTcpSocket& s, qint64 n, int ms) {
+    QByteArray got;
+    waitFor(
+        [&] {
+            got += s.readAll();
+            return got.size() >= n;
+        },
+        ms);
+    return got;
+}
+
 }  // namespace
 
 TEST(LobbyRelay, AHostsAnswerIsReadWithinItsBoundsOrNotAtAll) {
@@ -145,13 +157,8 @@ TEST(LobbyRelay, EveryByteGoesThroughBothWaysFromEachJoinersOwnAddressAndAFastWr
         QTest::qWait(50);
     }
     EXPECT_LE(most, 8 * RelayLink::kWindow);
-    QByteArray got;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            got += hostSideOne->readAll();
-            return got.size() >= sent.size();
-        },
-        60000))
+    const QByteArray got = readAtLeast(*hostSideOne, sent.size(), 60000);
+    ASSERT_GE(got.size(), sent.size())
         << got.size() << " host buffered " << table.relay().buffered() << " joiner buffered "
         << pathOne->link()->buffered() << " joiner carried " << pathOne->link()->carried()
         << " window to write " << windowOne.bytesToWrite() << " avail "
@@ -161,14 +168,7 @@ TEST(LobbyRelay, EveryByteGoesThroughBothWaysFromEachJoinersOwnAddressAndAFastWr
     // The other way, and the second stream unaffected.
     const QByteArray back = pattern(1 << 20).toBase64();
     hostSideOne->write(back);
-    QByteArray gotBack;
-    ASSERT_TRUE(waitFor(
-        [&] {
-            gotBack += windowOne.readAll();
-            return gotBack.size() >= back.size();
-        },
-        30000));
-    EXPECT_TRUE(gotBack == back);
+    ASSERT_TRUE(readAtLeast(windowOne, back.size(), 30000) == back);
 
     // One stream's end closes that connection and nothing else.
     windowOne.close();
